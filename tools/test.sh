@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds from scratch and runs every test:
+#  1. the whole project (Qt tests on the offscreen platform) with fuzz replays;
+#  2. the Qt-free libraries under AddressSanitizer + UndefinedBehaviorSanitizer;
+#  3. the tree index workers under ThreadSanitizer.
+# Exits non-zero on the first failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/deps.sh
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELIX_BUILD_TESTS=ON
+cmake --build build/test -j "$jobs"
+ctest --test-dir build/test --output-on-failure -j "$jobs"
+
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUELIX_BUILD_GUI=OFF -DQUELIX_SANITIZE=ON \
+  -DCMAKE_CXX_FLAGS=-O1
+cmake --build build/asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build/asan --output-on-failure -j "$jobs" -LE slow
+
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUELIX_BUILD_GUI=OFF -DQUELIX_TSAN=ON \
+  -DCMAKE_CXX_FLAGS=-O1
+cmake --build build/tsan -j "$jobs"
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -j "$jobs" -L workers
+
+echo "all test runs passed"
