@@ -1,0 +1,58 @@
+// quelix-cli input, output and option parsing shared by the commands.
+//
+// Input text is read with the program's encoding detection (BOM, UTF-16 zero bytes, UTF-8 sequence
+// count, else the system ANSI code page). Output is UTF-8 written byte-exact to standard output.
+// Single-threaded, like the rest of quelix-cli.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/commands.h"
+#include "runtime/types.h"
+
+namespace quelix_cli {
+
+// Reads a whole file ("-" = standard input) and decodes it with encoding detection. On failure
+// returns false and puts a one-line reason (no trailing newline) into `error`. `encoding`, when
+// given, receives the detected encoding name.
+bool readInputText(const std::string& pathOrDash, CWString& out, std::string& error,
+                   CWString* encoding = nullptr);
+// Reads a whole file ("-" = standard input) as raw bytes.
+bool readInputBytes(const std::string& pathOrDash, std::string& out, std::string& error);
+
+// Writes `text` as UTF-8 (up to its first U+0000, unpaired surrogates dropped) to standard output
+// in binary, nothing added; flushes. False when the write failed.
+bool writeOutput(CWStringView text);
+bool writeOutputBytes(std::string_view bytes);
+
+// One option a command accepts: "--name" alone (flag) or "--name VALUE" / "--name=VALUE".
+struct OptionSpec {
+    std::string name;        // without the leading "--"
+    bool takesValue = false;
+};
+
+// The parsed command line: options come before positionals (the first positional ends them, as
+// does "--"); a lone "-"
+// is a positional (standard input). "--help" (or "-h") sets `help`.
+struct ParsedArgs {
+    std::vector<std::pair<std::string, std::string>> options; // in order given; flags have ""
+    std::vector<std::string> positionals;
+    bool help = false;
+
+    bool has(std::string_view name) const;
+    // The last value given for `name`, or `fallback`.
+    std::string value(std::string_view name, std::string fallback = {}) const;
+};
+
+// Parses `args` against `specs`. False on an unknown option, a missing value or a value given to
+// a flag; `error` then holds the reason.
+bool parseOptions(const Args& args, const std::vector<OptionSpec>& specs, ParsedArgs& out, std::string& error);
+
+// Prints "quelix-cli <command>: <message>" and the usage text to standard error; returns 2.
+int usageError(std::string_view command, std::string_view message, std::string_view usage);
+// Prints the usage text to standard output; returns 0.
+int printHelp(std::string_view usage);
+
+} // namespace quelix_cli
