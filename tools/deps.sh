@@ -8,6 +8,7 @@ pkgs=(
   libicu-dev libpcre2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   rapidjson-dev libsimdjson-dev jq
+  fonts-wqy-microhei fontconfig
   clang-14 libclang-rt-14-dev
 )
 missing=()
