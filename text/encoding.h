@@ -8,8 +8,9 @@
 //   Windows table of their code page; "_autodetect" (Japanese auto-detection) reads ISO-2022-JP,
 //   EUC-JP or Shift_JIS, whichever the bytes are, and writes ISO-2022-JP.
 // - byte buffers that hold UTF-16 text hold little-endian code units with no terminator.
-// File names are UTF-16 texts; both "/" and "\" separate folders. Files are written atomically
-// (a temporary file beside the target, fsync, rename), so a failed write leaves the old file.
+// File names are UTF-16 texts of platform paths (converted to UTF-8 at the system call). Files are
+// written atomically (a temporary file beside the target, fsync, rename), so a failed write leaves
+// the old file as it was.
 //
 // All functions are reentrant and may be called from any thread.
 #pragma once
@@ -121,7 +122,7 @@ bool writeFileBytes(CWStringView fileName, std::string_view bytes);
 // Creates a folder and its missing parents; true when it exists afterwards.
 bool createFolderChain(CWStringView folder);
 
-// File-name conversions at the platform edge ("\" becomes "/" on the way to a path).
+// File-name conversions at the platform edge.
 std::filesystem::path textToPath(CWStringView fileName);
 CWString pathToText(const std::filesystem::path& path);
 
