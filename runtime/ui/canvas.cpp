@@ -1,0 +1,302 @@
+#include "runtime/ui/canvas.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QPaintEvent>
+
+#include "runtime/ui/colour.h"
+#include "runtime/ui/qt_text.h"
+
+namespace rg_Korrin_ChuangKou {
+namespace {
+
+QRect gdiRect(int left, int top, int right, int bottom) {
+    if (left > right)
+        std::swap(left, right);
+    if (top > bottom)
+        std::swap(top, bottom);
+    return QRect(left, top, right - left, bottom - top);
+}
+
+int sign(int v) { return (v > 0) - (v < 0); }
+
+} // namespace
+
+rg_HuaBan::rg_HuaBan(QWidget* parent) : rg_ChuangKouJiLei(parent), metrics_(font_.font) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    font_.font = QWidget::font();
+    metrics_ = QFontMetrics(font_.font, this);
+}
+
+rg_HuaBan::~rg_HuaBan() { endPainter(); }
+
+QPainter* rg_HuaBan::painter() {
+    if (image_.isNull())
+        return nullptr;
+    if (!painter_.isActive()) {
+        painter_.begin(&image_);
+        painter_.setRenderHint(QPainter::Antialiasing, false);
+        painter_.setRenderHint(QPainter::TextAntialiasing, true);
+        painter_.setFont(font_.font);
+        painter_.setBrush(brushColour_ == -1 ? QBrush(Qt::NoBrush) : QBrush(colorFromRef(brushColour_)));
+        penDirty_ = true;
+    }
+    if (penDirty_)
+        applyPen();
+    return &painter_;
+}
+
+void rg_HuaBan::applyPen() {
+    if (nullPen_) {
+        painter_.setPen(Qt::NoPen);
+    } else {
+        QPen pen(colorFromRef(penColour_, QColor(0, 0, 0)));
+        pen.setWidth(1);
+        pen.setCosmetic(true);
+        pen.setCapStyle(Qt::FlatCap);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter_.setPen(pen);
+    }
+    penDirty_ = false;
+}
+
+void rg_HuaBan::endPainter() {
+    if (painter_.isActive())
+        painter_.end();
+}
+
+void rg_HuaBan::drawn() {
+    if (suspendDepth_ == 0)
+        update();
+}
+
+void rg_HuaBan::setBackColour(int32_t ref) { backColour_ = ref == -1 ? 0xFFFFFF : ref; }
+
+void rg_HuaBan::setPenColour(int32_t ref) {
+    penColour_ = ref;
+    nullPen_ = false;
+    penDirty_ = true;
+}
+
+void rg_HuaBan::setNullPen() {
+    nullPen_ = true;
+    penDirty_ = true;
+}
+
+void rg_HuaBan::setBrushColour(int32_t ref) {
+    brushColour_ = ref;
+    if (painter_.isActive())
+        painter_.setBrush(ref == -1 ? QBrush(Qt::NoBrush) : QBrush(colorFromRef(ref)));
+}
+
+void rg_HuaBan::setTextColour(int32_t ref) { textColour_ = ref; }
+void rg_HuaBan::setTextBackColour(int32_t ref) { textBackColour_ = ref; }
+
+void rg_HuaBan::setScreenFont(const rg_PingMuZiTi& font) {
+    font_ = font;
+    metrics_ = QFontMetrics(font_.font, this);
+    if (painter_.isActive())
+        painter_.setFont(font_.font);
+}
+
+void rg_HuaBan::clear() {
+    if (QPainter* p = painter()) {
+        p->fillRect(QRect(QPoint(0, 0), size()), colorFromRef(backColour_));
+        drawn();
+    }
+}
+
+void rg_HuaBan::fillRect(int left, int top, int right, int bottom, int32_t colourRef) {
+    const QRect r = gdiRect(left, top, right, bottom);
+    if (r.isEmpty())
+        return;
+    if (QPainter* p = painter()) {
+        p->fillRect(r, colorFromRef(colourRef));
+        drawn();
+    }
+}
+
+void rg_HuaBan::line(int x1, int y1, int x2, int y2) {
+    if ((x1 == x2 && y1 == y2) || nullPen_)
+        return;
+    QPainter* p = painter();
+    if (!p)
+        return;
+    // The last point is left out: step back one pixel along the longer axis.
+    const int dx = x2 - x1, dy = y2 - y1;
+    int ex = x2, ey = y2;
+    if (std::abs(dx) >= std::abs(dy)) {
+        ex -= sign(dx);
+        ey = y1 + static_cast<int>(std::lround(static_cast<double>(dy) * (ex - x1) / dx));
+    } else {
+        ey -= sign(dy);
+        ex = x1 + static_cast<int>(std::lround(static_cast<double>(dx) * (ey - y1) / dy));
+    }
+    if (ex == x1 && ey == y1)
+        p->drawPoint(x1, y1);
+    else
+        p->drawLine(x1, y1, ex, ey);
+    drawn();
+}
+
+void rg_HuaBan::rectangle(int left, int top, int right, int bottom) {
+    const QRect r = gdiRect(left, top, right, bottom);
+    if (r.isEmpty())
+        return;
+    QPainter* p = painter();
+    if (!p)
+        return;
+    if (brushColour_ != -1)
+        p->fillRect(r, colorFromRef(brushColour_));
+    if (!nullPen_) {
+        const QBrush brush = p->brush();
+        p->setBrush(Qt::NoBrush);
+        if (r.width() == 1 || r.height() == 1)
+            p->drawLine(r.left(), r.top(), r.right(), r.bottom());
+        else
+            p->drawRect(r.adjusted(0, 0, -1, -1));
+        p->setBrush(brush);
+    }
+    drawn();
+}
+
+void rg_HuaBan::roundRect(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight) {
+    const QRect r = gdiRect(left, top, right, bottom);
+    if (r.isEmpty())
+        return;
+    QPainter* p = painter();
+    if (!p)
+        return;
+    const double rx = std::clamp(std::abs(ellipseWidth) / 2.0, 0.0, r.width() / 2.0);
+    const double ry = std::clamp(std::abs(ellipseHeight) / 2.0, 0.0, r.height() / 2.0);
+    if (r.width() < 3 || r.height() < 3 || rx < 1 || ry < 1) {
+        rectangle(left, top, right, bottom);
+        return;
+    }
+    // Outline on the pixel grid of columns l..r-1 like the other shapes; the brush fills inside.
+    p->drawRoundedRect(QRectF(r.adjusted(0, 0, -1, -1)), rx, ry);
+    drawn();
+}
+
+void rg_HuaBan::polygon(const QPoint* points, int count) {
+    if (!points || count < 2)
+        return;
+    if (QPainter* p = painter()) {
+        p->drawPolygon(points, count, Qt::OddEvenFill);
+        drawn();
+    }
+}
+
+void rg_HuaBan::text(int x, int y, CWStringView text) {
+    if (text.empty())
+        return;
+    QPainter* p = painter();
+    if (!p)
+        return;
+    const QString s = rawQString(text);
+    const int width = metrics_.horizontalAdvance(s);
+    const int height = metrics_.height();
+    const bool rotated = font_.angle % 3600 != 0;
+    if (rotated) {
+        p->save();
+        p->translate(x, y);
+        p->rotate(-font_.angle / 10.0);
+        x = 0;
+        y = 0;
+    }
+    if (textBackColour_ != -1)
+        p->fillRect(QRect(x, y, width, height), colorFromRef(textBackColour_));
+    p->setPen(colorFromRef(textColour_));
+    p->drawText(x, y + metrics_.ascent(), s);
+    if (rotated)
+        p->restore();
+    penDirty_ = true;
+    drawn();
+}
+
+QSize rg_HuaBan::textExtent(CWStringView text) const {
+    return QSize(metrics_.horizontalAdvance(rawQString(text)), metrics_.height());
+}
+
+void rg_HuaBan::drawBitmap(int x, int y, int width, int height, const rg_ZengJiangWeiTuLei& bitmap,
+                           int32_t transparentRef) {
+    if (bitmap.isNull())
+        return;
+    if (width == 0)
+        width = bitmap.width();
+    if (height == 0)
+        height = bitmap.height();
+    if (width <= 0 || height <= 0)
+        return;
+    QPainter* p = painter();
+    if (!p)
+        return;
+    const QImage& source = bitmap.withTransparent(transparentRef);
+    if (width == bitmap.width() && height == bitmap.height())
+        p->drawImage(QPoint(x, y), source);
+    else
+        p->drawImage(QRect(x, y, width, height), source); // nearest neighbour: no smoothing hint
+    drawn();
+}
+
+void rg_HuaBan::beginRedrawSuspension() { ++suspendDepth_; }
+
+void rg_HuaBan::endRedrawSuspension() {
+    if (suspendDepth_ == 0)
+        return;
+    if (--suspendDepth_ == 0) {
+        endPainter();
+        update();
+    }
+}
+
+const QImage& rg_HuaBan::image() {
+    endPainter();
+    return image_;
+}
+
+int32_t rg_HuaBan::pixelRef(int x, int y) {
+    endPainter();
+    const qreal dpr = image_.devicePixelRatio();
+    const QPoint device(static_cast<int>(x * dpr), static_cast<int>(y * dpr));
+    if (!image_.valid(device))
+        return -1;
+    const QRgb c = image_.pixel(device);
+    return colorRef(qRed(c), qGreen(c), qBlue(c));
+}
+
+void rg_HuaBan::paintEvent(QPaintEvent* event) {
+    endPainter();
+    QPainter p(this);
+    if (image_.isNull()) {
+        p.fillRect(event->rect(), colorFromRef(backColour_));
+        return;
+    }
+    const QRect r = event->rect();
+    const qreal dpr = image_.devicePixelRatio();
+    p.drawImage(r, image_,
+                QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr));
+}
+
+void rg_HuaBan::onResized(int32_t width, int32_t height) {
+    endPainter();
+    const qreal dpr = devicePixelRatioF();
+    const QSize device(static_cast<int>(std::ceil(width * dpr)), static_cast<int>(std::ceil(height * dpr)));
+    if (width <= 0 || height <= 0) {
+        image_ = QImage();
+    } else if (image_.size() != device) {
+        QImage next(device, QImage::Format_RGB32);
+        next.setDevicePixelRatio(dpr);
+        next.fill(colorFromRef(backColour_));
+        if (!image_.isNull()) {
+            QPainter copy(&next);
+            copy.drawImage(QPoint(0, 0), image_);
+        }
+        image_ = std::move(next);
+    }
+    rg_ChuangKouJiLei::onResized(width, height);
+}
+
+} // namespace rg_Korrin_ChuangKou

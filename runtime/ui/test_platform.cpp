@@ -1,0 +1,34 @@
+#include "runtime/ui/test_platform.h"
+
+namespace rg_Korrin_ChuangKou {
+
+int32_t rg_CeShiPingTai::messageBox(const CWString& caption, const CWString& text, rg_XiaoXiTuBiao icon,
+                                    rg_XiaoXiAnNiu buttons) {
+    messageBoxes.push_back({caption, text, icon, buttons});
+    if (messageBoxAnswers.empty())
+        return kResultOk;
+    const int32_t answer = messageBoxAnswers.front();
+    messageBoxAnswers.pop_front();
+    return answer;
+}
+
+std::optional<CWString> rg_CeShiPingTai::inputText(const CWString& caption, const CWString& prompt,
+                                                   const CWString& initialText) {
+    inputCalls.push_back({caption, prompt, initialText});
+    if (inputAnswers.empty())
+        return std::nullopt;
+    std::optional<CWString> answer = std::move(inputAnswers.front());
+    inputAnswers.pop_front();
+    return answer;
+}
+
+std::optional<CWString> rg_CeShiPingTai::openFileName(const CWString&, const CWString&, const CWString&) {
+    ++openFileCalls;
+    if (openFileAnswers.empty())
+        return std::nullopt;
+    std::optional<CWString> answer = std::move(openFileAnswers.front());
+    openFileAnswers.pop_front();
+    return answer;
+}
+
+} // namespace rg_Korrin_ChuangKou

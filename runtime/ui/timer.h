@@ -1,0 +1,35 @@
+// rg_JiShiQi: a timer with a settable interval that calls back on the UI thread.
+//
+// setInterval(ms > 0) (re)starts it, setInterval(0) or stop() stops it. Each expiry raises
+// `tick`. Owns its QTimer; the optional Qt parent only ties its lifetime. UI thread only.
+#pragma once
+
+#include <cstdint>
+
+#include <QObject>
+
+#include "runtime/ui/event_binding.h"
+
+class QTimer;
+
+namespace rg_Korrin_ChuangKou {
+
+class rg_JiShiQi : public QObject {
+    Q_OBJECT
+public:
+    explicit rg_JiShiQi(QObject* parent = nullptr);
+    ~rg_JiShiQi() override;
+
+    void setInterval(int32_t milliseconds);
+    int32_t interval() const { return interval_; }
+    void stop() { setInterval(0); }
+    bool isRunning() const;
+
+    rg_ShiJian<rg_JiShiQi> tick{this};
+
+private:
+    QTimer* timer_; // owned (Qt child)
+    int32_t interval_ = 0;
+};
+
+} // namespace rg_Korrin_ChuangKou
