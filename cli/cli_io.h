@@ -34,8 +34,7 @@ struct OptionSpec {
 };
 
 // The parsed command line: options come before positionals (the first positional ends them, as
-// does "--"); a lone "-"
-// is a positional (standard input). "--help" (or "-h") sets `help`.
+// does "--"); a lone "-" is a positional (standard input). "--help" (or "-h") sets `help`.
 struct ParsedArgs {
     std::vector<std::pair<std::string, std::string>> options; // in order given; flags have ""
     std::vector<std::string> positionals;

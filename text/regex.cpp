@@ -4,7 +4,8 @@
 // where the two differ: identity escapes (`\a`, `\e`, `\z`, `\Q`... are plain letters), `\s` and
 // `.` with their ECMAScript character sets, `\v`, back references versus legacy octal escapes,
 // `[` inside a class, and `-` next to a class escape. PCRE2's own options cover the rest:
-// ALT_BSUX (`\uXXXX`, `\xHH`), empty classes `[]`/`[^]`, multi-line anchors at CR, LF and CR LF.
+// ALT_BSUX (`\uXXXX`, `\xHH`), empty classes `[]`/`[^]`, back references to unset groups matching
+// the empty text, multi-line anchors at CR, LF and CR LF.
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
@@ -16,9 +17,9 @@ namespace {
 
 // ECMAScript white space and line terminators, as class members.
 constexpr char16_t kJsSpaceMembers[] =
-    u"\\t\\n\\x0B\\f\\r \\x{A0}\\x{1680}\\x{2000}-\\x{200A}\\x{2028}\\x{2029}\\x{202F}\\x{205F}\\x{3000}\\x{FEFF}";
+    u"\\t\\n\\x0B\\f\\r \\u00A0\\u1680\\u2000-\\u200A\\u2028\\u2029\\u202F\\u205F\\u3000\\uFEFF";
 // What `.` matches: anything but a line terminator.
-constexpr char16_t kJsDot[] = u"[^\\n\\r\\x{2028}\\x{2029}]";
+constexpr char16_t kJsDot[] = u"[^\\n\\r\\u2028\\u2029]";
 
 constexpr uint32_t kMatchLimit = 20000000; // keeps runaway backtracking from hanging the find
 constexpr size_t kJitStackMax = 4 * 1024 * 1024;
@@ -59,18 +60,11 @@ GroupInfo countGroups(CWStringView p) {
     return g;
 }
 
-void appendHexEscape(CWString& out, uint32_t v) {
+// "\uHHHH" (with ALT_BSUX, "\x" takes exactly two digits and "\x{...}" is not available).
+void appendUnitEscape(CWString& out, uint32_t v) {
     static const char16_t kDigits[] = u"0123456789ABCDEF";
-    out.append(u"\\x{");
-    bool started = false;
-    for (int shift = 12; shift >= 0; shift -= 4) {
-        uint32_t d = (v >> shift) & 0xF;
-        if (d != 0 || started || shift == 0) {
-            out.push_back(kDigits[d]);
-            started = true;
-        }
-    }
-    out.push_back(u'}');
+    out.append(u"\\u");
+    for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kDigits[(v >> shift) & 0xF]);
 }
 
 // ECMAScript pattern -> PCRE2 pattern. No recursion: one pass with a class flag.
@@ -179,7 +173,7 @@ CWString translatePattern(CWStringView p, const GroupInfo& groups) {
                     ++j;
                     ++taken;
                 }
-                appendHexEscape(out, v);
+                appendUnitEscape(out, v);
                 i = j;
                 continue;
             }
@@ -245,7 +239,7 @@ struct rg_TolvarZhengZeBiaoDaShiLei::Code {
 };
 
 struct rg_TolvarZhengZeBiaoDaShiLei::MatchBlock {
-    const Code* forCode = nullptr; // the code the match data was sized for (not owned)
+    std::shared_ptr<const Code> forCode; // the code the match data was sized for
     pcre2_match_data* data = nullptr;
     pcre2_match_context* context = nullptr;
     pcre2_jit_stack* jitStack = nullptr;
@@ -284,7 +278,7 @@ bool rg_TolvarZhengZeBiaoDaShiLei::compilePattern(CWStringView pattern, bool ign
     CWString translated = translatePattern(pattern, groups);
 
     uint32_t options = PCRE2_ALT_BSUX | PCRE2_ALLOW_EMPTY_CLASS | PCRE2_MULTILINE | PCRE2_NEVER_UTF |
-                       PCRE2_NEVER_UCP | PCRE2_NEVER_BACKSLASH_C;
+                       PCRE2_NEVER_UCP | PCRE2_NEVER_BACKSLASH_C | PCRE2_MATCH_UNSET_BACKREF;
     if (ignoreCase) options |= PCRE2_CASELESS;
     pcre2_compile_context* cctx = pcre2_compile_context_create(nullptr);
     if (cctx == nullptr) {
@@ -326,10 +320,10 @@ rg_TolvarZhengZeBiaoDaShiLei::MatchBlock& rg_TolvarZhengZeBiaoDaShiLei::block() 
             if (b.jitStack != nullptr) pcre2_jit_stack_assign(b.context, nullptr, b.jitStack);
         }
     }
-    if (b.forCode != code_.get()) {
+    if (b.forCode != code_) {
         pcre2_match_data_free(b.data);
         b.data = code_ ? pcre2_match_data_create_from_pattern(code_->code, nullptr) : nullptr;
-        b.forCode = code_.get();
+        b.forCode = code_;
     }
     return b;
 }
