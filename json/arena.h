@@ -1,0 +1,77 @@
+// The document arena: chunked bump allocation for nodes, child blocks and token texts.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace rg_Tolvar_JSON::detail {
+
+// Arena: two bump regions over malloc'd chunks, one for 8-byte aligned records (nodes and child
+// blocks) and one for UTF-16 texts, so that a text can be extended in place while nothing else has
+// been placed after it (copyText). Nothing is freed singly; release() frees every chunk at once.
+// Chunks grow geometrically up to kMaxChunk, so a small document costs a few KiB and a large one a
+// few hundred mallocs. Owned by one document; one thread at a time.
+class Arena {
+public:
+    Arena() = default;
+    Arena(const Arena&) = delete;
+    Arena& operator=(const Arena&) = delete;
+    ~Arena() { release(); }
+
+    // `bytes` must be a multiple of 8.
+    void* allocRecord(size_t bytes) {
+        if (static_cast<size_t>(recEnd_ - recCur_) < bytes) newChunk(records_, bytes);
+        void* p = recCur_;
+        recCur_ += bytes;
+        return p;
+    }
+
+    // Copies n code units. A copy whose source starts where the previous copy's source started and is
+    // at least as long extends the previous copy in place when possible, so repeated closing quotes
+    // of one token (each a longer slice from the same opening quote) cost linear space.
+    const char16_t* copyText(const char16_t* src, size_t n) {
+        if (n == 0) return nullptr;
+        if (src == lastSrc_ && n <= lastLen_) return lastDst_; // a prefix of the previous copy
+        if (src == lastSrc_ && n >= lastLen_ && lastDst_ + lastLen_ == textCur_ &&
+            static_cast<size_t>(textEnd_ - textCur_) >= n - lastLen_) {
+            std::memcpy(textCur_, src + lastLen_, (n - lastLen_) * 2);
+            textCur_ += n - lastLen_;
+            lastLen_ = n;
+            return lastDst_;
+        }
+        if (static_cast<size_t>(textEnd_ - textCur_) < n) newTextChunk(src == lastSrc_ ? 2 * n : n);
+        char16_t* d = textCur_;
+        std::memcpy(d, src, n * 2);
+        textCur_ += n;
+        lastSrc_ = src;
+        lastDst_ = d;
+        lastLen_ = n;
+        return d;
+    }
+
+    void release();
+    size_t bytes() const { return total_; }
+
+private:
+    enum Region { records_, texts_ };
+    void newChunk(Region region, size_t need);
+    void newTextChunk(size_t needUnits);
+
+    static constexpr size_t kFirstChunk = 4096;
+    static constexpr size_t kMaxChunk = size_t(8) << 20;
+
+    char* recCur_ = nullptr;
+    char* recEnd_ = nullptr;
+    char16_t* textCur_ = nullptr;
+    char16_t* textEnd_ = nullptr;
+    const char16_t* lastSrc_ = nullptr;
+    char16_t* lastDst_ = nullptr;
+    size_t lastLen_ = 0;
+    size_t total_ = 0;
+    size_t nextSize_[2] = {kFirstChunk, kFirstChunk};
+    std::vector<void*> chunks_; // owned
+};
+
+} // namespace rg_Tolvar_JSON::detail
