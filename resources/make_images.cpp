@@ -50,23 +50,49 @@ const QColor greyPale(0xEE, 0xF1, 0xF4);
 const QColor paper(0xFD, 0xFD, 0xFD);
 } // namespace colour
 
-QPen pen(const QColor& c, qreal w) {
+QPen pen(const QColor& c, qreal w, Qt::PenCapStyle cap = Qt::RoundCap) {
     QPen p(c, w);
-    p.setCapStyle(Qt::RoundCap);
+    p.setCapStyle(cap);
     p.setJoinStyle(Qt::RoundJoin);
     return p;
 }
 
-void rounded(QPainter& p, const QRectF& r, qreal radius, const QColor& fill, const QColor& line, qreal width) {
+// A rounded rectangle whose outer edge (stroke included) is `outer`: with whole-pixel bounds the
+// outside of the outline lands on the pixel grid at 1x, whatever the stroke width.
+void box(QPainter& p, const QRectF& outer, qreal radius, const QColor& fill, const QColor& edge = QColor(),
+         qreal w = 0) {
+    const qreal h = edge.isValid() ? w / 2 : 0;
     p.setBrush(fill.isValid() ? QBrush(fill) : QBrush(Qt::NoBrush));
-    p.setPen(line.isValid() ? pen(line, width) : QPen(Qt::NoPen));
-    p.drawRoundedRect(r, radius, radius);
+    p.setPen(edge.isValid() ? pen(edge, w) : QPen(Qt::NoPen));
+    p.drawRoundedRect(outer.adjusted(h, h, -h, -h), qMax<qreal>(0, radius - h), qMax<qreal>(0, radius - h));
+}
+
+// A circle whose outer edge has radius `r`.
+void ring(QPainter& p, QPointF c, qreal r, const QColor& fill, const QColor& edge, qreal w) {
+    p.setBrush(fill.isValid() ? QBrush(fill) : QBrush(Qt::NoBrush));
+    p.setPen(pen(edge, w));
+    p.drawEllipse(c, r - w / 2, r - w / 2);
 }
 
 void disc(QPainter& p, QPointF c, qreal r, const QColor& fill) {
     p.setPen(Qt::NoPen);
     p.setBrush(fill);
     p.drawEllipse(c, r, r);
+}
+
+// Clears a disc or a rounded rectangle, leaving a transparent gap around a badge.
+void cutDisc(QPainter& p, QPointF c, qreal r) {
+    p.save();
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    disc(p, c, r, Qt::black);
+    p.restore();
+}
+
+void cutBox(QPainter& p, const QRectF& r, qreal radius) {
+    p.save();
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    box(p, r, radius, Qt::black);
+    p.restore();
 }
 
 void line(QPainter& p, QPointF a, QPointF b, const QColor& c, qreal w) {
@@ -87,72 +113,72 @@ void polyline(QPainter& p, std::initializer_list<QPointF> pts, const QColor& c, 
 }
 
 // Text centred in `r`, bold sans at `pixelSize`.
-void mark(QPainter& p, const QRectF& r, const QString& text, const QColor& c, int pixelSize,
-          const QString& family = QStringLiteral("DejaVu Sans")) {
-    QFont f(family);
+void mark(QPainter& p, const QRectF& r, const QString& text, const QColor& c, int pixelSize) {
+    QFont f(QStringLiteral("DejaVu Sans"));
     f.setBold(true);
     f.setPixelSize(pixelSize);
     f.setHintingPreference(QFont::PreferFullHinting);
-    f.setStyleStrategy(QFont::PreferAntialias);
     p.setFont(f);
     p.setPen(c);
     p.drawText(r, Qt::AlignCenter, text);
 }
 
-// ----- tree icons (20 x 20 cells) -----
+// ----- tree icons (three 20 x 20 cells) -----
 
 void textIcon(QPainter& p, qreal x0, const QString& text, const QColor& fill, const QColor& edge,
-              const QColor& ink, int px, qreal dy = 0) {
-    rounded(p, QRectF(x0 + 2.5, 2.5, 15, 15), 3.5, fill, edge, 1);
-    mark(p, QRectF(x0 + 2, 2 + dy, 16, 16), text, ink, px);
+              const QColor& ink, int px, qreal dy) {
+    box(p, QRectF(x0 + 1, 1, 18, 18), 4, fill, edge, 1);
+    mark(p, QRectF(x0 + 1, 1 + dy, 18, 18), text, ink, px);
 }
 
 void paintTextIcons(QPainter& p) {
-    textIcon(p, 0, QStringLiteral("{}"), colour::slateLight, colour::slate, colour::slateDark, 11, -0.5);
-    textIcon(p, 20, QStringLiteral("[]"), colour::tealLight, colour::teal, colour::tealDark, 11, -0.5);
+    textIcon(p, 0, QStringLiteral("{}"), colour::slateLight, colour::slate, colour::slateDark, 13, -0.5);
+    textIcon(p, 20, QStringLiteral("[]"), colour::tealLight, colour::teal, colour::tealDark, 12, -0.5);
     textIcon(p, 40, QStringLiteral("ab"), colour::amberLight, colour::amber, colour::amberDark, 10, -0.5);
 }
 
 void paintPictureIcons(QPainter& p) {
     // Object: a card of key/value rows.
-    rounded(p, QRectF(2.5, 3.5, 15, 13), 2.5, colour::slateLight, colour::slate, 1);
-    for (qreal y : {7.5, 12.5}) {
-        disc(p, QPointF(6, y), 1.25, colour::slate);
-        line(p, QPointF(9, y), QPointF(14, y), colour::slateDark, 1.5);
+    box(p, QRectF(2, 3, 16, 14), 3, colour::slateLight, colour::slate, 1);
+    for (qreal y : {7.0, 11.0}) {
+        box(p, QRectF(5, y, 2, 2), 0.5, colour::slate);
+        box(p, QRectF(9, y, 6, 2), 0.5, colour::slateDark);
     }
     // Array: a stack of indexed rows.
     for (int i = 0; i < 3; ++i) {
         const qreal y = 3 + i * 5;
-        rounded(p, QRectF(22.5, y + 0.5, 15, 4), 1.5, colour::tealLight, colour::teal, 1);
-        disc(p, QPointF(25.5, y + 2.5), 1, colour::tealDark);
+        box(p, QRectF(22, y, 16, 4), 1.5, colour::teal);
+        box(p, QRectF(24, y + 1, 2, 2), 0.5, colour::tealLight);
     }
     // Value: a single diamond.
     QPainterPath d;
-    d.moveTo(50, 2.5);
-    d.lineTo(57.5, 10);
-    d.lineTo(50, 17.5);
-    d.lineTo(42.5, 10);
+    d.moveTo(50, 2.75);
+    d.lineTo(57.25, 10);
+    d.lineTo(50, 17.25);
+    d.lineTo(42.75, 10);
     d.closeSubpath();
-    p.setPen(pen(colour::amber, 1.25));
+    p.setPen(pen(colour::amber, 1.5));
     p.setBrush(colour::amberLight);
     p.drawPath(d);
-    disc(p, QPointF(50, 10), 2.25, colour::amber);
+    box(p, QRectF(48, 8, 4, 4), 1.25, colour::amber);
 }
 
 // ----- toolbar and button images -----
 
 void paintSlotTab(QPainter& p) {
-    // A panel holding a small tree.
-    rounded(p, QRectF(3, 3, 26, 26), 5, colour::slateLight, colour::slate, 2);
-    line(p, QPointF(10, 10), QPointF(10, 23), colour::slate, 1.5);
-    for (qreal y : {16.0, 23.0})
-        line(p, QPointF(10, y), QPointF(14, y), colour::slate, 1.5);
-    rounded(p, QRectF(7, 7, 6, 6), 1.5, colour::slate, QColor(), 0);
-    rounded(p, QRectF(14, 13.5, 10, 5), 1.5, colour::teal, QColor(), 0);
-    rounded(p, QRectF(14, 20.5, 10, 5), 1.5, colour::amber, QColor(), 0);
+    // A panel holding a small tree: root, spine and two children.
+    box(p, QRectF(2, 2, 28, 28), 6, colour::slateLight, colour::slate, 2);
+    box(p, QRectF(10, 13, 2, 11), 0, colour::slate);
+    box(p, QRectF(12, 15, 4, 2), 0, colour::slate);
+    box(p, QRectF(12, 22, 4, 2), 0, colour::slate);
+    box(p, QRectF(8, 7, 6, 6), 1.5, colour::slate);
+    box(p, QRectF(16, 13, 10, 6), 2, colour::teal);
+    box(p, QRectF(16, 20, 10, 6), 2, colour::amber);
 }
 
-void page(QPainter& p, const QRectF& r, qreal fold, const QColor& fill, const QColor& edge, qreal w) {
+// A page with a folded top-right corner; `outer` is the page's outer edge.
+void page(QPainter& p, const QRectF& outer, qreal fold, const QColor& fill, const QColor& edge, qreal w) {
+    const QRectF r = outer.adjusted(w / 2, w / 2, -w / 2, -w / 2);
     QPainterPath path;
     path.moveTo(r.left(), r.top());
     path.lineTo(r.right() - fold, r.top());
@@ -168,57 +194,58 @@ void page(QPainter& p, const QRectF& r, qreal fold, const QColor& fill, const QC
              edge, w);
 }
 
+void chevrons(QPainter& p, QPointF c, qreal h, const QColor& col, qreal w) {
+    for (qreal dx : {-2.25, 1.75})
+        polyline(p, {QPointF(c.x() + dx - h / 2, c.y() - h), QPointF(c.x() + dx + h / 2, c.y()),
+                     QPointF(c.x() + dx - h / 2, c.y() + h)},
+                 col, w);
+}
+
 void paintStreamParse(QPainter& p) {
-    page(p, QRectF(5, 3, 15, 20), 5, colour::paper, colour::slate, 1.5);
-    for (qreal y : {10.0, 13.5, 17.0})
-        line(p, QPointF(8.5, y), QPointF(y < 11 ? 13.5 : 16.5, y), colour::greyLight, 1.5);
+    page(p, QRectF(4, 2, 16, 22), 5, colour::paper, colour::slate, 1.5);
+    box(p, QRectF(7, 8, 6, 2), 1, colour::greyLight);
+    box(p, QRectF(7, 12, 9, 2), 1, colour::greyLight);
+    box(p, QRectF(7, 16, 5, 2), 1, colour::greyLight);
     // Badge: the stream running through.
-    disc(p, QPointF(20, 20), 6.5, colour::teal);
-    polyline(p, {QPointF(16.75, 17), QPointF(19.25, 20), QPointF(16.75, 23)}, colour::paper, 1.6);
-    polyline(p, {QPointF(20.75, 17), QPointF(23.25, 20), QPointF(20.75, 23)}, colour::paper, 1.6);
+    cutDisc(p, QPointF(20, 20), 8);
+    disc(p, QPointF(20, 20), 6.75, colour::teal);
+    chevrons(p, QPointF(20, 20), 2.75, colour::paper, 1.75);
 }
 
 void paintFind(QPainter& p) {
-    // Rows of a tree behind a magnifier.
-    for (int i = 0; i < 3; ++i) {
-        const qreal y = 5 + i * 5;
-        const qreal x = 4 + (i > 0 ? 4 : 0);
-        disc(p, QPointF(x, y), 1.75, i == 0 ? colour::slate : colour::grey);
-        line(p, QPointF(x + 3.5, y), QPointF(x + 9, y), colour::greyLight, 1.5);
-    }
-    p.setPen(pen(colour::slate, 2));
-    p.setBrush(QColor(0xDD, 0xE8, 0xF4, 200));
-    p.drawEllipse(QPointF(16, 15), 6, 6);
-    line(p, QPointF(20.5, 19.5), QPointF(24.5, 23.5), colour::slateDark, 3);
-    disc(p, QPointF(16, 15), 1.75, colour::teal);
+    // A magnifier over rows, one of them the match.
+    ring(p, QPointF(12, 12), 9, colour::greyPale, colour::slate, 2);
+    box(p, QRectF(7, 8, 8, 2), 1, colour::greyLight);
+    box(p, QRectF(7, 11, 10, 2), 1, colour::teal);
+    box(p, QRectF(7, 14, 6, 2), 1, colour::greyLight);
+    line(p, QPointF(19, 19), QPointF(24.5, 24.5), colour::slateDark, 3.5);
 }
 
 void paintCopyPath(QPainter& p) {
-    rounded(p, QRectF(3.5, 2.5, 9, 11), 1.5, colour::greyPale, colour::grey, 1);
-    rounded(p, QRectF(7.5, 6.5, 9, 11), 1.5, colour::paper, colour::slate, 1.5);
-    // A path: nodes joined by a line.
-    line(p, QPointF(10, 12), QPointF(14, 12), colour::teal, 1.25);
-    disc(p, QPointF(10, 12), 1.5, colour::teal);
-    disc(p, QPointF(14, 12), 1.5, colour::teal);
+    box(p, QRectF(2, 2, 10, 12), 2, colour::greyPale, colour::grey, 1);
+    cutBox(p, QRectF(6, 5, 13, 15), 3);
+    box(p, QRectF(7, 6, 11, 13), 2, colour::paper, colour::slate, 1.5);
+    // Text lines, the first one the path.
+    box(p, QRectF(10, 9, 5, 2), 1, colour::teal);
+    box(p, QRectF(10, 12, 5, 1.5), 0.75, colour::greyLight);
+    box(p, QRectF(10, 14.5, 3, 1.5), 0.75, colour::greyLight);
 }
 
 void paintStatusBar(QPainter& p) {
     // A stopwatch: the status bar reports elapsed times.
-    rounded(p, QRectF(10, 1.5, 4, 2.5), 1, colour::slateDark, QColor(), 0);
-    line(p, QPointF(12, 4), QPointF(12, 6), colour::slateDark, 2);
-    line(p, QPointF(18.5, 6.5), QPointF(19.75, 5.25), colour::slateDark, 2);
-    p.setPen(pen(colour::slate, 2));
-    p.setBrush(colour::slateLight);
-    p.drawEllipse(QPointF(12, 14), 8, 8);
-    line(p, QPointF(12, 14), QPointF(12, 9.5), colour::ink, 1.5);
-    line(p, QPointF(12, 14), QPointF(15, 16), colour::teal, 1.5);
+    box(p, QRectF(9, 1, 6, 2), 1, colour::slateDark);
+    box(p, QRectF(11, 2, 2, 4), 0, colour::slateDark);
+    line(p, QPointF(18.25, 6.75), QPointF(19.75, 5.25), colour::slateDark, 2);
+    ring(p, QPointF(12, 14), 9, colour::slateLight, colour::slate, 2);
+    line(p, QPointF(12, 14), QPointF(12, 9), colour::ink, 1.5);
+    line(p, QPointF(12, 14), QPointF(15.5, 16), colour::teal, 1.5);
     disc(p, QPointF(12, 14), 1.5, colour::ink);
 }
 
-void clipboard(QPainter& p, const QRectF& board, const QColor& edge, qreal w, qreal clipW, qreal clipH) {
-    rounded(p, board, 2, colour::paper, edge, w);
-    const QRectF clip(board.center().x() - clipW / 2, board.top() - clipH / 2, clipW, clipH);
-    rounded(p, clip, 1.25, colour::greyLight, colour::ink, 1);
+// A clipboard: board with its outer edge at `board`, clip centred on the top edge.
+void clipboard(QPainter& p, const QRectF& board, qreal w, const QRectF& clip) {
+    box(p, board, 2.5, colour::paper, colour::slate, w);
+    box(p, clip, 1.5, colour::greyLight, colour::ink, 1);
 }
 
 void arrowRight(QPainter& p, QPointF tip, qreal len, qreal head, const QColor& c, qreal w) {
@@ -227,17 +254,18 @@ void arrowRight(QPainter& p, QPointF tip, qreal len, qreal head, const QColor& c
 }
 
 void paintPastePathJump(QPainter& p) {
-    clipboard(p, QRectF(3, 4, 11, 14), colour::slate, 1.5, 6, 3);
-    line(p, QPointF(6, 10), QPointF(11, 10), colour::greyLight, 1.5);
-    line(p, QPointF(6, 13.5), QPointF(9, 13.5), colour::greyLight, 1.5);
+    clipboard(p, QRectF(2, 3, 12, 15), 1.5, QRectF(5, 1, 6, 4));
+    box(p, QRectF(5, 8, 6, 2), 1, colour::greyLight);
+    box(p, QRectF(5, 12, 3, 2), 1, colour::greyLight);
+    cutDisc(p, QPointF(14.5, 14.5), 6.25);
     disc(p, QPointF(14.5, 14.5), 5, colour::teal);
     arrowRight(p, QPointF(17, 14.5), 5, 2.25, colour::paper, 1.5);
 }
 
 void paintPaste(QPainter& p) {
-    clipboard(p, QRectF(2.5, 2.5, 11, 12), colour::slate, 1.5, 6, 3);
-    line(p, QPointF(5.5, 8), QPointF(10.5, 8), colour::grey, 1.25);
-    line(p, QPointF(5.5, 11), QPointF(9, 11), colour::grey, 1.25);
+    clipboard(p, QRectF(2, 2, 12, 13), 1.5, QRectF(5, 1, 6, 3));
+    box(p, QRectF(5, 7, 6, 2), 1, colour::grey);
+    box(p, QRectF(5, 10, 4, 2), 1, colour::grey);
 }
 
 void paintDropDownArrow(QPainter& p) {
@@ -252,14 +280,14 @@ void paintDropDownArrow(QPainter& p) {
 }
 
 void paintClipboardParse(QPainter& p) {
-    clipboard(p, QRectF(4, 5, 22, 25), colour::slate, 2, 10, 5);
+    clipboard(p, QRectF(4, 4, 24, 26), 2, QRectF(11, 1, 10, 6));
     // The tree the text becomes.
-    line(p, QPointF(10, 13), QPointF(10, 25), colour::slate, 1.5);
-    for (qreal y : {19.0, 25.0})
-        line(p, QPointF(10, y), QPointF(13, y), colour::slate, 1.5);
-    rounded(p, QRectF(7.5, 10.5, 5, 5), 1.25, colour::slate, QColor(), 0);
-    rounded(p, QRectF(13, 16.75, 9, 4.5), 1.25, colour::teal, QColor(), 0);
-    rounded(p, QRectF(13, 22.75, 9, 4.5), 1.25, colour::amber, QColor(), 0);
+    box(p, QRectF(11, 15, 2, 9), 0, colour::slate);
+    box(p, QRectF(13, 15, 3, 2), 0, colour::slate);
+    box(p, QRectF(13, 22, 3, 2), 0, colour::slate);
+    box(p, QRectF(9, 9, 6, 6), 1.5, colour::slate);
+    box(p, QRectF(16, 13, 8, 6), 2, colour::teal);
+    box(p, QRectF(16, 20, 8, 6), 2, colour::amber);
 }
 
 void paintJumpIcon(QPainter& p) {
@@ -269,41 +297,42 @@ void paintJumpIcon(QPainter& p) {
 
 // ----- check box images (white-backed) -----
 
-void paintCheckOff(QPainter& p) { rounded(p, QRectF(3, 3, 14, 14), 3, colour::paper, colour::grey, 2); }
+void paintCheckOff(QPainter& p) { box(p, QRectF(2, 2, 16, 16), 4, colour::paper, colour::grey, 1.5); }
 
 void paintCheckOn(QPainter& p) {
-    rounded(p, QRectF(2, 2, 16, 16), 3.5, colour::slate, QColor(), 0);
+    box(p, QRectF(2, 2, 16, 16), 4, colour::slate);
     polyline(p, {QPointF(5.75, 10.25), QPointF(8.75, 13.25), QPointF(14.25, 7)}, colour::paper, 2);
 }
 
 void paintSwitch(QPainter& p, bool on) {
-    const QRectF track(3, 4, 30, 12);
-    rounded(p, track, 6, on ? colour::slate : colour::greyLight, QColor(), 0);
-    const QPointF knob(on ? 27 : 9, 10);
-    p.setPen(pen(on ? colour::slateDark : colour::grey, 1));
-    p.setBrush(colour::paper);
-    p.drawEllipse(knob, 7.5, 7.5);
+    box(p, QRectF(2, 3, 32, 14), 7, on ? colour::slate : colour::greyLight);
+    disc(p, QPointF(on ? 27 : 9, 10), 5, colour::paper);
 }
 
 // ----- application icon -----
 
 void paintAppIcon(QPainter& p, int size) {
-    const qreal s = size / 32.0;  // drawn in a 32-unit box
-    p.scale(s, s);
-    const bool tiny = size <= 16;
-    rounded(p, QRectF(1, 1, 30, 30), 7, colour::slate, QColor(), 0);
-    const qreal w = tiny ? 3 : 2.5;
-    // A tree: root, spine, two branches ending in coloured leaves.
-    line(p, QPointF(10, 10), QPointF(10, 23), colour::paper, w);
-    line(p, QPointF(10, 16.5), QPointF(16, 16.5), colour::paper, w);
-    line(p, QPointF(10, 23), QPointF(16, 23), colour::paper, w);
-    rounded(p, QRectF(6, 6, 8, 8), 2, colour::paper, QColor(), 0);
-    rounded(p, QRectF(15, 13, 11, 7), 2.5, colour::tealLight, QColor(), 0);
-    rounded(p, QRectF(15, 19.5, 11, 7), 2.5, colour::amberLight, QColor(), 0);
-    if (!tiny) {
-        rounded(p, QRectF(17.5, 15.75, 6, 1.5), 0.75, colour::teal, QColor(), 0);
-        rounded(p, QRectF(17.5, 22.25, 6, 1.5), 0.75, colour::amber, QColor(), 0);
+    // A slate tile holding a tree: root, spine and two coloured leaves.
+    if (size <= 16) {
+        // Redrawn on the 16-pixel grid rather than scaled, so it stays sharp in a title bar.
+        p.scale(size / 16.0, size / 16.0);
+        box(p, QRectF(0, 0, 16, 16), 3.5, colour::slate);
+        box(p, QRectF(3, 3, 4, 4), 1, colour::paper);
+        box(p, QRectF(4, 7, 2, 5), 0, colour::paper);
+        box(p, QRectF(6, 7, 7, 2), 1, colour::tealLight);
+        box(p, QRectF(6, 10, 7, 2), 1, colour::amberLight);
+        return;
     }
+    p.scale(size / 32.0, size / 32.0);
+    box(p, QRectF(1, 1, 30, 30), 7, colour::slate);
+    box(p, QRectF(9, 15, 3, 10), 0, colour::paper);
+    box(p, QRectF(12, 13, 5, 3), 0, colour::paper);
+    box(p, QRectF(12, 22, 5, 3), 0, colour::paper);
+    box(p, QRectF(6, 6, 9, 9), 2.5, colour::paper);
+    box(p, QRectF(17, 11, 10, 7), 2.5, colour::tealLight);
+    box(p, QRectF(17, 20, 10, 7), 2.5, colour::amberLight);
+    box(p, QRectF(19, 13.5, 6, 2), 1, colour::teal);
+    box(p, QRectF(19, 22.5, 6, 2), 1, colour::amber);
 }
 
 using Painter = std::function<void(QPainter&)>;
@@ -401,60 +430,62 @@ QImage keyed(const QImage& img) {
 }
 
 QImage contactSheet(const std::map<int, std::pair<QImage, QImage>>& images, const std::map<int, QImage>& icons) {
-    const int rowH = 2 * 32 + 16, colW = 2 * 60 + 16, labelW = 150, zoom = 4;
-    const int cols = 5;  // 1x+2x on white, 1x+2x on grey, 1x zoomed
-    const int rows = static_cast<int>(images.size()) + 3;
-    QImage sheet(labelW + colW * (cols - 1) + 60 * zoom + 32, rowH * rows, QImage::Format_RGB32);
+    constexpr int zoom = 3, maxW = 60, maxH = 32;
+    constexpr int labelW = 170, colW = 8 + maxW + 12 + 2 * maxW + 8, zoomW = maxW * zoom + 16;
+    constexpr int headH = 28, rowH = maxH * zoom + 16, iconsH = 2 * (128 + 16);
+    const int rows = static_cast<int>(images.size());
+    QImage sheet(labelW + 3 * colW + zoomW, headH + rows * rowH + iconsH, QImage::Format_RGB32);
     sheet.fill(QColor(0xFF, 0xFF, 0xFF));
     QPainter p(&sheet);
     QFont f(QStringLiteral("DejaVu Sans"));
     f.setPixelSize(12);
     p.setFont(f);
-    const QColor greyBg(0x9A, 0xA1, 0xA9);
-    auto cell = [&](int col, int row) { return QRect(labelW + col * colW, row * rowH, colW, rowH); };
-    auto put = [&](const QRect& r, const QImage& img, int factor = 1) {
-        const QSize sz = img.size() * factor;
-        const QPoint at(r.x() + 8, r.y() + (r.height() - sz.height()) / 2);
-        p.drawImage(QRect(at, sz), img);
-    };
     p.setPen(Qt::black);
-    const char* heads[] = {"1x + 2x on white", "1x + 2x on grey (keyed)", "1x on button face", "1x zoomed x4"};
+    const QColor backs[3] = {QColor(0xFF, 0xFF, 0xFF), QColor(0x9A, 0xA1, 0xA9), QColor(0xF0, 0xF0, 0xF0)};
+    const char* heads[4] = {"1x, 2x on white", "on grey (white keyed out)", "on the button face", "1x zoomed x3"};
     for (int i = 0; i < 4; ++i)
-        p.drawText(cell(i == 3 ? 3 : i, 0).adjusted(8, 0, 200, 0), Qt::AlignVCenter, QString::fromLatin1(heads[i]));
-    int row = 1;
+        p.drawText(QRect(labelW + i * colW + 8, 0, colW, headH), Qt::AlignVCenter, QString::fromLatin1(heads[i]));
+    auto put = [&](int x, int y, int h, const QImage& img, int factor) {
+        const QSize sz = img.size() * factor;
+        p.drawImage(QRect(QPoint(x, y + (h - sz.height()) / 2), sz), img);
+    };
+    int y = headH;
     for (const auto& [id, pair] : images) {
         const ImageEntry& e = *rg_Korrin_ZiYuan::detail::findImage(id);
         const auto& [one, two] = pair;
         p.setPen(Qt::black);
-        p.drawText(QRect(8, row * rowH, labelW - 8, rowH), Qt::AlignVCenter | Qt::TextWordWrap,
-                   QStringLiteral("%1  %2x%3\n%4").arg(id).arg(e.width).arg(e.height).arg(QString::fromLatin1(e.what)));
-        QRect c0 = cell(0, row);
-        put(c0, one);
-        put(c0.adjusted(e.width + 12, 0, 0, 0), two);
-        QRect c1 = cell(1, row);
-        p.fillRect(c1.adjusted(2, 2, -2, -2), greyBg);
-        const QImage k1 = e.whiteKey ? keyed(one) : one, k2 = e.whiteKey ? keyed(two) : two;
-        put(c1, k1);
-        put(c1.adjusted(e.width + 12, 0, 0, 0), k2);
-        QRect c2 = cell(2, row);
-        p.fillRect(c2.adjusted(2, 2, -2, -2), QColor(0xF0, 0xF0, 0xF0));
-        put(c2, k1);
-        put(c2.adjusted(e.width + 12, 0, 0, 0), k2);
-        QRect c3(labelW + 3 * colW, row * rowH, 60 * zoom + 16, rowH);
-        put(c3, one.scaled(one.size() * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation));
-        ++row;
+        p.drawText(QRect(8, y, labelW - 12, rowH), Qt::AlignVCenter | Qt::TextWordWrap,
+                   QStringLiteral("%1  (%2 x %3%4)\n%5")
+                       .arg(id)
+                       .arg(e.width)
+                       .arg(e.height)
+                       .arg(e.whiteKey ? QStringLiteral(", white key") : QString())
+                       .arg(QString::fromLatin1(e.what)));
+        for (int c = 0; c < 3; ++c) {
+            const int x = labelW + c * colW;
+            p.fillRect(QRect(x + 2, y + 2, colW - 4, rowH - 4), backs[c]);
+            const QImage a = (c > 0 && e.whiteKey) ? keyed(one) : one;
+            const QImage b = (c > 0 && e.whiteKey) ? keyed(two) : two;
+            put(x + 8, y, rowH, a, 1);
+            put(x + 8 + e.width + 12, y, rowH, b, 1);
+        }
+        put(labelW + 3 * colW + 8, y, rowH, one, zoom);
+        y += rowH;
     }
-    // The application icon at every size, on white and on grey.
-    int x = 8;
-    for (const auto& [size, img] : icons) {
-        if (size > 64)
-            continue;
-        p.drawImage(x, row * rowH + 8, img);
-        p.fillRect(x, (row + 1) * rowH, size + 8, size + 8, greyBg);
-        p.drawImage(x + 4, (row + 1) * rowH + 4, img);
-        x += size + 16;
+    // The application icon at every size up to 128, on white and on grey.
+    for (int band = 0; band < 2; ++band) {
+        const int top = y + band * (128 + 16);
+        p.fillRect(QRect(0, top, sheet.width(), 128 + 16), backs[band]);
+        p.setPen(band ? Qt::white : Qt::black);
+        p.drawText(QRect(8, top, labelW - 12, 128 + 16), Qt::AlignVCenter, QStringLiteral("application icon"));
+        int x = labelW + 8;
+        for (const auto& [size, img] : icons) {
+            if (size > 128)
+                continue;
+            put(x, top, 128 + 16, img, 1);
+            x += size + 16;
+        }
     }
-    p.drawImage(x, row * rowH + 8, icons.at(128));
     return sheet;
 }
 
