@@ -1,0 +1,150 @@
+// Building item records from a JSON node's subtree.
+#include <algorithm>
+#include <vector>
+
+#include "json/node.h"
+#include "tree/item_record.h"
+#include "tree/item_store.h"
+
+namespace rg_TolvarMingLingJi_ChuangKouZuJian {
+
+using namespace item_record;
+using rg_Tolvar_JSON::rg_TolvarJSONJieDian;
+
+namespace {
+
+bool isContainer(const rg_TolvarJSONJieDian& n) {
+    return n.nodeType() == rg_Tolvar_JSON::Object || n.nodeType() == rg_Tolvar_JSON::Array;
+}
+
+int32_t imageOf(const rg_TolvarJSONJieDian& n) {
+    switch (n.nodeType()) {
+    case rg_Tolvar_JSON::Object: return rg_TolvarShuXingKuangCunChu::kImageObject;
+    case rg_Tolvar_JSON::Array: return rg_TolvarShuXingKuangCunChu::kImageArray;
+    default: return rg_TolvarShuXingKuangCunChu::kImageValue;
+    }
+}
+
+size_t decimalDigits(int32_t i) {
+    size_t d = 1;
+    while (i >= 10) {
+        i /= 10;
+        ++d;
+    }
+    return d;
+}
+
+void appendDecimal(CWString& out, int32_t i) {
+    char16_t tmp[12];
+    int n = 0;
+    do {
+        tmp[n++] = static_cast<char16_t>(u'0' + i % 10);
+        i /= 10;
+    } while (i > 0);
+    while (n > 0) out.push_back(tmp[--n]);
+}
+
+// The label of a child: under an object "key:value" / "key", under anything else "[i]:value" / "[i]".
+void labelOf(const rg_TolvarJSONJieDian& child, bool parentIsObject, int32_t i, CWString& out) {
+    out.clear();
+    if (parentIsObject) {
+        out.append(rg_Tolvar_JSON::unquoteView(child.keyText()));
+    } else {
+        out.push_back(u'[');
+        appendDecimal(out, i);
+        out.push_back(u']');
+    }
+    if (!isContainer(child)) {
+        out.push_back(u':');
+        out.append(child.valueText());
+    }
+}
+
+size_t labelLength(const rg_TolvarJSONJieDian& child, bool parentIsObject, int32_t i) {
+    size_t n = parentIsObject ? rg_Tolvar_JSON::unquoteView(child.keyText()).size() : decimalDigits(i) + 2;
+    if (!isContainer(child)) n += 1 + child.valueText().size();
+    return n;
+}
+
+struct Frame {
+    const rg_TolvarJSONJieDian* node;
+    int32_t next;  // next child to visit
+    int32_t level; // level of the node's children - 1
+    bool isObject;
+};
+
+// Pre-order walk over the children of `top` (and their subtrees) without recursion.
+template <typename Visit>
+void walkChildren(const rg_TolvarJSONJieDian& top, int32_t level, std::vector<Frame>& stack, Visit&& visit) {
+    stack.clear();
+    stack.push_back({&top, 0, level, top.nodeType() == rg_Tolvar_JSON::Object});
+    while (!stack.empty()) {
+        Frame& f = stack.back();
+        if (f.next >= f.node->childCount()) {
+            stack.pop_back();
+            continue;
+        }
+        const int32_t i = f.next++;
+        const rg_TolvarJSONJieDian* child = f.node->child(i);
+        if (child == nullptr) continue;
+        const int32_t childLevel = f.level + 1;
+        if (!visit(*child, f.isObject, i, childLevel)) return;
+        if (isContainer(*child) && child->childCount() > 0)
+            stack.push_back({child, 0, childLevel, child->nodeType() == rg_Tolvar_JSON::Object});
+    }
+}
+
+// Where an included node sits: under an object (its key labels it) or at position i of an array.
+// A node without a parent is labelled as an object member.
+void placeOf(const rg_TolvarJSONJieDian& node, bool& parentIsObject, int32_t& index) {
+    parentIsObject = true;
+    index = 0;
+    const rg_TolvarJSONJieDian* p = node.parent();
+    if (p == nullptr) return;
+    parentIsObject = p->nodeType() == rg_Tolvar_JSON::Object;
+    for (int32_t i = 0; i < p->childCount(); ++i) {
+        if (p->child(i) == &node) {
+            index = i;
+            return;
+        }
+    }
+}
+
+} // namespace
+
+int32_t rg_TolvarShuXingKuangCunChu::fillFromNode(const Node& node, CKorMem& buffer, int32_t level,
+                                                  bool includeNode) {
+    std::vector<Frame> stack;
+    bool includedUnderObject = true;
+    int32_t includedIndex = 0;
+    if (includeNode) placeOf(node, includedUnderObject, includedIndex);
+
+    // First pass: the exact number of bytes, so the buffer is allocated once.
+    int64_t bytes = 0;
+    if (includeNode) bytes += recordBytes(labelLength(node, includedUnderObject, includedIndex));
+    auto measure = [&](const rg_TolvarJSONJieDian& child, bool underObject, int32_t i, int32_t) {
+        bytes += recordBytes(labelLength(child, underObject, i));
+        return bytes <= kMaxBufferBytes;
+    };
+    if (!includeNode || isContainer(node)) walkChildren(node, includeNode ? level + 1 : level, stack, measure);
+    buffer.reserve(static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(buffer.size()) + bytes, kMaxBufferBytes)));
+
+    int32_t count = 0;
+    CWString label;
+    if (includeNode) {
+        labelOf(node, includedUnderObject, includedIndex, label);
+        if (!writeRecord(buffer, label, imageOf(node), level + 1, 0, 0)) return 0;
+        ++count;
+        if (!isContainer(node)) return count;
+    }
+    auto write = [&](const rg_TolvarJSONJieDian& child, bool underObject, int32_t i, int32_t childLevel) {
+        labelOf(child, underObject, i, label);
+        if (!writeRecord(buffer, label, imageOf(child), childLevel, 0, 0)) return false;
+        ++count;
+        return true;
+    };
+    walkChildren(node, includeNode ? level + 1 : level, stack, write);
+    return count;
+}
+
+} // namespace rg_TolvarMingLingJi_ChuangKouZuJian

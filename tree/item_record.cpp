@@ -1,0 +1,110 @@
+#include "tree/item_record.h"
+
+#include <bit>
+#include <cstring>
+#include <string.h> // memrchr
+
+namespace rg_TolvarMingLingJi_ChuangKouZuJian::item_record {
+
+static_assert(std::endian::native == std::endian::little, "item records are written in host order");
+
+int64_t findSeparator(const uint8_t* data, int64_t size, int64_t from) {
+    if (from < 0) from = 0;
+    const uint8_t* p = data + from;
+    const uint8_t* const last = data + size - kSeparatorLength; // last possible start
+    while (p <= last) {
+        // First byte with memchr, then compare the other three.
+        p = static_cast<const uint8_t*>(std::memchr(p, 0x01, static_cast<size_t>(last - p) + 1));
+        if (p == nullptr) return -1;
+        if (p[1] == 0x02 && p[2] == 0x03 && p[3] == 0x04) return p - data;
+        ++p;
+    }
+    return -1;
+}
+
+int64_t findSeparatorBackward(const uint8_t* data, int64_t size, int64_t from) {
+    if (from > size - kSeparatorLength) from = size - kSeparatorLength;
+    while (from >= 0) {
+        const void* hit = ::memrchr(data, 0x01, static_cast<size_t>(from) + 1);
+        if (hit == nullptr) return -1;
+        int64_t p = static_cast<const uint8_t*>(hit) - data;
+        if (data[p + 1] == 0x02 && data[p + 2] == 0x03 && data[p + 3] == 0x04) return p;
+        from = p - 1;
+    }
+    return -1;
+}
+
+int32_t sanitizeItemText(char16_t* u, size_t n) {
+    // In UTF-16LE the sequence 01 02 03 04 is either the units 0x0201 0x0403 (even alignment) or
+    // 0x01xx 0x0302 0xyy04 (odd alignment). Replacing the unit 0x0201 or 0x0302 breaks it, and
+    // U+FFFD (bytes FD FF) cannot start a new one.
+    int32_t replaced = 0;
+    for (size_t k = 0; k + 1 < n; ++k) {
+        if (u[k] == 0x0201 && u[k + 1] == 0x0403) {
+            u[k] = 0xFFFD;
+            ++replaced;
+        } else if (k + 2 < n && (u[k] >> 8) == 0x01 && u[k + 1] == 0x0302 && (u[k + 2] & 0xFF) == 0x04) {
+            u[k + 1] = 0xFFFD;
+            ++replaced;
+        }
+    }
+    return replaced;
+}
+
+bool textHoldsSeparator(CWStringView t) {
+    for (size_t k = 0; k + 1 < t.size(); ++k) {
+        if (t[k] == 0x0201 && t[k + 1] == 0x0403) return true;
+        if (k + 2 < t.size() && (t[k] >> 8) == 0x01 && t[k + 1] == 0x0302 && (t[k + 2] & 0xFF) == 0x04) return true;
+    }
+    return false;
+}
+
+bool writeRecord(CKorMem& buffer, CWStringView text, int32_t image, int32_t level, uint8_t expandState,
+                 uint8_t checkState) {
+    const int64_t bytes = recordBytes(text.size());
+    if (static_cast<int64_t>(buffer.size()) + bytes > kMaxBufferBytes) return false;
+    uint8_t* p = buffer.extend(static_cast<size_t>(bytes));
+    const size_t textBytes = text.size() * 2;
+    if (textBytes != 0) {
+        std::memcpy(p, text.data(), textBytes);
+        if (textHoldsSeparator(text)) sanitizeItemText(reinterpret_cast<char16_t*>(p), text.size());
+    }
+    uint8_t* s = p + textBytes;
+    std::memcpy(s, kSeparator, kSeparatorLength);
+    uint8_t* h = s + kSeparatorLength;
+    writeInt32(h + kLevelField, clampLevel(level));
+    writeInt32(h + kImageField, clampImage(image));
+    writeInt32(h + kSelectedImageField, -1);
+    writeInt32(h + kReservedField, 0);
+    h[kExpandField] = expandState & 3;
+    h[kCheckField] = checkState & 3;
+    writeInt32(h + kTextColourField, -1);
+    writeInt32(h + kBackColourField, -1);
+    return true;
+}
+
+bool scanRecords(const uint8_t* data, int64_t size, RecordRunInfo& info) {
+    info = RecordRunInfo{};
+    int64_t pos = 0;
+    int32_t prev = -1;
+    while (pos < size) {
+        const int64_t s = findSeparator(data, size, pos);
+        if (s < 0 || ((s - pos) & 1) != 0 || s + kRecordOverhead > size) return false;
+        const uint8_t* h = data + s + kSeparatorLength;
+        const int32_t level = readInt32(h + kLevelField);
+        const int32_t image = readInt32(h + kImageField);
+        if (level < 0 || level > kMaxLevel || image < -1 || image > kMaxImage) return false;
+        if (readInt32(h + kSelectedImageField) != -1 || h[kExpandField] > 3 || h[kCheckField] > 3) return false;
+        if (readInt32(h + kTextColourField) != -1 || readInt32(h + kBackColourField) != -1) return false;
+        if (prev >= 0 && level > prev + 1) return false;
+        if (info.count == INT32_MAX) return false;
+        if (info.count == 0) info.firstLevel = level;
+        info.lastLevel = level;
+        prev = level;
+        ++info.count;
+        pos = s + kRecordOverhead;
+    }
+    return true;
+}
+
+} // namespace rg_TolvarMingLingJi_ChuangKouZuJian::item_record

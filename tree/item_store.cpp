@@ -1,0 +1,933 @@
+#include "tree/item_store.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "tree/item_record.h"
+
+namespace rg_TolvarMingLingJi_ChuangKouZuJian {
+
+using namespace item_record;
+
+// A located record: first text byte, separator position and level; its last byte is sep + 29.
+struct rg_TolvarShuXingKuangCunChu::Rec {
+    int64_t start = -1;
+    int64_t sep = -1;
+    int32_t level = -1;
+    int64_t end() const { return sep + kRecordOverhead - 1; }
+    int64_t next() const { return sep + kRecordOverhead; }
+};
+
+namespace {
+
+void insertBytes(CKorMem& buf, int64_t pos, const uint8_t* bytes, int64_t n) {
+    if (n <= 0) return;
+    const int64_t oldSize = static_cast<int64_t>(buf.size());
+    buf.extend(static_cast<size_t>(n));
+    uint8_t* d = buf.data();
+    std::memmove(d + pos + n, d + pos, static_cast<size_t>(oldSize - pos));
+    std::memcpy(d + pos, bytes, static_cast<size_t>(n));
+}
+
+// Replaces bytes [pos, pos + oldLen) by `bytes` (n of them).
+void replaceBytes(CKorMem& buf, int64_t pos, int64_t oldLen, const uint8_t* bytes, int64_t n) {
+    const int64_t oldSize = static_cast<int64_t>(buf.size());
+    const int64_t tail = oldSize - pos - oldLen;
+    if (n > oldLen) buf.extend(static_cast<size_t>(n - oldLen));
+    uint8_t* d = buf.data();
+    if (n != oldLen) std::memmove(d + pos + n, d + pos + oldLen, static_cast<size_t>(tail));
+    if (n > 0) std::memcpy(d + pos, bytes, static_cast<size_t>(n));
+    if (n < oldLen) buf.resize(static_cast<size_t>(oldSize - oldLen + n));
+}
+
+uint8_t nextCheckState(uint8_t state, int32_t checkMode) {
+    if (state == 3) return 3;
+    const uint8_t top = checkMode == 2 ? 1 : 2;
+    return state + 1 > top ? 0 : static_cast<uint8_t>(state + 1);
+}
+
+} // namespace
+
+rg_TolvarShuXingKuangCunChu::rg_TolvarShuXingKuangCunChu()
+    : buf_(std::make_shared<CKorMem>()), workers_(std::make_unique<IndexWorkerPool>()) {}
+
+// The pool's destructor cancels the runs and joins their threads.
+rg_TolvarShuXingKuangCunChu::~rg_TolvarShuXingKuangCunChu() = default;
+
+// ---------------------------------------------------------------------------------------------
+// Buffer
+
+CKorMem& rg_TolvarShuXingKuangCunChu::writableBuffer() {
+    if (workers_->isShared(buf_.get())) buf_ = std::make_shared<CKorMem>(*buf_);
+    return *buf_;
+}
+
+void rg_TolvarShuXingKuangCunChu::structureChanged() { ++version_; }
+
+void rg_TolvarShuXingKuangCunChu::clearItems() {
+    if (workers_->isShared(buf_.get())) {
+        auto fresh = std::make_shared<CKorMem>();
+        fresh->setGrowthStep(buf_->growthStep());
+        buf_ = std::move(fresh);
+    } else {
+        buf_->clear();
+    }
+    itemCount_ = 0;
+    rowListValid_ = false;
+    structureChanged();
+}
+
+void rg_TolvarShuXingKuangCunChu::setGrowthStep(size_t bytes) {
+    // Only the step member changes; worker runs read the bytes and the length, never the step.
+    buf_->setGrowthStep(bytes);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Building records
+
+bool rg_TolvarShuXingKuangCunChu::appendRecord(CKorMem& buffer, CWStringView text, int32_t image, int32_t level) {
+    return writeRecord(buffer, text, image, level, 0, 0);
+}
+
+bool rg_TolvarShuXingKuangCunChu::appendTopItem(CWStringView text, int32_t image) {
+    if (itemCount_ == INT32_MAX) return false;
+    if (static_cast<int64_t>(buf_->size()) + recordBytes(text.size()) > kMaxBufferBytes) return false;
+    if (!writeRecord(writableBuffer(), text, image, 0, 3, 0)) return false;
+    ++itemCount_;
+    structureChanged();
+    return true;
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::lastLevel() const {
+    if (size() < kRecordOverhead) return -1;
+    return readInt32(data() + size() - kHeaderLength + kLevelField);
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::fillFromNode(const Node& node, int32_t level, bool includeNode) {
+    if (level < -1 || level >= kMaxLevel) return -1;
+    const int32_t first = level + 1;
+    if (itemCount_ == 0 ? first != 0 : first > lastLevel() + 1) return -1;
+    const int32_t n = fillFromNode(node, writableBuffer(), level, includeNode);
+    if (n > 0) {
+        itemCount_ += n;
+        structureChanged();
+    }
+    return n;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Indexes
+
+void rg_TolvarShuXingKuangCunChu::refreshIndexes() const { workers_->fetch(indexes_, seenPublish_); }
+
+const BuiltTreeIndex* rg_TolvarShuXingKuangCunChu::currentIndex(TreeIndexKind kind) const {
+    refreshIndexes();
+    const int k = static_cast<int>(kind);
+    const BuiltTreeIndex* idx = indexes_[k].get();
+    if (idx == nullptr || idx->version != version_ || requested_[k] != version_) return nullptr;
+    if (idx->values.size() != static_cast<size_t>(itemCount_)) return nullptr;
+    if (kind == TreeIndexKind::Sibling && idx->next.size() != static_cast<size_t>(itemCount_)) return nullptr;
+    return idx;
+}
+
+bool rg_TolvarShuXingKuangCunChu::isIndexCurrent(TreeIndexKind kind) const { return currentIndex(kind) != nullptr; }
+
+void rg_TolvarShuXingKuangCunChu::markIndexStale(TreeIndexKind kind) { requested_[static_cast<int>(kind)] = 0; }
+
+const std::vector<int32_t>* rg_TolvarShuXingKuangCunChu::indexArray(TreeIndexKind kind, int which) const {
+    const BuiltTreeIndex* idx = currentIndex(kind);
+    if (idx == nullptr) return nullptr;
+    return which == 0 ? &idx->values : &idx->next;
+}
+
+void rg_TolvarShuXingKuangCunChu::startIndexWorkers() {
+    unsigned mask = 0;
+    for (int k = 0; k < kTreeIndexKinds; ++k) {
+        if (requested_[k] != version_) mask |= 1u << k;
+    }
+    if (mask == 0) return;
+    if (itemCount_ == 0 || buf_->size() == 0) {
+        // An empty buffer never gets an index; remember that this version was seen.
+        for (int k = 0; k < kTreeIndexKinds; ++k) requested_[k] = version_;
+        return;
+    }
+    // The new run supersedes every older one, so it also takes over what they were still building.
+    for (int k = 0; k < kTreeIndexKinds; ++k) {
+        if (!(mask & (1u << k)) && currentIndex(static_cast<TreeIndexKind>(k)) == nullptr) mask |= 1u << k;
+    }
+    for (int k = 0; k < kTreeIndexKinds; ++k) {
+        if (mask & (1u << k)) requested_[k] = version_;
+    }
+    if (!workers_->start(std::shared_ptr<const CKorMem>(buf_), itemCount_, version_, mask)) {
+        for (int k = 0; k < kTreeIndexKinds; ++k) {
+            if (mask & (1u << k)) requested_[k] = 0; // retried by the next redraw
+        }
+    }
+}
+
+void rg_TolvarShuXingKuangCunChu::buildIndexesNow() {
+    TreeIndexSet built;
+    if (!detail::buildTreeIndexesNow(data(), size(), itemCount_, kAllTreeIndexes, version_, built)) return;
+    workers_->install(built, kAllTreeIndexes);
+    for (int k = 0; k < kTreeIndexKinds; ++k) requested_[k] = version_;
+    refreshIndexes();
+}
+
+void rg_TolvarShuXingKuangCunChu::waitForIndexWorkers() {
+    workers_->waitAll();
+    refreshIndexes();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Locating records
+
+void rg_TolvarShuXingKuangCunChu::toCursor(const Rec& rec, ItemCursor& cursor) {
+    cursor.assign({static_cast<int32_t>(rec.start), static_cast<int32_t>(rec.end()), rec.level});
+}
+
+bool rg_TolvarShuXingKuangCunChu::recordAtStart(int64_t start, Rec& rec) const {
+    if (start < 0 || start >= size()) return false;
+    const int64_t s = findSeparator(data(), size(), start);
+    if (s < 0 || s + kRecordOverhead > size()) return false;
+    rec.start = start;
+    rec.sep = s;
+    rec.level = readInt32(data() + s + kSeparatorLength + kLevelField);
+    return true;
+}
+
+bool rg_TolvarShuXingKuangCunChu::recordEndingAt(int64_t sep, Rec& rec) const {
+    if (!isSeparatorAt(data(), size(), sep) || sep + kRecordOverhead > size()) return false;
+    const int64_t prev = sep > 0 ? findSeparatorBackward(data(), size(), sep - 1) : -1;
+    rec.start = prev < 0 ? 0 : prev + kRecordOverhead;
+    rec.sep = sep;
+    rec.level = readInt32(data() + sep + kSeparatorLength + kLevelField);
+    return true;
+}
+
+bool rg_TolvarShuXingKuangCunChu::recordFromCursor(const ItemCursor& cursor, Rec& rec) const {
+    if (cursor.size() < 2) return false;
+    const int64_t start = cursor[0];
+    const int64_t end = cursor[1];
+    const int64_t sep = end - (kRecordOverhead - 1);
+    // Checked in O(1): on record boundaries and inside the buffer, so nothing is read past it.
+    if (start < 0 || end >= size() || sep < start || ((sep - start) & 1) != 0) return false;
+    if (!isSeparatorAt(data(), size(), sep)) return false;
+    if (start != 0 && !isSeparatorAt(data(), size(), start - kRecordOverhead)) return false;
+    rec.start = start;
+    rec.sep = sep;
+    rec.level = readInt32(data() + sep + kSeparatorLength + kLevelField);
+    return true;
+}
+
+bool rg_TolvarShuXingKuangCunChu::recordOfItemByIndex(int32_t index, Rec& rec) const {
+    if (!validIndex(index)) return false;
+    if (const BuiltTreeIndex* offsets = currentIndex(TreeIndexKind::Offset)) {
+        const int64_t start = offsets->values[index];
+        const int64_t nextStart = index + 1 < itemCount_ ? offsets->values[index + 1] : size();
+        const int64_t sep = nextStart - kRecordOverhead;
+        if (sep < start || !isSeparatorAt(data(), size(), sep)) return false;
+        rec.start = start;
+        rec.sep = sep;
+        rec.level = readInt32(data() + sep + kSeparatorLength + kLevelField);
+        return true;
+    }
+    int64_t pos = 0;
+    for (int32_t k = 0; k < index; ++k) {
+        const int64_t s = findSeparator(data(), size(), pos);
+        if (s < 0) return false;
+        pos = s + kRecordOverhead;
+    }
+    return recordAtStart(pos, rec);
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::indexFromOffset(int64_t start) const {
+    const BuiltTreeIndex* offsets = currentIndex(TreeIndexKind::Offset);
+    if (offsets == nullptr) return -1;
+    auto it = std::lower_bound(offsets->values.begin(), offsets->values.end(), static_cast<int32_t>(start));
+    if (it == offsets->values.end() || *it != start) return -1;
+    return static_cast<int32_t>(it - offsets->values.begin());
+}
+
+bool rg_TolvarShuXingKuangCunChu::locateItem(int32_t index, ItemCursor& cursor, int32_t cursorIndex) const {
+    if (!validIndex(index)) return false;
+    Rec rec;
+    if (isIndexCurrent(TreeIndexKind::Offset)) {
+        if (!recordOfItemByIndex(index, rec)) return false;
+        toCursor(rec, cursor);
+        return true;
+    }
+    Rec from;
+    if (cursor.size() >= 2 && cursorIndex >= 0 && cursorIndex <= index && recordFromCursor(cursor, from)) {
+        if (cursorIndex == index) return true;
+        int64_t pos = from.next();
+        for (int32_t k = cursorIndex + 1; k < index; ++k) {
+            const int64_t s = findSeparator(data(), size(), pos);
+            if (s < 0) return false;
+            pos = s + kRecordOverhead;
+        }
+        if (!recordAtStart(pos, rec)) return false;
+        toCursor(rec, cursor);
+        return true;
+    }
+    if (!recordOfItemByIndex(index, rec)) return false;
+    toCursor(rec, cursor);
+    return true;
+}
+
+bool rg_TolvarShuXingKuangCunChu::resolve(int32_t index, ItemCursor& cursor, Rec& rec) const {
+    if (!validIndex(index)) return false;
+    if (cursor.size() >= 2) return recordFromCursor(cursor, rec);
+    if (!recordOfItemByIndex(index, rec)) return false;
+    toCursor(rec, cursor);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading fields
+
+CWString rg_TolvarShuXingKuangCunChu::getText(int32_t index, ItemCursor& cursor) const {
+    Rec rec;
+    if (!resolve(index, cursor, rec)) return {};
+    CWString text(static_cast<size_t>((rec.sep - rec.start) / 2), u'\0');
+    if (!text.empty()) std::memcpy(text.data(), data() + rec.start, text.size() * 2);
+    return text;
+}
+
+CWString rg_TolvarShuXingKuangCunChu::getText(int32_t index) const {
+    ItemCursor c;
+    return getText(index, c);
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::getLevel(int32_t index, ItemCursor& cursor) const {
+    Rec rec;
+    return resolve(index, cursor, rec) ? rec.level : -1;
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::getLevel(int32_t index) const {
+    ItemCursor c;
+    return getLevel(index, c);
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::getImage(int32_t index, ItemCursor& cursor) const {
+    Rec rec;
+    return resolve(index, cursor, rec) ? readInt32(data() + rec.sep + kSeparatorLength + kImageField) : -1;
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::getImage(int32_t index) const {
+    ItemCursor c;
+    return getImage(index, c);
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::getSelectedImage(int32_t index, ItemCursor& cursor) const {
+    Rec rec;
+    return resolve(index, cursor, rec) ? readInt32(data() + rec.sep + kSeparatorLength + kSelectedImageField) : -1;
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::getTextColour(int32_t index, ItemCursor& cursor) const {
+    Rec rec;
+    return resolve(index, cursor, rec) ? readInt32(data() + rec.sep + kSeparatorLength + kTextColourField) : -1;
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::getBackColour(int32_t index, ItemCursor& cursor) const {
+    Rec rec;
+    return resolve(index, cursor, rec) ? readInt32(data() + rec.sep + kSeparatorLength + kBackColourField) : -1;
+}
+
+uint8_t rg_TolvarShuXingKuangCunChu::getExpandState(int32_t index, ItemCursor& cursor) const {
+    Rec rec;
+    return resolve(index, cursor, rec) ? data()[rec.sep + kSeparatorLength + kExpandField] : 255;
+}
+
+uint8_t rg_TolvarShuXingKuangCunChu::getExpandState(int32_t index) const {
+    ItemCursor c;
+    return getExpandState(index, c);
+}
+
+uint8_t rg_TolvarShuXingKuangCunChu::getCheckState(int32_t index, ItemCursor& cursor) const {
+    Rec rec;
+    return resolve(index, cursor, rec) ? data()[rec.sep + kSeparatorLength + kCheckField] : 255;
+}
+
+uint8_t rg_TolvarShuXingKuangCunChu::getCheckState(int32_t index) const {
+    ItemCursor c;
+    return getCheckState(index, c);
+}
+
+bool rg_TolvarShuXingKuangCunChu::hasChildren(int32_t index, ItemCursor& cursor) const {
+    Rec rec;
+    if (!resolve(index, cursor, rec) || index + 1 >= itemCount_) return false;
+    Rec next;
+    if (!recordAtStart(rec.next(), next)) return false;
+    return next.level == rec.level + 1;
+}
+
+bool rg_TolvarShuXingKuangCunChu::hasChildren(int32_t index) const {
+    ItemCursor c;
+    return hasChildren(index, c);
+}
+
+bool rg_TolvarShuXingKuangCunChu::keyFormEquals(int32_t index, ItemCursor& cursor, CWStringView form,
+                                                bool encodedDots) const {
+    Rec rec;
+    if (!resolve(index, cursor, rec)) return false;
+    static constexpr char16_t kDot[] = u"#46#";
+    const uint8_t* p = data() + rec.start;
+    const size_t units = static_cast<size_t>((rec.sep - rec.start) / 2);
+    size_t j = 0; // position in form
+    for (size_t u = 0; u < units; ++u) {
+        char16_t c;
+        std::memcpy(&c, p + 2 * u, 2);
+        if (c == u':') break;
+        if (c == u'.' && encodedDots) {
+            if (form.substr(j, 4) != CWStringView(kDot, 4)) return false;
+            j += 4;
+        } else {
+            if (j >= form.size() || form[j] != c) return false;
+            ++j;
+        }
+    }
+    return j == form.size();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Descendants, parents, siblings, children
+
+int32_t rg_TolvarShuXingKuangCunChu::scanDescendants(const Rec& item, Rec& last) const {
+    int32_t count = 0;
+    int64_t pos = item.next();
+    while (pos < size()) {
+        const int64_t s = findSeparator(data(), size(), pos);
+        if (s < 0 || s + kRecordOverhead > size()) break;
+        const int32_t level = readInt32(data() + s + kSeparatorLength + kLevelField);
+        if (level <= item.level) break;
+        last.start = pos;
+        last.sep = s;
+        last.level = level;
+        ++count;
+        pos = s + kRecordOverhead;
+    }
+    return count;
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::descendantsOf(int32_t index, const Rec& rec, Rec& lastDesc) const {
+    if (rec.next() >= size()) return 0;
+    const BuiltTreeIndex* ends = currentIndex(TreeIndexKind::SubtreeEnd);
+    if (ends != nullptr && isIndexCurrent(TreeIndexKind::Offset)) {
+        const int32_t d = ends->values[index];
+        if (d <= index) return 0;
+        if (!recordOfItemByIndex(d, lastDesc)) return 0;
+        return d - index;
+    }
+    return scanDescendants(rec, lastDesc);
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::getDescendants(int32_t index, ItemCursor& cursor, ItemCursor& outRange,
+                                                    bool includeSelf) const {
+    Rec rec;
+    if (!resolve(index, cursor, rec)) return -1;
+    Rec last;
+    int32_t count = descendantsOf(index, rec, last);
+    int64_t first = rec.next();
+    int64_t lastByte = count > 0 ? last.end() : -1;
+    if (includeSelf) {
+        first = rec.start;
+        if (count == 0) lastByte = rec.end();
+        ++count;
+    }
+    outRange.assign({static_cast<int32_t>(first), static_cast<int32_t>(lastByte), rec.level + 1});
+    return count;
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::getDescendants(int32_t index) const {
+    if (!validIndex(index)) return -1;
+    if (const BuiltTreeIndex* ends = currentIndex(TreeIndexKind::SubtreeEnd)) {
+        const int32_t d = ends->values[index];
+        return d > index ? d - index : 0;
+    }
+    ItemCursor c, range;
+    return getDescendants(index, c, range, false);
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::countItemsInRange(const ItemCursor& range) const {
+    if (range.size() < 2) return 0;
+    const int64_t first = std::max<int64_t>(0, range[0]);
+    const int64_t last = std::min<int64_t>(size() - 1, range[1]);
+    int32_t count = 0;
+    int64_t pos = first;
+    while (pos <= last) {
+        const int64_t s = findSeparator(data(), size(), pos);
+        if (s < 0 || s + kSeparatorLength - 1 > last) break;
+        ++count;
+        pos = s + kRecordOverhead;
+    }
+    return count;
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::getParent(int32_t index, ItemCursor& cursor, ItemCursor& outCursor) const {
+    Rec rec;
+    if (!resolve(index, cursor, rec)) return -1;
+    if (rec.level <= 0) {
+        outCursor.assign({-1, -1, -1});
+        return -1;
+    }
+    const BuiltTreeIndex* parents = currentIndex(TreeIndexKind::Parent);
+    if (parents != nullptr && isIndexCurrent(TreeIndexKind::Offset)) {
+        const int32_t p = parents->values[index];
+        Rec prec;
+        if (p < 0 || !recordOfItemByIndex(p, prec)) {
+            outCursor.assign({-1, -1, -1});
+            return -1;
+        }
+        toCursor(prec, outCursor);
+        return p;
+    }
+    // Walk back record by record; the first shallower record is the parent (levels climb by at
+    // most one, so it is exactly one level up).
+    Rec cur = rec;
+    int32_t k = index;
+    while (cur.start > 0) {
+        Rec prev;
+        if (!recordEndingAt(cur.start - kRecordOverhead, prev)) break;
+        --k;
+        if (prev.level < rec.level) {
+            toCursor(prev, outCursor);
+            return k;
+        }
+        cur = prev;
+    }
+    outCursor.assign({-1, -1, -1});
+    return -1;
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::getParent(int32_t index) const {
+    ItemCursor c, out;
+    return getParent(index, c, out);
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::previousSibling(int32_t index, ItemCursor& cursor, ItemCursor& outCursor) const {
+    Rec rec;
+    if (!resolve(index, cursor, rec)) return -1;
+    const BuiltTreeIndex* siblings = currentIndex(TreeIndexKind::Sibling);
+    if (siblings != nullptr && isIndexCurrent(TreeIndexKind::Offset)) {
+        const int32_t d = siblings->values[index];
+        Rec srec;
+        if (d < 0 || !recordOfItemByIndex(d, srec)) return -1;
+        toCursor(srec, outCursor);
+        return d;
+    }
+    Rec cur = rec;
+    int32_t k = index;
+    while (cur.start > 0) {
+        Rec prev;
+        if (!recordEndingAt(cur.start - kRecordOverhead, prev)) break;
+        --k;
+        if (prev.level <= rec.level) {
+            if (prev.level != rec.level) return -1;
+            toCursor(prev, outCursor);
+            return k;
+        }
+        cur = prev;
+    }
+    return -1;
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::previousSibling(int32_t index) const {
+    ItemCursor c, out;
+    return previousSibling(index, c, out);
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::nextSibling(int32_t index, ItemCursor& cursor, ItemCursor& outCursor) const {
+    Rec rec;
+    if (!resolve(index, cursor, rec)) return -1;
+    const BuiltTreeIndex* siblings = currentIndex(TreeIndexKind::Sibling);
+    if (siblings != nullptr && isIndexCurrent(TreeIndexKind::Offset)) {
+        const int32_t n = siblings->next[index];
+        Rec srec;
+        if (n <= 0 || !recordOfItemByIndex(n, srec)) return -1;
+        toCursor(srec, outCursor);
+        return n;
+    }
+    Rec last;
+    const int32_t d = scanDescendants(rec, last);
+    const int64_t pos = d > 0 ? last.next() : rec.next();
+    Rec next;
+    if (index + d + 1 >= itemCount_ || !recordAtStart(pos, next) || next.level != rec.level) return -1;
+    toCursor(next, outCursor);
+    return index + d + 1;
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::nextSibling(int32_t index) const {
+    ItemCursor c, out;
+    return nextSibling(index, c, out);
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::enumerateChildren(int32_t parent, ItemIndexList& outIndexes,
+                                                       ItemCursor& parentCursor, std::vector<ItemCursor>& outCursors,
+                                                       int32_t stopAt) const {
+    if (parent < -1 || parent >= itemCount_) return -1;
+    if (itemCount_ == 0) return 0;
+    Rec prec;
+    int32_t childLevel = 0;
+    int64_t pos = 0;
+    int32_t k = 0; // index of the record at pos
+    if (parent >= 0) {
+        if (!resolve(parent, parentCursor, prec)) return -1;
+        childLevel = prec.level + 1;
+        pos = prec.next();
+        k = parent + 1;
+    }
+    int32_t listed = 0;
+    auto list = [&](int32_t index, const Rec& r) {
+        outIndexes.push_back(index);
+        ItemCursor c;
+        toCursor(r, c);
+        outCursors.push_back(std::move(c));
+        ++listed;
+    };
+
+    const BuiltTreeIndex* siblings = currentIndex(TreeIndexKind::Sibling);
+    if (siblings != nullptr && isIndexCurrent(TreeIndexKind::Offset)) {
+        if (k >= itemCount_) return 0;
+        Rec r;
+        if (!recordOfItemByIndex(k, r) || r.level != childLevel) return 0;
+        for (int32_t c = k;;) {
+            list(c, r);
+            if (c == stopAt) break;
+            c = siblings->next[c];
+            if (c <= 0 || !recordOfItemByIndex(c, r)) break;
+        }
+        return listed;
+    }
+    while (pos < size()) {
+        Rec r;
+        if (!recordAtStart(pos, r)) break;
+        if (parent >= 0 && r.level < childLevel) break;
+        if (r.level == childLevel) {
+            list(k, r);
+            if (k == stopAt) break;
+        }
+        pos = r.next();
+        ++k;
+    }
+    return listed;
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::enumerateChildren(int32_t parent, ItemIndexList& outIndexes) const {
+    ItemCursor pc;
+    std::vector<ItemCursor> cursors;
+    return enumerateChildren(parent, outIndexes, pc, cursors, -1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Changing
+
+int32_t rg_TolvarShuXingKuangCunChu::insertItem(int32_t parent, CWStringView text, int32_t image,
+                                                int32_t expandState, int32_t checkState, ItemCursor& cursor) {
+    if (parent >= itemCount_ || expandState < 0 || expandState > 3 || checkState < 0 || checkState > 3) return -1;
+    if (itemCount_ == INT32_MAX) return -1;
+    int64_t at = size();
+    int32_t level = 0;
+    int32_t index = itemCount_;
+    if (parent >= 0) {
+        Rec prec;
+        if (!resolve(parent, cursor, prec) || prec.level >= kMaxLevel) return -1;
+        Rec last;
+        const int32_t d = descendantsOf(parent, prec, last);
+        at = d > 0 ? last.next() : prec.next();
+        level = prec.level + 1;
+        index = parent + d + 1;
+    }
+    CKorMem record;
+    if (!writeRecord(record, text, image, level, static_cast<uint8_t>(expandState), static_cast<uint8_t>(checkState)))
+        return -1;
+    if (size() + static_cast<int64_t>(record.size()) > kMaxBufferBytes) return -1;
+    insertBytes(writableBuffer(), at, record.data(), static_cast<int64_t>(record.size()));
+    ++itemCount_;
+    structureChanged();
+    if (props_.autoRedraw) redraw(-1);
+    return index;
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::replaceSubtree(int32_t index, int32_t mode, const CKorMem& records,
+                                                    int32_t recordCount, ItemCursor& cursor) {
+    if (mode < 0 || mode > 2 || recordCount < 0) return -1;
+    RecordRunInfo info;
+    if (!scanRecords(records.data(), static_cast<int64_t>(records.size()), info) || info.count != recordCount)
+        return -1;
+    Rec rec;
+    if (!resolve(index, cursor, rec)) return -1;
+    Rec last;
+    const int32_t d = descendantsOf(index, rec, last);
+
+    // The byte range to replace and the levels around it.
+    int64_t first, lastByte;
+    int32_t replaced;
+    int32_t before; // level of the record before the range, -1 at the buffer start
+    if (mode == 0) {
+        first = rec.start;
+        lastByte = d > 0 ? last.end() : rec.end();
+        replaced = d + 1;
+        before = rec.start > 0 ? readInt32(data() + rec.start - kHeaderLength + kLevelField) : -1;
+    } else {
+        first = rec.next();
+        lastByte = d > 0 ? last.end() : rec.next() - 1;
+        replaced = d;
+        before = rec.level;
+    }
+    const int64_t oldLen = lastByte - first + 1;
+    Rec after;
+    const int32_t afterLevel = recordAtStart(lastByte + 1, after) ? after.level : -1;
+    if (recordCount > 0) {
+        const bool fitsBefore = before < 0 ? info.firstLevel == 0 : info.firstLevel <= before + 1;
+        const bool fitsAfter = afterLevel < 0 || afterLevel <= info.lastLevel + 1;
+        if (!fitsBefore || !fitsAfter) return -1;
+    }
+    if (size() - oldLen + static_cast<int64_t>(records.size()) > kMaxBufferBytes) return -1;
+    if (static_cast<int64_t>(itemCount_) - replaced + recordCount > INT32_MAX) return -1;
+
+    if (replaced <= 0) {
+        if (recordCount > 0) {
+            insertBytes(writableBuffer(), first, records.data(), static_cast<int64_t>(records.size()));
+            itemCount_ += recordCount;
+            structureChanged();
+        }
+    } else {
+        const uint8_t expand = data()[rec.sep + kSeparatorLength + kExpandField];
+        CKorMem& buf = writableBuffer();
+        if (recordCount > 0) {
+            replaceBytes(buf, first, oldLen, records.data(), static_cast<int64_t>(records.size()));
+            if (mode != 2) {
+                const int64_t s = findSeparator(buf.data(), static_cast<int64_t>(buf.size()), first);
+                buf.data()[s + kSeparatorLength + kExpandField] = expand;
+            }
+        } else {
+            replaceBytes(buf, first, oldLen, nullptr, 0);
+        }
+        itemCount_ += recordCount - replaced;
+        structureChanged();
+    }
+    if (props_.autoRedraw) redraw(-1);
+    if (replaced > 0) selectionChanged.raise(*this, getSelection(), ByOwner);
+    return std::max(replaced, 0);
+}
+
+bool rg_TolvarShuXingKuangCunChu::applyExpandChange(int32_t index, const Rec& rec, uint8_t newState) {
+    const int64_t at = rec.sep + kSeparatorLength + kExpandField;
+    const uint8_t old = data()[at];
+    if (old == newState) return true;
+    writableBuffer().data()[at] = newState;
+    if ((old < 2) == (newState < 2) || !isRowListCurrent()) return true;
+    const int32_t row = rowOfItem(index);
+    if (row < 0) {
+        // Inside a collapsed subtree: rebuild the row list (and, as before, the offsets) later.
+        markRowListStale();
+        markIndexStale(TreeIndexKind::Offset);
+        return true;
+    }
+    Rec last;
+    const int32_t d = descendantsOf(index, rec, last);
+    if (d == 0) return true;
+    if (newState >= 2) {
+        std::vector<int32_t> sub;
+        buildRowsInto(sub, index + 1, index + d + 1);
+        rows_.insert(rows_.begin() + row + 1, sub.begin(), sub.end());
+    } else {
+        auto from = rows_.begin() + row + 1;
+        auto to = std::upper_bound(from, rows_.end(), index + d);
+        rows_.erase(from, to);
+    }
+    return true;
+}
+
+bool rg_TolvarShuXingKuangCunChu::setItem(int32_t index, std::optional<CWStringView> text, int32_t image,
+                                          int32_t expandState, int32_t checkState, ItemCursor& cursor, bool noRedraw) {
+    if (expandState < -2 || expandState > 3 || checkState < -2 || checkState > 3) return false;
+    Rec rec;
+    if (!resolve(index, cursor, rec)) return false;
+    CWString safe;
+    if (text) {
+        safe.assign(text->data(), text->size());
+        sanitizeItemText(safe.data(), safe.size());
+        if (size() - (rec.sep - rec.start) + static_cast<int64_t>(safe.size()) * 2 > kMaxBufferBytes) return false;
+    }
+    if (image != kKeepImage || checkState != -1) {
+        uint8_t* h = writableBuffer().data() + rec.sep + kSeparatorLength;
+        if (image != kKeepImage) writeInt32(h + kImageField, clampImage(image));
+        if (checkState == -2) {
+            h[kCheckField] = nextCheckState(h[kCheckField], props_.checkMode);
+        } else if (checkState >= 0) {
+            h[kCheckField] = static_cast<uint8_t>(checkState);
+        }
+    }
+    if (expandState != -1) {
+        const uint8_t old = data()[rec.sep + kSeparatorLength + kExpandField];
+        const uint8_t next = expandState == -2 ? static_cast<uint8_t>(old ^ 2) : static_cast<uint8_t>(expandState);
+        applyExpandChange(index, rec, next);
+    }
+    if (text) {
+        const int64_t oldBytes = rec.sep - rec.start;
+        const int64_t newBytes = static_cast<int64_t>(safe.size()) * 2;
+        CKorMem& buf = writableBuffer();
+        if (oldBytes == newBytes) {
+            if (newBytes > 0) std::memcpy(buf.data() + rec.start, safe.data(), static_cast<size_t>(newBytes));
+        } else {
+            replaceBytes(buf, rec.start, oldBytes, reinterpret_cast<const uint8_t*>(safe.data()), newBytes);
+            structureChanged();
+            rec.sep += newBytes - oldBytes;
+            toCursor(rec, cursor);
+        }
+    }
+    if (props_.autoRedraw && !noRedraw) redraw(-1);
+    return true;
+}
+
+bool rg_TolvarShuXingKuangCunChu::setText(int32_t index, CWStringView text, ItemCursor& cursor) {
+    return setItem(index, text, kKeepImage, -1, -1, cursor, false);
+}
+
+bool rg_TolvarShuXingKuangCunChu::setText(int32_t index, CWStringView text) {
+    ItemCursor c;
+    return setText(index, text, c);
+}
+
+bool rg_TolvarShuXingKuangCunChu::setExpanded(ItemCursor& cursor, int32_t index, bool expand, bool toggle) {
+    Rec rec;
+    if (!resolve(index, cursor, rec)) return false;
+    const uint8_t old = data()[rec.sep + kSeparatorLength + kExpandField];
+    uint8_t next;
+    if (toggle) {
+        next = static_cast<uint8_t>(old ^ 2);
+    } else {
+        next = expand ? static_cast<uint8_t>((old & 1) | 2) : static_cast<uint8_t>(old & 1);
+    }
+    applyExpandChange(index, rec, next);
+    if (props_.autoRedraw) redraw(-1);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Selection and view
+
+int32_t rg_TolvarShuXingKuangCunChu::getSelection() {
+    if (props_.currentItem < -1 || props_.currentItem >= itemCount_) props_.currentItem = -1;
+    return props_.currentItem;
+}
+
+void rg_TolvarShuXingKuangCunChu::setSelection(int32_t index) {
+    props_.currentItem = validIndex(index) ? index : -1;
+    ensureVisible(props_.currentItem);
+    const int32_t reason = pendingReason_;
+    selectionChanged.raise(*this, props_.currentItem, reason);
+    pendingReason_ = 0;
+}
+
+void rg_TolvarShuXingKuangCunChu::notifySelectionChanged(int32_t index, int32_t reason) {
+    selectionChanged.raise(*this, index, reason);
+}
+
+void rg_TolvarShuXingKuangCunChu::ensureVisible(int32_t index, ItemCursor& cursor) {
+    Rec rec;
+    if (!resolve(index, cursor, rec)) {
+        redraw(-1);
+        return;
+    }
+    std::vector<int32_t> closed; // collapsed ancestors, bottom-up
+    ItemCursor c = cursor;
+    for (int32_t i = index;;) {
+        ItemCursor pc;
+        const int32_t p = getParent(i, c, pc);
+        if (p < 0) break;
+        if (getExpandState(p, pc) < 2) closed.push_back(p);
+        i = p;
+        c = pc;
+    }
+    for (auto it = closed.rbegin(); it != closed.rend(); ++it) {
+        ItemCursor pc;
+        Rec prec;
+        if (!resolve(*it, pc, prec)) continue;
+        const uint8_t old = data()[prec.sep + kSeparatorLength + kExpandField];
+        applyExpandChange(*it, prec, static_cast<uint8_t>(old ^ 2));
+    }
+    redraw(-1);
+    if (view_ != nullptr) view_->scrollIntoView(index, rowOfItem(index));
+}
+
+void rg_TolvarShuXingKuangCunChu::ensureVisible(int32_t index) {
+    ItemCursor c;
+    ensureVisible(index, c);
+}
+
+void rg_TolvarShuXingKuangCunChu::redraw(int32_t top) {
+    if (view_ != nullptr) view_->redraw(top);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Row list
+
+void rg_TolvarShuXingKuangCunChu::buildRowsInto(std::vector<int32_t>& out, int32_t first, int32_t stopBefore) const {
+    stopBefore = std::min(stopBefore, itemCount_);
+    if (first >= stopBefore) return;
+    const BuiltTreeIndex* ends = currentIndex(TreeIndexKind::SubtreeEnd);
+    const bool direct = ends != nullptr && isIndexCurrent(TreeIndexKind::Offset);
+    Rec rec;
+    if (!recordOfItemByIndex(first, rec)) return;
+    int32_t k = first;
+    while (k < stopBefore) {
+        out.push_back(k);
+        const bool collapsed = data()[rec.sep + kSeparatorLength + kExpandField] < 2;
+        int32_t next = k + 1;
+        int64_t pos = rec.next();
+        if (collapsed) {
+            if (direct) {
+                const int32_t d = ends->values[k];
+                next = d > k ? d + 1 : k + 1;
+                if (next < stopBefore && !recordOfItemByIndex(next, rec)) return;
+                k = next;
+                continue;
+            }
+            Rec last;
+            const int32_t d = scanDescendants(rec, last);
+            next = k + d + 1;
+            if (d > 0) pos = last.next();
+        }
+        if (next >= stopBefore || !recordAtStart(pos, rec)) return;
+        k = next;
+    }
+}
+
+void rg_TolvarShuXingKuangCunChu::rebuildRowList() {
+    rows_.clear();
+    rows_.reserve(static_cast<size_t>(itemCount_));
+    buildRowsInto(rows_, 0, itemCount_);
+    rowListVersion_ = version_;
+    rowListValid_ = true;
+}
+
+void rg_TolvarShuXingKuangCunChu::ensureRowList() {
+    if (!isRowListCurrent()) rebuildRowList();
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::rowOfItem(int32_t item) const {
+    if (!isRowListCurrent()) return -1;
+    auto it = std::lower_bound(rows_.begin(), rows_.end(), item);
+    if (it == rows_.end() || *it != item) return -1;
+    return static_cast<int32_t>(it - rows_.begin());
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::itemAtRow(int32_t row) const {
+    if (!isRowListCurrent() || row < 0 || row >= static_cast<int32_t>(rows_.size())) return -1;
+    return rows_[row];
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::nextVisibleItem(int32_t item, ItemCursor& cursor) const {
+    Rec rec;
+    if (!resolve(item, cursor, rec)) return -1;
+    int32_t next = item + 1;
+    if (data()[rec.sep + kSeparatorLength + kExpandField] < 2) {
+        Rec last;
+        next = item + descendantsOf(item, rec, last) + 1;
+    }
+    return next < itemCount_ ? next : -1;
+}
+
+} // namespace rg_TolvarMingLingJi_ChuangKouZuJian

@@ -1,0 +1,299 @@
+// The item store of the tree box: every item as one record in a single byte buffer.
+//
+// rg_TolvarShuXingKuangCunChu keeps no object per item. Items are variable-length records
+// (layout in item_record.h) stored back to back in pre-order and addressed by their position in
+// that order, the item index (0-based). An item cursor caches where an item was found:
+// {first byte of its text, last byte of its header, level}; a cursor with fewer than two elements
+// is empty and is filled by locateItem, a non-empty one is trusted to describe the item named by
+// the index argument (it is checked to lie on record boundaries inside the buffer, never read
+// past). Byte ranges have the same three-element form: first byte, last byte, level.
+//
+// Lookups scan the buffer for the separator (skipping whole subtrees by level) unless a derived
+// index (index_workers.h) built for the current buffer version is available; the answers are the
+// same either way. The row list holds the visible items (not inside a collapsed subtree) in row
+// order; it is rebuilt after structural changes and updated in place on expand and collapse.
+//
+// Invariants: the buffer is well formed (item_record.h: first item at level 0, no item deeper
+// than its predecessor + 1, no stray separator bytes); itemCount() equals the number of records;
+// every change that moves a record or changes the item sequence bumps the buffer version, which
+// makes the row list and every derived index stale at once. Expand and check bytes and
+// same-length texts are changed in place and keep everything current.
+//
+// Ownership: the store owns its buffer, row list, indexes and worker threads; destroying it
+// cancels and joins its workers. The view (ITreeView) and event handlers are not owned.
+// Thread: UI thread only. The workers never touch the store; they read a snapshot of the buffer
+// that the store copies before it writes to it.
+#pragma once
+
+#include <climits>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "runtime/kor_mem.h"
+#include "runtime/types.h"
+#include "tree/index_workers.h"
+#include "tree/tree_event.h"
+#include "tree/tree_view.h"
+
+namespace rg_Tolvar_JSON {
+class rg_TolvarJSONJieDian;
+}
+
+namespace rg_TolvarMingLingJi_ChuangKouZuJian {
+
+using ItemCursor = rg_Korrin_JiBen::rg_ZhengShuShuZuLei; // {start, end, level}; also byte ranges
+using ItemIndexList = rg_Korrin_JiBen::rg_ZhengShuShuZuLei;
+
+// Settable properties of the tree box. The owner sets them directly; the store reads autoRedraw,
+// checkMode and currentItem, the widget the rest.
+struct TreeBoxProperties {
+    CWString fontName;                    // face name of the item font
+    int32_t fontSize = 11;                // point size
+    int32_t currentItem = -1;             // selected item, -1 none (validated on every read)
+    int32_t topItem = 0;                  // item drawn in the first row
+    int32_t autoRedraw = 1;               // redraw after each change that alters what is shown
+    int32_t checkMode = 2;                // 2 two-state check boxes, else three-state
+    int32_t clickToEdit = 0;              // second click on the current item's text edits it
+    int32_t clearOnEmptyClick = 0;        // a click on no item clears the selection
+    int32_t fullRowSelect = 0;            // highlight and hit-test the whole row
+    int32_t fixedRowHeight = -1;          // row height in pixels; < 1 = from the font
+    int32_t margin = 6;                   // left/top margin and indent gap in pixels
+    int32_t rowGap = 3;                   // pixels between rows
+    int32_t hotTracking = 0;              // underline the item under the mouse
+    int32_t treeLines = 1;                // draw connector lines
+    int32_t checkBoxes = 0;               // show the check-box column
+    int32_t indentOffset = 0;             // pixels added to every row's indent
+    int32_t defaultTextColour = 0;        // COLORREF of item text
+    int32_t defaultItemBackColour = -1;   // COLORREF behind item text; -1 = boxBackColour
+    int32_t boxBackColour = 0xFFFFFF;     // canvas background
+};
+
+// Selection reasons carried by selectionChanged.
+enum SelectionReason : int32_t { ByOwner = 0, ByLeftClick = 1, ByArrowKey = 2, ByRightClick = 3 };
+
+class rg_TolvarShuXingKuangCunChu {
+public:
+    using Node = rg_Tolvar_JSON::rg_TolvarJSONJieDian;
+    using Self = rg_TolvarShuXingKuangCunChu;
+
+    // Item images.
+    static constexpr int32_t kImageObject = 0;
+    static constexpr int32_t kImageArray = 1;
+    static constexpr int32_t kImageValue = 2;
+    // setItem: keep the image.
+    static constexpr int32_t kKeepImage = INT32_MIN;
+
+    rg_TolvarShuXingKuangCunChu();
+    ~rg_TolvarShuXingKuangCunChu();
+    rg_TolvarShuXingKuangCunChu(const Self&) = delete;
+    Self& operator=(const Self&) = delete;
+
+    // ---- Buffer and view ----------------------------------------------------------------
+    int32_t itemCount() const { return itemCount_; }
+    int64_t bufferLength() const { return static_cast<int64_t>(buf_->size()); }
+    const CKorMem& itemBuffer() const { return *buf_; }
+    // Changes with every change that moves records or alters the item sequence.
+    uint64_t bufferVersion() const { return version_; }
+    // Empties the store: no records, itemCount 0, row list and indexes stale.
+    void clearItems();
+    // Growth step of the item buffer for the next bulk fill.
+    void setGrowthStep(size_t bytes);
+
+    void setView(ITreeView* view) { view_ = view; } // not owned
+    ITreeView* view() const { return view_; }
+    TreeBoxProperties& properties() { return props_; }
+    const TreeBoxProperties& properties() const { return props_; }
+
+    // ---- Building records -----------------------------------------------------------------
+    // Appends one record (expand 0, check 0) to a caller's buffer; itemCount is not touched.
+    // False when the buffer would pass the size limit.
+    static bool appendRecord(CKorMem& buffer, CWStringView text, int32_t image, int32_t level);
+    // Appends a top-level item (level 0, expanded and bold) to the store; no redraw.
+    bool appendTopItem(CWStringView text, int32_t image);
+    // Appends the records of `node`'s subtree (children at level + 1, or with includeNode the node
+    // itself at level + 1 and its children below) to a caller's buffer, in pre-order, without
+    // recursion. Returns the number of records appended.
+    static int32_t fillFromNode(const Node& node, CKorMem& buffer, int32_t level, bool includeNode);
+    // The same straight into the store's own buffer; itemCount grows by the result. -1 (nothing
+    // appended) when the first record would break the buffer's level rules.
+    int32_t fillFromNode(const Node& node, int32_t level, bool includeNode);
+
+    // ---- Reading ----------------------------------------------------------------------------
+    // Fills `cursor` for item `index`. A non-empty cursor describing item cursorIndex < index lets
+    // the scan start after that item. False (cursor unchanged) when the item does not exist.
+    bool locateItem(int32_t index, ItemCursor& cursor, int32_t cursorIndex) const;
+    CWString getText(int32_t index, ItemCursor& cursor) const;
+    CWString getText(int32_t index) const;
+    int32_t getLevel(int32_t index, ItemCursor& cursor) const;
+    int32_t getLevel(int32_t index) const;
+    int32_t getImage(int32_t index, ItemCursor& cursor) const;
+    int32_t getImage(int32_t index) const;
+    int32_t getSelectedImage(int32_t index, ItemCursor& cursor) const;
+    int32_t getTextColour(int32_t index, ItemCursor& cursor) const;
+    int32_t getBackColour(int32_t index, ItemCursor& cursor) const;
+    uint8_t getExpandState(int32_t index, ItemCursor& cursor) const;
+    uint8_t getExpandState(int32_t index) const;
+    uint8_t getCheckState(int32_t index, ItemCursor& cursor) const;
+    uint8_t getCheckState(int32_t index) const;
+    bool hasChildren(int32_t index, ItemCursor& cursor) const;
+    bool hasChildren(int32_t index) const;
+    // Number of descendants (+1 with includeSelf), -1 on failure; outRange as described above.
+    int32_t getDescendants(int32_t index, ItemCursor& cursor, ItemCursor& outRange, bool includeSelf) const;
+    int32_t getDescendants(int32_t index) const;
+    // Number of records whose separator lies wholly inside the byte range; 0 for a bad range.
+    int32_t countItemsInRange(const ItemCursor& range) const;
+    // Parent index; -1 for a top-level item (outCursor = -1, -1, -1) or on failure.
+    int32_t getParent(int32_t index, ItemCursor& cursor, ItemCursor& outCursor) const;
+    int32_t getParent(int32_t index) const;
+    int32_t previousSibling(int32_t index, ItemCursor& cursor, ItemCursor& outCursor) const;
+    int32_t previousSibling(int32_t index) const;
+    int32_t nextSibling(int32_t index, ItemCursor& cursor, ItemCursor& outCursor) const;
+    int32_t nextSibling(int32_t index) const;
+    // Lists the children of `parent` (-1: the top-level items) in order, appending their indexes
+    // and cursors; stops after the child equal to stopAt. Returns the number listed, -1 for a
+    // parent out of range.
+    int32_t enumerateChildren(int32_t parent, ItemIndexList& outIndexes, ItemCursor& parentCursor,
+                              std::vector<ItemCursor>& outCursors, int32_t stopAt) const;
+    int32_t enumerateChildren(int32_t parent, ItemIndexList& outIndexes) const;
+
+    // ---- Changing ---------------------------------------------------------------------------
+    // Appends a new last child of parent (parent < 0: a top-level item at the end). Returns its
+    // index, -1 when parent is out of range or a state is outside 0..3.
+    int32_t insertItem(int32_t parent, CWStringView text, int32_t image, int32_t expandState, int32_t checkState,
+                       ItemCursor& cursor);
+    // Mode 0 replaces the item and its subtree by `records`, modes 1 and 2 its descendants only
+    // (mode 1 also carries the item's expand state into the first new record). Returns the number
+    // of existing records replaced or removed; -1 (nothing changed) for a bad index or mode, or
+    // records that are not recordCount whole records fitting the tree's level rules.
+    int32_t replaceSubtree(int32_t index, int32_t mode, const CKorMem& records, int32_t recordCount,
+                           ItemCursor& cursor);
+    // text nullopt keeps the text; image kKeepImage keeps it; expandState -1 keep, -2 toggle,
+    // 0..3 the value; checkState -1 keep, -2 cycle, 0..3 the value. False for a bad index or a
+    // state outside those values (nothing changed then).
+    bool setItem(int32_t index, std::optional<CWStringView> text, int32_t image, int32_t expandState,
+                 int32_t checkState, ItemCursor& cursor, bool noRedraw);
+    bool setText(int32_t index, CWStringView text, ItemCursor& cursor);
+    bool setText(int32_t index, CWStringView text);
+    // toggle: swap expanded/collapsed; otherwise expand or collapse by `expand`. Keeps the bold bit
+    // and the row list current.
+    bool setExpanded(ItemCursor& cursor, int32_t index, bool expand, bool toggle);
+
+    // ---- Selection and view ------------------------------------------------------------------
+    // currentItem if it lies in -1 .. itemCount - 1, else resets it to -1.
+    int32_t getSelection();
+    // Sets currentItem (out of range becomes -1), ensures it is visible and raises
+    // selectionChanged with the pending reason, which is reset to 0 afterwards.
+    void setSelection(int32_t index);
+    void setPendingSelectionReason(int32_t reason) { pendingReason_ = reason; }
+    void notifySelectionChanged(int32_t index, int32_t reason);
+    // Expands every collapsed ancestor of the item, redraws and asks the view to scroll it into
+    // view. For an index out of range only redraws.
+    void ensureVisible(int32_t index, ItemCursor& cursor);
+    void ensureVisible(int32_t index);
+    // Asks the view to repaint (the view checks autoRedraw and whether it is shown).
+    void redraw(int32_t top);
+
+    // ---- Row list ----------------------------------------------------------------------------
+    bool isRowListCurrent() const { return rowListVersion_ == version_ && rowListValid_; }
+    void markRowListStale() { rowListValid_ = false; }
+    // Rebuilds the row list when it is stale (part of redraw).
+    void ensureRowList();
+    void rebuildRowList();
+    int32_t rowCount() const { return isRowListCurrent() ? static_cast<int32_t>(rows_.size()) : 0; }
+    // 0-based row of an item, -1 when it has none or the row list is stale.
+    int32_t rowOfItem(int32_t item) const;
+    // Item shown in a 0-based row, -1 when there is none.
+    int32_t itemAtRow(int32_t row) const;
+    // The next visible item after `item` (skipping its subtree when collapsed), -1 at the end.
+    int32_t nextVisibleItem(int32_t item, ItemCursor& cursor) const;
+
+    // ---- Derived indexes ---------------------------------------------------------------------
+    // Starts background builds of the indexes that are stale for the current buffer (part of
+    // redraw). Starts nothing when all are current or being built for this version.
+    void startIndexWorkers();
+    bool isIndexCurrent(TreeIndexKind kind) const;
+    // Marks one index stale so that the next startIndexWorkers rebuilds it.
+    void markIndexStale(TreeIndexKind kind);
+    // Test and benchmark hooks: build every index now on this thread / wait for the workers.
+    void buildIndexesNow();
+    void waitForIndexWorkers();
+    // The current array of an index (which: 0 values, 1 next siblings), nullptr when stale.
+    const std::vector<int32_t>* indexArray(TreeIndexKind kind, int which = 0) const;
+    // Worker runs not yet joined (tests).
+    size_t liveIndexRuns() const { return workers_->liveRuns(); }
+
+    // ---- Tree paths ----------------------------------------------------------------------------
+    // The JSON path of an item in path mode 0, 1 or 2 (tree_paths.cpp); empty for -1 or a bad
+    // index.
+    CWString pathOfItem(int32_t item, int32_t mode) const;
+    // The item named by path segments (as split by splitPath), matched against item key forms;
+    // no segments name item 0. -1 when nothing matches.
+    int32_t findItemByPath(const rg_Korrin_JiBen::rg_WenBenShuZuLei& segments) const;
+    // Splits `path` and finds the item it names.
+    int32_t findItemByPath(CWStringView path) const;
+
+    // ---- Events ------------------------------------------------------------------------------
+    TreeEvent<Self> rightClicked;
+    TreeEvent<Self, int32_t, const CWString&, const CWString&> editCommitted; // item, before, edited
+    TreeEvent<Self, int32_t> editStarting;
+    TreeEvent<Self, int32_t, int32_t> selectionChanged; // item or -1, reason
+    TreeEvent<Self, int32_t> hotItemChanged;
+    TreeEvent<Self, int32_t, int32_t> keyPressed; // key code, modifier bits
+    TreeEvent<Self, int32_t> expandToggling;
+    TreeEvent<Self, int32_t> checkToggling;
+    TreeEvent<Self, int32_t> checkToggled;
+
+private:
+    struct Rec; // a located record: start, separator, end, level
+
+    const uint8_t* data() const { return buf_->data(); }
+    int64_t size() const { return static_cast<int64_t>(buf_->size()); }
+    // The buffer for writing; copied first while a worker run holds it.
+    CKorMem& writableBuffer();
+    void structureChanged();
+
+    void refreshIndexes() const;
+    const BuiltTreeIndex* currentIndex(TreeIndexKind kind) const;
+
+    bool validIndex(int32_t index) const { return index >= 0 && index < itemCount_; }
+    bool resolve(int32_t index, ItemCursor& cursor, Rec& rec) const;
+    bool recordFromCursor(const ItemCursor& cursor, Rec& rec) const;
+    bool recordAtStart(int64_t start, Rec& rec) const;
+    bool recordOfItemByIndex(int32_t index, Rec& rec) const;
+    bool recordEndingAt(int64_t sep, Rec& rec) const;
+    static void toCursor(const Rec& rec, ItemCursor& cursor);
+    int32_t indexFromOffset(int64_t start) const;
+
+    // Scanning primitives (no index).
+    int32_t scanDescendants(const Rec& item, Rec& last) const;
+    int32_t lastLevel() const;
+    int32_t descendantsOf(int32_t index, const Rec& rec, Rec& lastDesc) const;
+
+    // True when the item's key form (its text before the first ':') equals `form`; with
+    // encodedDots each '.' of the key form counts as "#46#".
+    bool keyFormEquals(int32_t index, ItemCursor& cursor, CWStringView form, bool encodedDots) const;
+
+    bool applyExpandChange(int32_t index, const Rec& rec, uint8_t newState);
+    void buildRowsInto(std::vector<int32_t>& out, int32_t first, int32_t stopBefore) const;
+
+    std::shared_ptr<CKorMem> buf_; // owned; shared read-only with worker runs
+    int32_t itemCount_ = 0;
+    uint64_t version_ = 1;
+
+    TreeBoxProperties props_;
+    ITreeView* view_ = nullptr; // not owned
+    int32_t pendingReason_ = 0;
+
+    std::vector<int32_t> rows_; // item per visible row
+    uint64_t rowListVersion_ = 0;
+    bool rowListValid_ = false;
+
+    std::unique_ptr<IndexWorkerPool> workers_;
+    uint64_t requested_[kTreeIndexKinds] = {}; // version each index was last started for (0: none)
+    mutable TreeIndexSet indexes_;             // last fetched from the pool
+    mutable uint64_t seenPublish_ = 0;
+};
+
+} // namespace rg_TolvarMingLingJi_ChuangKouZuJian
