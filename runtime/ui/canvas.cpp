@@ -33,9 +33,10 @@ rg_HuaBan::rg_HuaBan(QWidget* parent) : rg_ChuangKouJiLei(parent), metrics_(font
 rg_HuaBan::~rg_HuaBan() { endPainter(); }
 
 QPainter* rg_HuaBan::painter() {
-    if (image_.isNull())
-        return nullptr;
     if (!painter_.isActive()) {
+        ensureImage();
+        if (image_.isNull())
+            return nullptr;
         painter_.begin(&image_);
         painter_.setRenderHint(QPainter::Antialiasing, false);
         painter_.setRenderHint(QPainter::TextAntialiasing, true);
@@ -175,8 +176,30 @@ void rg_HuaBan::roundRect(int left, int top, int right, int bottom, int ellipseW
         rectangle(left, top, right, bottom);
         return;
     }
-    // Outline on the pixel grid of columns l..r-1 like the other shapes; the brush fills inside.
-    p->drawRoundedRect(QRectF(r.adjusted(0, 0, -1, -1)), rx, ry);
+    if (std::abs(ellipseWidth) <= 6 && std::abs(ellipseHeight) <= 6) {
+        // Small corners by hand, so all four come out alike: each side stops k pixels short of
+        // the corner and a diagonal joins them (k = 2 for the usual 5 x 5 ellipse).
+        const int kx = std::max(std::abs(ellipseWidth) / 2, 1), ky = std::max(std::abs(ellipseHeight) / 2, 1);
+        const int l = r.left(), t = r.top(), rr = r.right(), b = r.bottom();
+        if (brushColour_ != -1 && r.width() > 2 && r.height() > 2)
+            p->fillRect(r.adjusted(1, 1, -1, -1), colorFromRef(brushColour_));
+        if (!nullPen_) {
+            p->drawLine(l + kx, t, rr - kx, t);
+            p->drawLine(l + kx, b, rr - kx, b);
+            p->drawLine(l, t + ky, l, b - ky);
+            p->drawLine(rr, t + ky, rr, b - ky);
+            for (int i = 1; i < std::min(kx, ky) + (kx != ky); ++i) {
+                const int dx = std::min(i, kx - 1), dy = std::min(ky - i, ky - 1);
+                p->drawPoint(l + dx, t + dy);
+                p->drawPoint(rr - dx, t + dy);
+                p->drawPoint(l + dx, b - dy);
+                p->drawPoint(rr - dx, b - dy);
+            }
+        }
+    } else {
+        // Outline on the pixel grid of columns l..r-1 like the other shapes; the brush fills inside.
+        p->drawRoundedRect(QRectF(r.adjusted(0, 0, -1, -1)), rx, ry);
+    }
     drawn();
 }
 
@@ -254,11 +277,13 @@ void rg_HuaBan::endRedrawSuspension() {
 
 const QImage& rg_HuaBan::image() {
     endPainter();
+    ensureImage();
     return image_;
 }
 
 int32_t rg_HuaBan::pixelRef(int x, int y) {
     endPainter();
+    ensureImage();
     const qreal dpr = image_.devicePixelRatio();
     const QPoint device(static_cast<int>(x * dpr), static_cast<int>(y * dpr));
     if (!image_.valid(device))
@@ -269,6 +294,7 @@ int32_t rg_HuaBan::pixelRef(int x, int y) {
 
 void rg_HuaBan::paintEvent(QPaintEvent* event) {
     endPainter();
+    ensureImage();
     QPainter p(this);
     if (image_.isNull()) {
         p.fillRect(event->rect(), colorFromRef(backColour_));
@@ -280,22 +306,34 @@ void rg_HuaBan::paintEvent(QPaintEvent* event) {
                 QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr));
 }
 
-void rg_HuaBan::onResized(int32_t width, int32_t height) {
-    endPainter();
+void rg_HuaBan::ensureImage() {
+    // The window's size can change before Qt delivers the resize event (hidden windows get it
+    // when shown), so the image follows the size wherever it is about to be used.
+    const int w = width(), h = height();
     const qreal dpr = devicePixelRatioF();
-    const QSize device(static_cast<int>(std::ceil(width * dpr)), static_cast<int>(std::ceil(height * dpr)));
-    if (width <= 0 || height <= 0) {
-        image_ = QImage();
-    } else if (image_.size() != device) {
-        QImage next(device, QImage::Format_RGB32);
-        next.setDevicePixelRatio(dpr);
-        next.fill(colorFromRef(backColour_));
+    const QSize device(static_cast<int>(std::ceil(w * dpr)), static_cast<int>(std::ceil(h * dpr)));
+    if (w <= 0 || h <= 0) {
         if (!image_.isNull()) {
-            QPainter copy(&next);
-            copy.drawImage(QPoint(0, 0), image_);
+            endPainter();
+            image_ = QImage();
         }
-        image_ = std::move(next);
+        return;
     }
+    if (image_.size() == device && image_.devicePixelRatio() == dpr)
+        return;
+    endPainter();
+    QImage next(device, QImage::Format_RGB32);
+    next.setDevicePixelRatio(dpr);
+    next.fill(colorFromRef(backColour_));
+    if (!image_.isNull()) {
+        QPainter copy(&next);
+        copy.drawImage(QPoint(0, 0), image_);
+    }
+    image_ = std::move(next);
+}
+
+void rg_HuaBan::onResized(int32_t width, int32_t height) {
+    ensureImage();
     rg_ChuangKouJiLei::onResized(width, height);
 }
 

@@ -83,6 +83,7 @@ protected:
 
 private:
     QPainter* painter(); // nullptr when the image is empty
+    void ensureImage();
     void endPainter();
     void applyPen();
     void drawn(); // schedules a repaint unless suspended

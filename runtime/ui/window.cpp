@@ -22,6 +22,7 @@ rg_ChuangKouJiLei::~rg_ChuangKouJiLei() = default;
 
 void rg_ChuangKouJiLei::noteMouse(const QMouseEvent& event) {
     lastScreenPos_ = event.globalPosition().toPoint();
+    lastButtons_ = event.buttons();
     noteMouseScreenPos(lastScreenPos_);
 }
 

@@ -39,6 +39,8 @@ public:
 
     // Screen position of the last mouse event this window received.
     QPoint lastMouseScreenPos() const { return lastScreenPos_; }
+    // Buttons held at the last mouse event this window received.
+    Qt::MouseButtons lastMouseButtons() const { return lastButtons_; }
 
     SizeEvent resized{this};
     PlainEvent shown{this};
@@ -94,6 +96,7 @@ private:
 
     int32_t controlId_ = 0;
     QPoint lastScreenPos_;
+    Qt::MouseButtons lastButtons_;
     rg_GunLunLeiJi wheelNotches_;
 };
 
