@@ -6,7 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "json/stream_path_text.h"
+#include "json/document.h"
+#include "json/node.h"
 #include "text/encoding.h"
 #include "text/file_rw.h"
 
@@ -54,20 +55,21 @@ void normalizeStreamKeyBytes(CKorMem& bytes, int32_t encoding) {
 void compileStreamPath(CWStringView path, int32_t encoding, CompiledStreamPath& out) {
     using namespace rg_Tolvar_MingLingJi;
     out.clear();
-    const rg_Korrin_JiBen::rg_WenBenShuZuLei segments = detail::splitStreamPath(path);
+    rg_Korrin_JiBen::rg_WenBenShuZuLei segments;
+    splitPath(path, segments);
     for (const CWString& seg : segments) {
         CKorMem key;
         int32_t isIndex = 0, wanted = 0;
         if (!seg.empty() && seg.back() == u']') {
             isIndex = 1;
-            const uint32_t n = static_cast<uint32_t>(detail::readPathInteger(CWStringView(seg).substr(1)));
+            const uint32_t n = static_cast<uint32_t>(parsePathInteger(CWStringView(seg).substr(1)));
             const uint8_t b[4] = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
             key.append(b, 4);
         } else {
             CWStringView name = seg;
             const size_t arrow = name.find(u"->");
             if (arrow != CWStringView::npos) {
-                wanted = detail::readPathInteger(name.substr(arrow + 2));
+                wanted = parsePathInteger(name.substr(arrow + 2));
                 name = name.substr(0, arrow);
             }
             // A text ends at its first U+0000 when it becomes bytes.
@@ -239,6 +241,7 @@ void StreamScanner::adjustRange(int64_t& from, int64_t& to, bool startsAfterMark
 }
 
 void StreamScanner::readRange(int64_t from, int64_t to, bool startsAfterMark, CKorMem& target) {
+    if (path_ == nullptr) begin();
     target.clear();
     adjustRange(from, to, startsAfterMark);
     const int64_t n = to - from + 1;
@@ -513,18 +516,21 @@ int64_t StreamScanner::scan(int64_t start, int32_t segmentIndex, bool onPath) {
     }
 }
 
+void StreamScanner::begin() {
+    length_ = static_cast<int64_t>(std::min<uint64_t>(f_.length, uint64_t(INT64_MAX)));
+    utf16_ = f_.encoding == kStreamUtf16LE || f_.encoding == kStreamUtf16BE;
+    bigEndian_ = f_.encoding == kStreamUtf16BE;
+    backslashSkip_ = utf16_ ? 2 : 1;
+    chunkSize_ = std::clamp<int64_t>(f_.chunkSizeKiB, 1, kMaxChunkKiB) * 1024;
+    chunkStart_ = chunkEnd_ = -1; // the buffer may hold another file's bytes
+    blockStart_ = windowStart_ = -1;
+    found_ = false;
+    status_ = StreamStatus::NotFound;
+}
+
 int64_t StreamScanner::scanContainer(int64_t start, int32_t segmentIndex, CompiledStreamPath& path, bool onPath) {
-    // A call from outside a running extraction: take the state from the fields.
-    if (path_ == nullptr) {
-        length_ = static_cast<int64_t>(std::min<uint64_t>(f_.length, uint64_t(INT64_MAX)));
-        utf16_ = f_.encoding == kStreamUtf16LE || f_.encoding == kStreamUtf16BE;
-        backslashSkip_ = utf16_ ? 2 : 1;
-        chunkSize_ = std::clamp<int64_t>(f_.chunkSizeKiB, 1, kMaxChunkKiB) * 1024;
-        chunkStart_ = chunkEnd_ = -1;
-        blockStart_ = windowStart_ = -1;
-        found_ = false;
-        status_ = StreamStatus::NotFound;
-    }
+    // A call from outside a running extraction takes its state from the fields.
+    if (path_ == nullptr) begin();
     CompiledStreamPath* saved = path_;
     path_ = &path;
     const int64_t r = scan(start, segmentIndex, onPath);
@@ -554,14 +560,7 @@ bool StreamScanner::extractFromFile(CWStringView filePath, int32_t encoding, CWS
     f_.fd = file.handle();
     f_.encoding = encoding;
     f_.length = static_cast<uint64_t>(size);
-    length_ = size;
-    utf16_ = encoding == kStreamUtf16LE || encoding == kStreamUtf16BE;
-    bigEndian_ = encoding == kStreamUtf16BE;
-    backslashSkip_ = utf16_ ? 2 : 1;
-    chunkSize_ = std::clamp<int64_t>(f_.chunkSizeKiB, 1, kMaxChunkKiB) * 1024;
-    chunkStart_ = chunkEnd_ = -1; // the buffer may hold another file's bytes
-    blockStart_ = windowStart_ = -1;
-    status_ = StreamStatus::NotFound;
+    begin();
     path_ = &compiled;
 
     if (compiled.size() == 0) {
@@ -598,6 +597,34 @@ bool StreamScanner::extractFromFile(CWStringView filePath, int32_t encoding, CWS
     f_.resultBytes.release();
     return true;
 }
+
+// ---- the document's stream operations -------------------------------------------------------
+
+namespace {
+
+StreamFields fieldsOf(rg_TolvarJSONLei& d) {
+    return StreamFields{d.streamLength, d.streamEncoding, d.resultBytes, d.chunkSizeKiB,
+                        d.chunkOffset,  d.chunkBytes,     d.streamFd};
+}
+
+} // namespace
+
+bool rg_TolvarJSONLei::extractFromFile(CWStringView filePath, int32_t encoding, CWStringView path, CWString& out) {
+    StreamScanner scanner(fieldsOf(*this));
+    return scanner.extractFromFile(filePath, encoding, path, out);
+}
+
+int64_t rg_TolvarJSONLei::scanContainer(int64_t start, int32_t segmentIndex, CompiledStreamPath& path, bool onPath) {
+    StreamScanner scanner(fieldsOf(*this));
+    return scanner.scanContainer(start, segmentIndex, path, onPath);
+}
+
+void rg_TolvarJSONLei::readRange(int64_t from, int64_t to, bool startsAfterMark, CKorMem& target) {
+    StreamScanner scanner(fieldsOf(*this));
+    scanner.readRange(from, to, startsAfterMark, target);
+}
+
+void rg_TolvarJSONLei::normalizeKeyBytes(CKorMem& bytes) const { normalizeStreamKeyBytes(bytes, streamEncoding); }
 
 // ---- self-contained extractor ----------------------------------------------------------------
 

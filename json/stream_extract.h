@@ -111,6 +111,7 @@ private:
     };
     enum MaskKind : int { kInDouble, kInSingle, kSkipNormal, kSkipClosed, kBeforeBracket, kFull, kKinds };
 
+    void begin();
     int64_t scan(int64_t start, int32_t segmentIndex, bool onPath);
     int64_t skipContainer(int64_t openPos);
     bool tryMatch(Frame& f, bool keyed);

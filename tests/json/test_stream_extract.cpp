@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "json/stream_extract.h"
-#include "json/stream_path_text.h"
+#include "json/node.h"
 #include "tests/json/test_stream_support.h"
 
 using namespace rg_Tolvar_JSON;
@@ -405,7 +405,7 @@ TEST(stream, path_integers_read_like_atoi) {
                         {u"+4", 4},           {u"x", 0},              {u"", 0},
                         {u"\t\n 9", 9},       {u"99999999999", INT32_MAX}, {u"-99999999999", INT32_MIN},
                         {u"2147483647", INT32_MAX}, {u"-2147483648", INT32_MIN}, {u"1 2", 1}};
-    for (const Row& r : rows) EXPECT_EQ(detail::readPathInteger(r.text), r.value) << u8(r.text);
+    for (const Row& r : rows) EXPECT_EQ(parsePathInteger(r.text), r.value) << u8(r.text);
 }
 
 TEST(stream, normalize_key_bytes) {

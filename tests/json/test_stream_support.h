@@ -1,6 +1,7 @@
 // Shared helpers of the stream extraction tests: temporary files and encoding of test documents.
 #pragma once
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -34,8 +35,12 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const fs::path& path() const { return dir_; }
+    // Writes a new file (an old one of that name is removed first: rewriting a file in place
+    // makes some file systems flush it to disk on close, which is slow).
     fs::path write(const std::string& name, const std::string& bytes) const {
         fs::path p = dir_ / name;
+        std::error_code ec;
+        fs::remove(p, ec);
         std::ofstream out(p, std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return p;
@@ -43,6 +48,29 @@ public:
 
 private:
     fs::path dir_;
+};
+
+// A file in memory (memfd), reachable by name through /proc/self/fd: no disk traffic.
+class MemFile {
+public:
+    explicit MemFile(const std::string& bytes) {
+        fd_ = ::memfd_create("quelix_stream_test", MFD_CLOEXEC);
+        size_t done = 0;
+        while (fd_ >= 0 && done < bytes.size()) {
+            const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+            if (n <= 0) break;
+            done += static_cast<size_t>(n);
+        }
+    }
+    ~MemFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    MemFile(const MemFile&) = delete;
+    MemFile& operator=(const MemFile&) = delete;
+    fs::path path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+
+private:
+    int fd_ = -1;
 };
 
 inline CWString u16(const std::string& utf8) { return rg_Tolvar_MingLingJi::utf8ToUtf16(utf8); }
