@@ -27,73 +27,77 @@ int32_t resolveButtonColour(const std::array<int32_t, 4>& table, int32_t state, 
     return c;
 }
 
-void paintButton(rg_HuaBan& canvas, const ButtonLook& look) {
-    const int w = canvas.width(), h = canvas.height();
-    canvas.beginRedrawSuspension();
-    canvas.setBackColour(look.backColour);
-    canvas.clear();
-    canvas.setHollowBrush();
-
+ButtonLayout layoutButton(const ButtonLook& look, int w, int h, const TextMeasure& measure) {
+    ButtonLayout out;
     const rg_ZengJiangWeiTuLei* image = look.image && !look.image->isNull() ? look.image : nullptr;
     const int imageW = image ? (look.imageWidth ? look.imageWidth : image->width()) : 0;
     const int imageH = image ? (look.imageHeight ? look.imageHeight : image->height()) : 0;
-    const int32_t key = look.transparentColour != 0 ? look.transparentColour : -1;
-
-    if (look.imageFillsButton) {
-        if (image)
-            canvas.drawBitmap(0, 0, w, h, *image, key);
-        canvas.endRedrawSuspension();
-        return;
-    }
-
-    canvas.setPenColour(look.borderColour);
-    canvas.rectangle(0, 0, w, h);
-
-    // Lines of the caption, measured.
-    struct Line {
-        CWStringView text;
-        int width;
-        int height;
-    };
-    std::vector<Line> lines;
-    int textWidth = 0, textHeight = 0;
     if (!look.caption.empty()) {
         size_t start = 0;
         for (;;) {
             const size_t end = look.caption.find(u"\r\n", start);
             const CWStringView part =
                 look.caption.substr(start, end == CWStringView::npos ? CWStringView::npos : end - start);
-            const QSize extent = canvas.textExtent(part);
-            lines.push_back({part, extent.width(), extent.height()});
-            textWidth = std::max(textWidth, extent.width());
-            textHeight += extent.height();
+            const QSize extent = measure(part);
+            out.lines.push_back({part, 0, 0, extent.width(), extent.height()});
+            out.textWidth = std::max(out.textWidth, extent.width());
+            out.textHeight += extent.height();
             if (end == CWStringView::npos)
                 break;
             start = end + 2;
         }
-        textHeight += 2 * static_cast<int>(lines.size() - 1);
+        out.textHeight += 2 * static_cast<int>(out.lines.size() - 1);
     }
-
+    const int d = out.textWidth;
     int x = look.inset;
     if (image) {
         if (look.centreContent)
-            x = std::max((w - imageW - (textWidth > 0 ? look.gap : 0) - textWidth) / 2, look.inset);
-        canvas.drawBitmap(x, (h - imageH) / 2, imageW, imageH, *image, key);
+            x = std::max((w - imageW - (d > 0 ? look.gap : 0) - d) / 2, look.inset);
+        out.imageRect = QRect(x, (h - imageH) / 2, imageW, imageH);
     }
-    if (textWidth > 0) {
+    if (d > 0) {
         int textX;
         if (image)
             textX = x + imageW + look.gap;
         else
-            textX = look.centreContent ? std::max((w - textWidth) / 2, look.inset) : look.inset;
-        canvas.setTextColour(look.textColour);
-        canvas.setTextBackColour(-1);
-        int y = (h - textHeight) / 2;
-        for (const Line& line : lines) {
-            canvas.text(textX + (look.centreLines ? (textWidth - line.width) / 2 : 0), y, line.text);
+            textX = look.centreContent ? std::max((w - d) / 2, look.inset) : look.inset;
+        int y = (h - out.textHeight) / 2;
+        for (ButtonLayout::Line& line : out.lines) {
+            line.x = textX + (look.centreLines ? (d - line.width) / 2 : 0);
+            line.y = y;
             y += line.height + 2;
         }
+    } else {
+        out.lines.clear();
     }
+    return out;
+}
+
+void paintButton(rg_HuaBan& canvas, const ButtonLook& look) {
+    const int w = canvas.width(), h = canvas.height();
+    canvas.beginRedrawSuspension();
+    canvas.setBackColour(look.backColour);
+    canvas.clear();
+    canvas.setHollowBrush();
+    const rg_ZengJiangWeiTuLei* image = look.image && !look.image->isNull() ? look.image : nullptr;
+    const int32_t key = look.transparentColour != 0 ? look.transparentColour : -1;
+    if (look.imageFillsButton) {
+        if (image)
+            canvas.drawBitmap(0, 0, w, h, *image, key);
+        canvas.endRedrawSuspension();
+        return;
+    }
+    canvas.setPenColour(look.borderColour);
+    canvas.rectangle(0, 0, w, h);
+    const ButtonLayout layout =
+        layoutButton(look, w, h, [&canvas](CWStringView text) { return canvas.textExtent(text); });
+    if (image && !layout.imageRect.isEmpty())
+        canvas.drawBitmap(layout.imageRect.x(), layout.imageRect.y(), layout.imageRect.width(),
+                          layout.imageRect.height(), *image, key);
+    canvas.setTextColour(look.textColour);
+    canvas.setTextBackColour(-1);
+    for (const ButtonLayout::Line& line : layout.lines)
+        canvas.text(line.x, line.y, line.text);
     canvas.endRedrawSuspension();
 }
 

@@ -16,6 +16,10 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <vector>
+
+#include <QRect>
 
 #include "runtime/types.h"
 #include "runtime/ui/bitmap.h"
@@ -50,6 +54,22 @@ struct ButtonLook {
     int32_t transparentColour = 0; // 0 = images drawn opaque
     CWStringView caption;          // lines separated by "\r\n"
 };
+// Where the image and the caption lines of a button go.
+struct ButtonLayout {
+    struct Line {
+        CWStringView text;
+        int x = 0;
+        int y = 0;
+        int width = 0;
+        int height = 0;
+    };
+    QRect imageRect;         // empty when there is no image
+    std::vector<Line> lines; // empty when the caption is
+    int textWidth = 0;       // the widest line
+    int textHeight = 0;      // the line heights plus 2 between lines
+};
+using TextMeasure = std::function<QSize(CWStringView)>;
+ButtonLayout layoutButton(const ButtonLook& look, int width, int height, const TextMeasure& measure);
 // Paints a button over the whole canvas.
 void paintButton(rg_Korrin_ChuangKou::rg_HuaBan& canvas, const ButtonLook& look);
 
