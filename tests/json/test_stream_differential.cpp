@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "json/document.h"
+#include "json/node.h"
 #include "json/stream_extract.h"
 #include "json/stream_masks.h"
 #include "tests/json/test_stream_reference.h"
@@ -221,6 +223,94 @@ TEST(stream, differential_long_documents_across_many_chunks) {
             }
         }
     }
+}
+
+namespace {
+
+// Well-formed documents in which keyed members sit only in objects and keyless ones only in
+// arrays: there the stream scan and the tree lookup must name the same values.
+void plainValue(Rng& rng, std::string& out, int depth) {
+    const int r = pick(rng, 10);
+    if (depth > 0 && (depth > 4 || r < 5)) {
+        static const char* const kScalars[] = {"1", " 22 ", "\"s\"", "'q'", "true", "\"a\\\"b\"", "x y", "\"\""};
+        out += kScalars[pick(rng, 8)];
+        return;
+    }
+    const bool object = r % 2 == 0;
+    out += object ? '{' : '[';
+    const int n = pick(rng, 5);
+    for (int i = 0; i < n; ++i) {
+        if (i) out += ',';
+        space(rng, out);
+        if (object) {
+            static const char* const kKeys[] = {"\"a\"", "'a'", "a", "\"b\"", "b", "\"x y\"", "' k '"};
+            out += kKeys[pick(rng, 7)];
+            space(rng, out);
+            out += ':';
+        }
+        plainValue(rng, out, depth + 1);
+        space(rng, out);
+    }
+    out += object ? '}' : ']';
+}
+
+// A path to a random node of the tree, in the form the tree's own path generation uses.
+std::string pathTo(Rng& rng, const rg_TolvarJSONJieDian& root) {
+    std::string path;
+    const rg_TolvarJSONJieDian* node = &root;
+    while (node->childCount() > 0 && pick(rng, 4) != 0) {
+        const int32_t i = pick(rng, node->childCount());
+        const rg_TolvarJSONJieDian* child = node->child(i);
+        if (node->nodeType() == Array) {
+            path += "[" + std::to_string(i) + "]";
+        } else {
+            const CWString key = unquote(child->keyText());
+            int occurrence = 0;
+            for (int32_t j = 0; j < i; ++j) occurrence += unquote(node->child(j)->keyText()) == key;
+            if (!path.empty()) path += '.';
+            path += u8(key);
+            if (occurrence) path += "->" + std::to_string(occurrence);
+        }
+        node = child;
+    }
+    if (!path.empty() && pick(rng, 6) == 0) path += ".b";
+    return path;
+}
+
+} // namespace
+
+TEST(stream, agrees_with_tree_lookup) {
+    Rng rng(31);
+    int found = 0;
+    for (int d = 0; d < 400; ++d) {
+        std::string doc;
+        plainValue(rng, doc, 0);
+        rg_TolvarJSONLei tree;
+        tree.parseText(u16(doc));
+        for (int32_t enc = 1; enc < 4; ++enc) {
+            const MemFile file(encodeAs(doc, enc));
+            for (int t = 0; t < 4; ++t) {
+                const std::string path = pathTo(rng, tree.root());
+                if (path.empty()) continue;
+                rg_TolvarJSONJieDian* holder = nullptr;
+                CWString timing;
+                const CWString want = tree.readAtPath(u16(path), holder, false, true, timing);
+                const Outcome o = extractFile(file.path(), enc, path, 1);
+                SCOPED_TRACE("doc=" + doc + "\npath=" + path + " enc=" + encodingName(enc));
+                ASSERT_EQ(o.status == StreamStatus::Found, holder != nullptr);
+                if (!holder) continue;
+                ++found;
+                if (holder->isContainer()) {
+                    rg_TolvarJSONLei part;
+                    part.parseText(u16(o.text));
+                    EXPECT_EQ(u8(toJsonText(part.root(), true)), u8(want));
+                } else {
+                    EXPECT_EQ(u8(unquote(trimText(u16(o.text)))), u8(want));
+                }
+            }
+        }
+    }
+    EXPECT_GT(found, 1000);
 }
 
 TEST(stream, block_classifiers_agree) {

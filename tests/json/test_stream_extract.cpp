@@ -342,6 +342,10 @@ TEST(stream, read_only_file_is_readable) {
     const Outcome o = extractFile(file, 1, "a[1]");
     EXPECT_TRUE(o.ok);
     EXPECT_EQ(o.text, "2");
+    // The running program cannot be opened for writing by anyone, root included.
+    const Outcome self = extractFile(fs::read_symlink("/proc/self/exe"), 1, "no.such.path");
+    EXPECT_TRUE(self.ok);
+    EXPECT_EQ(self.status, StreamStatus::NotFound);
 }
 
 TEST(stream, too_large_value_fails_instead_of_allocating) {
