@@ -360,10 +360,11 @@ CKorMem convertCharsetNames(std::string_view bytes, CWStringView fromName, CWStr
     return convertCharset(bytes, from, to, skip, ok);
 }
 
-CKorMem decodeTextBytes(std::string_view bytes, CWStringView fileName, CWString& encodingName) {
+CKorMem decodeTextBytes(std::string_view bytes, CWStringView fileName, CWString& encodingName, bool* ok) {
     CKorMem fileBytes;
+    bool readOk = true;
     if (!fileName.empty()) {
-        readFileBytes(fileName, fileBytes); // a missing or unreadable file reads as no bytes
+        readOk = readFileBytes(fileName, fileBytes) >= 0; // a failed read gives no bytes
         bytes = bytesOf(fileBytes);
     }
     const uint8_t* s = reinterpret_cast<const uint8_t*>(bytes.data());
@@ -380,7 +381,10 @@ CKorMem decodeTextBytes(std::string_view bytes, CWStringView fileName, CWString&
         mark = bytes.size() >= 2 && s[0] == 0xFE && s[1] == 0xFF ? 2 : 0;
     }
     CWString target = u"UTF-16";
-    return convertCharset(bytes, encodingName, target, mark);
+    bool converted = true;
+    CKorMem out = convertCharset(bytes, encodingName, target, mark, &converted);
+    if (ok) *ok = readOk && converted;
+    return out;
 }
 
 } // namespace rg_Tolvar_MingLingJi

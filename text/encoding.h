@@ -99,14 +99,18 @@ CKorMem convertCharsetNames(std::string_view bytes, CWStringView fromName, CWStr
 
 // Turns a text file's bytes into UTF-16LE bytes. When `fileName` is not empty the bytes are first
 // replaced by that file's content. An empty `encodingName` is detected and written back; a given
-// one is used as is. The matching byte-order mark is skipped.
-CKorMem decodeTextBytes(std::string_view bytes, CWStringView fileName, CWString& encodingName);
+// one is used as is. The matching byte-order mark is skipped. *ok (when given) is false when the
+// file could not be read (missing, unreadable, 2 GiB or more) or no converter knows the name; the
+// result is then what the failed step gave (no bytes for a file that could not be read).
+CKorMem decodeTextBytes(std::string_view bytes, CWStringView fileName, CWString& encodingName,
+                        bool* ok = nullptr);
 
 // ---- files -----------------------------------------------------------------------------------
 
 // Reads a whole text file with encoding detection (or the given encoding). A missing or unreadable
-// file gives an empty text, and the encoding reported is the system ANSI name.
-CWString readTextFile(CWStringView fileName, CWString& encodingName);
+// file gives an empty text, and the encoding reported is the system ANSI name; *ok (when given)
+// tells such a failure apart from an empty file.
+CWString readTextFile(CWStringView fileName, CWString& encodingName, bool* ok = nullptr);
 // Writes `text` (up to its first U+0000) in the named encoding with that encoding's byte-order
 // mark. False when the name has no converter or the file could not be written.
 bool writeTextFile(CWStringView text, CWStringView fileName, CWStringView encodingName);

@@ -156,8 +156,9 @@ bool writeFileBytes(CWStringView fileName, std::string_view bytes) {
     return true;
 }
 
-CWString readTextFile(CWStringView fileName, CWString& encodingName) {
-    CKorMem units = decodeTextBytes({}, fileName, encodingName);
+CWString readTextFile(CWStringView fileName, CWString& encodingName, bool* ok) {
+    CKorMem units = decodeTextBytes({}, fileName, encodingName, ok);
+    if (ok && fileName.empty()) *ok = false; // no file to read
     CWString text = textFromUtf16Bytes(bytesOf(units));
     size_t z = text.find(u'\0');
     if (z != CWString::npos) text.resize(z);

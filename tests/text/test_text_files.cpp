@@ -84,8 +84,21 @@ TEST_F(text_files, read_edge_cases) {
 
 TEST_F(text_files, missing_file_reads_empty_as_ansi) {
     CWString enc;
-    EXPECT_EQ(readTextFile(file("nope.txt"), enc), u"");
+    bool ok = true;
+    EXPECT_EQ(readTextFile(file("nope.txt"), enc, &ok), u"");
     EXPECT_EQ(enc, u"gbk");
+    EXPECT_FALSE(ok);
+    put("empty.txt", "");
+    enc.clear();
+    EXPECT_EQ(readTextFile(file("empty.txt"), enc, &ok), u"");
+    EXPECT_EQ(enc, u"gbk");
+    EXPECT_TRUE(ok);
+    enc = u"no-such-charset";
+    readTextFile(file("empty.txt"), enc, &ok);
+    EXPECT_FALSE(ok);
+    enc.clear();
+    readTextFile(u"", enc, &ok);
+    EXPECT_FALSE(ok);
     CKorMem m;
     EXPECT_EQ(readFileBytes(file("nope.txt"), m), -1);
     EXPECT_EQ(readFileBytes(pathToText(dir_), m), -1); // a folder is not a file
@@ -117,7 +130,9 @@ TEST_F(text_files, files_of_two_gib_fail_instead_of_reading_empty) {
     EXPECT_EQ(readFileBytes(file("huge.bin"), m), -1);
     EXPECT_EQ(m.size(), 0u);
     CWString enc;
-    EXPECT_EQ(readTextFile(file("huge.bin"), enc), u"");
+    bool ok = true;
+    EXPECT_EQ(readTextFile(file("huge.bin"), enc, &ok), u"");
+    EXPECT_FALSE(ok);
 }
 
 TEST_F(text_files, round_trip_in_every_named_encoding) {
