@@ -27,6 +27,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -233,6 +234,10 @@ public:
     int32_t findItemByPath(const rg_Korrin_JiBen::rg_WenBenShuZuLei& segments) const;
     // Splits `path` and finds the item it names.
     int32_t findItemByPath(CWStringView path) const;
+    // Calls visit(item, cursor, path) for every item in order, with the path pathOfItem gives, in
+    // one pass over the buffer (for listing whole trees).
+    void forEachItemPath(int32_t mode,
+                         const std::function<void(int32_t, const ItemCursor&, CWStringView)>& visit) const;
 
     // ---- Events ------------------------------------------------------------------------------
     TreeEvent<Self> rightClicked;

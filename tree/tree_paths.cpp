@@ -5,6 +5,7 @@
 // form with '.' as "#46#" and add "->c" when c earlier siblings share the (so written) key form;
 // the search compares decoded segments with the plain key forms, counting occurrences.
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "json/node.h"
@@ -93,6 +94,44 @@ CWString rg_TolvarShuXingKuangCunChu::pathOfItem(int32_t item, int32_t mode) con
     }
     if (segments.size() == 1 && segments[0].empty() && selectedFormEmpty) path = u"->0";
     return path;
+}
+
+void rg_TolvarShuXingKuangCunChu::forEachItemPath(
+    int32_t mode, const std::function<void(int32_t, const ItemCursor&, CWStringView)>& visit) const {
+    // frames[L]: the key forms met so far among the current siblings at level L, and the segment
+    // of the latest of them. Going deeper opens a frame; going back up drops the deeper ones.
+    struct Frame {
+        std::unordered_map<CWString, int64_t> seen;
+        CWString segment;
+    };
+    std::vector<Frame> frames;
+    ItemCursor walk;
+    CWString path;
+    for (int32_t i = 0; i < itemCount_; ++i) {
+        if (!locateItem(i, walk, i - 1)) return;
+        ItemCursor c = walk;
+        const int32_t level = getLevel(i, c);
+        if (frames.size() > static_cast<size_t>(level) + 1) frames.resize(static_cast<size_t>(level) + 1);
+        while (frames.size() < static_cast<size_t>(level) + 1) frames.emplace_back();
+        path.clear();
+        if (level >= 1) {
+            CWString form = encodedKeyForm(getText(i, c));
+            const bool emptyForm = form.empty();
+            const int64_t count = frames[level].seen[form]++;
+            if (count >= 1) {
+                form.append(u"->");
+                appendDecimal(form, count);
+            }
+            frames[level].segment = std::move(form);
+            if (mode == 2 && level >= 2) path = u"//";
+            for (int32_t L = 1; L <= level; ++L) {
+                path.append(frames[L].segment);
+                if (L < level && !(mode == 0 && isIndexForm(frames[L + 1].segment))) path.push_back(u'.');
+            }
+            if (level == 1 && emptyForm && count == 0) path = u"->0";
+        }
+        visit(i, walk, path);
+    }
 }
 
 int32_t rg_TolvarShuXingKuangCunChu::findItemByPath(const rg_Korrin_JiBen::rg_WenBenShuZuLei& segments) const {

@@ -402,4 +402,28 @@ TEST(tree_paths, random_documents_round_trip) {
     EXPECT_LT(skipped, checked);
 }
 
+TEST(tree_paths, listing_all_paths_matches_item_by_item) {
+    for (uint32_t seed = 500; seed < 560; ++seed) {
+        DocGen gen(seed);
+        Store s;
+        rg_TolvarJSONLei doc;
+        load(s, doc, gen.document());
+        ItemCursor c;
+        s.insertItem(-1, u"second top", 0, 3, 0, c); // a second top-level item with children
+        c.clear();
+        s.insertItem(s.itemCount() - 1, u"x:1", 2, 0, 0, c);
+        for (int mode = 0; mode < 3; ++mode) {
+            int32_t expectedItem = 0;
+            s.forEachItemPath(mode, [&](int32_t item, const ItemCursor& cursor, CWStringView path) {
+                EXPECT_EQ(item, expectedItem++);
+                ItemCursor fresh;
+                s.locateItem(item, fresh, -1);
+                EXPECT_EQ(cursor, fresh);
+                EXPECT_EQ(path, s.pathOfItem(item, mode)) << "seed " << seed << " item " << item << " mode " << mode;
+            });
+            EXPECT_EQ(expectedItem, s.itemCount());
+        }
+    }
+}
+
 } // namespace
