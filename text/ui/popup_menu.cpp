@@ -1,5 +1,7 @@
 #include "text/ui/popup_menu.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QMenu>
 #include <QPointer>

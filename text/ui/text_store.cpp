@@ -54,7 +54,7 @@ int64_t TextStore::scanUnits(int32_t lineStart, int64_t stopAt, std::vector<int3
     }
 }
 
-void TextStore::replace(int32_t pos, int32_t count, CWStringView insert) {
+TextStore::UnitSplice TextStore::replace(int32_t pos, int32_t count, CWStringView insert) {
     const int32_t n = length();
     pos = std::clamp(pos, 0, n);
     count = std::clamp(count, 0, n - pos);
@@ -90,6 +90,7 @@ void TextStore::replace(int32_t pos, int32_t count, CWStringView insert) {
         starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(b),
                        fresh.begin() + static_cast<std::ptrdiff_t>(removed), fresh.end());
     }
+    return {a, static_cast<int32_t>(removed), static_cast<int32_t>(fresh.size())};
 }
 
 int32_t TextStore::unitEnd(int32_t u) const {
@@ -145,6 +146,69 @@ int32_t TextStore::breakLengthAt(int32_t pos) const {
     if (c != u'\r')
         return 0;
     return pos + 1 < length() && text_[static_cast<size_t>(pos) + 1] == u'\n' ? 2 : 1;
+}
+
+void RowIndex::assign(std::vector<int32_t> rows) {
+    rows_ = std::move(rows);
+    rebuild();
+}
+
+void RowIndex::rebuild() {
+    const size_t n = rows_.size();
+    tree_.assign(n + 1, 0);
+    total_ = 0;
+    for (size_t i = 1; i <= n; ++i) {
+        tree_[i] += rows_[i - 1];
+        total_ += rows_[i - 1];
+        const size_t parent = i + (i & (~i + 1));
+        if (parent <= n)
+            tree_[parent] += tree_[i];
+    }
+}
+
+void RowIndex::set(int32_t u, int32_t rows) {
+    rows = std::max(rows, 1);
+    const int64_t delta = static_cast<int64_t>(rows) - rows_[static_cast<size_t>(u)];
+    if (delta == 0)
+        return;
+    rows_[static_cast<size_t>(u)] = rows;
+    total_ += delta;
+    for (size_t i = static_cast<size_t>(u) + 1; i < tree_.size(); i += i & (~i + 1))
+        tree_[i] += delta;
+}
+
+void RowIndex::splice(int32_t first, int32_t removed, const std::vector<int32_t>& inserted) {
+    const auto at = rows_.begin() + first;
+    rows_.erase(at, at + removed);
+    rows_.insert(rows_.begin() + first, inserted.begin(), inserted.end());
+    rebuild();
+}
+
+int64_t RowIndex::prefix(int32_t u) const {
+    int64_t sum = 0;
+    for (size_t i = static_cast<size_t>(std::clamp(u, 0, size())); i > 0; i -= i & (~i + 1))
+        sum += tree_[i];
+    return sum;
+}
+
+std::pair<int32_t, int32_t> RowIndex::find(int64_t row) const {
+    if (rows_.empty())
+        return {0, 0};
+    row = std::clamp<int64_t>(row, 0, total_ - 1);
+    // Descend the tree for the largest prefix not above `row`.
+    size_t pos = 0;
+    size_t step = 1;
+    while (step * 2 <= rows_.size())
+        step *= 2;
+    int64_t remaining = row;
+    for (; step > 0; step /= 2) {
+        const size_t next = pos + step;
+        if (next <= rows_.size() && tree_[next] <= remaining) {
+            pos = next;
+            remaining -= tree_[next];
+        }
+    }
+    return {static_cast<int32_t>(pos), static_cast<int32_t>(remaining)};
 }
 
 void EditHistory::record(TextEdit edit) {

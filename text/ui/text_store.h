@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <utility>
 #include <vector>
 
 #include "runtime/types.h"
@@ -39,9 +40,17 @@ public:
     int32_t length() const { return static_cast<int32_t>(text_.size()); }
 
     void setText(CWString text);
+
+    // Which units a replace() changed: units [first, first + removed) of the old index became
+    // units [first, first + inserted) of the new one; later units only moved.
+    struct UnitSplice {
+        int32_t first = 0;
+        int32_t removed = 0;
+        int32_t inserted = 0;
+    };
     // Replaces [pos, pos + count) with `insert` (range clamped to the text) and brings the unit
     // index up to date; only the lines touched are scanned again.
-    void replace(int32_t pos, int32_t count, CWStringView insert);
+    UnitSplice replace(int32_t pos, int32_t count, CWStringView insert);
 
     int32_t unitCount() const { return static_cast<int32_t>(starts_.size()); }
     int32_t unitStart(int32_t u) const { return starts_[static_cast<size_t>(u)]; }
@@ -71,6 +80,30 @@ private:
 
     CWString text_;
     std::vector<int32_t> starts_;
+};
+
+// RowIndex: the number of display rows of every unit, with prefix sums (a Fenwick tree), so the
+// view can turn a scroll-bar value into (unit, row) and back in O(log n) while only the units it
+// has laid out hold exact counts and the rest hold estimates.
+class RowIndex {
+public:
+    void assign(std::vector<int32_t> rows); // every count at least 1
+    void set(int32_t u, int32_t rows);
+    void splice(int32_t first, int32_t removed, const std::vector<int32_t>& inserted);
+    int32_t size() const { return static_cast<int32_t>(rows_.size()); }
+    int32_t rows(int32_t u) const { return rows_[static_cast<size_t>(u)]; }
+    int64_t total() const { return total_; }
+    // Rows of units [0, u).
+    int64_t prefix(int32_t u) const;
+    // The unit holding global row `row` (clamped) and the row within it.
+    std::pair<int32_t, int32_t> find(int64_t row) const;
+
+private:
+    void rebuild();
+
+    std::vector<int32_t> rows_;
+    std::vector<int64_t> tree_; // Fenwick tree over rows_, 1-based
+    int64_t total_ = 0;
 };
 
 // One undoable change: [pos, pos + removed.size()) held `removed` and now holds `inserted`.
