@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "tree/item_record.h"
 
@@ -62,7 +63,10 @@ CKorMem& rg_TolvarShuXingKuangCunChu::writableBuffer() {
     return *buf_;
 }
 
-void rg_TolvarShuXingKuangCunChu::structureChanged() { ++version_; }
+void rg_TolvarShuXingKuangCunChu::structureChanged() {
+    ++version_;
+    ++textVersion_;
+}
 
 void rg_TolvarShuXingKuangCunChu::clearItems() {
     if (workers_->isShared(buf_.get())) {
@@ -138,6 +142,11 @@ const std::vector<int32_t>* rg_TolvarShuXingKuangCunChu::indexArray(TreeIndexKin
     const BuiltTreeIndex* idx = currentIndex(kind);
     if (idx == nullptr) return nullptr;
     return which == 0 ? &idx->values : &idx->next;
+}
+
+std::shared_ptr<const BuiltTreeIndex> rg_TolvarShuXingKuangCunChu::sharedIndex(TreeIndexKind kind) const {
+    if (currentIndex(kind) == nullptr) return nullptr;
+    return indexes_[static_cast<int>(kind)];
 }
 
 void rg_TolvarShuXingKuangCunChu::startIndexWorkers() {
@@ -369,7 +378,10 @@ bool rg_TolvarShuXingKuangCunChu::hasChildren(int32_t index) const {
 bool rg_TolvarShuXingKuangCunChu::keyFormEquals(int32_t index, ItemCursor& cursor, CWStringView form,
                                                 bool encodedDots) const {
     Rec rec;
-    if (!resolve(index, cursor, rec)) return false;
+    return resolve(index, cursor, rec) && keyFormEqualsAt(rec, form, encodedDots);
+}
+
+bool rg_TolvarShuXingKuangCunChu::keyFormEqualsAt(const Rec& rec, CWStringView form, bool encodedDots) const {
     static constexpr char16_t kDot[] = u"#46#";
     const uint8_t* p = data() + rec.start;
     const size_t units = static_cast<size_t>((rec.sep - rec.start) / 2);
@@ -387,6 +399,96 @@ bool rg_TolvarShuXingKuangCunChu::keyFormEquals(int32_t index, ItemCursor& curso
         }
     }
     return j == form.size();
+}
+
+int64_t rg_TolvarShuXingKuangCunChu::earlierSiblingsWithForm(int32_t item, const ItemCursor& cursor, int32_t parent,
+                                                           CWStringView form) const {
+    constexpr int32_t kWalkLimit = 256; // longer sibling lists are counted once and looked up
+    Rec rec;
+    if (!recordFromCursor(cursor, rec)) return 0;
+    const BuiltTreeIndex* siblings = currentIndex(TreeIndexKind::Sibling);
+    int64_t count = 0;
+    if (siblings == nullptr || !isIndexCurrent(TreeIndexKind::Offset)) {
+        // One backward pass: records deeper than the item are skipped, the first shallower one
+        // (the parent) ends the siblings.
+        Rec cur = rec;
+        while (cur.start > 0) {
+            Rec prev;
+            if (!recordEndingAt(cur.start - kRecordOverhead, prev) || prev.level < rec.level) break;
+            if (prev.level == rec.level && keyFormEqualsAt(prev, form, true)) ++count;
+            cur = prev;
+        }
+        return count;
+    }
+    int32_t steps = 0;
+    for (int32_t d = siblings->values[item]; d >= 0; d = siblings->values[d]) {
+        if (++steps > kWalkLimit) break;
+        Rec r;
+        if (!recordOfItemByIndex(d, r)) return count;
+        if (keyFormEqualsAt(r, form, true)) ++count;
+    }
+    if (steps <= kWalkLimit || parent < 0) return count;
+
+    // A long list: occurrence numbers of all children of `parent`, kept for later calls.
+    if (formCountsVersion_ != textVersion_) {
+        formCounts_.clear();
+        formCountsVersion_ = textVersion_;
+    }
+    auto it = std::find_if(formCounts_.begin(), formCounts_.end(), [&](const FormCounts& f) { return f.parent == parent; });
+    if (it == formCounts_.end()) {
+        if (formCounts_.size() >= 8) formCounts_.erase(formCounts_.begin());
+        FormCounts fc;
+        fc.parent = parent;
+        std::unordered_map<CWString, int32_t> seen;
+        CWString key;
+        for (int32_t c = parent + 1; c > 0 && c < itemCount_;) {
+            Rec r;
+            if (!recordOfItemByIndex(c, r)) break;
+            key.clear();
+            for (int64_t u = r.start; u < r.sep; u += 2) {
+                char16_t ch;
+                std::memcpy(&ch, data() + u, 2);
+                if (ch == u':') break;
+                if (ch == u'.') key.append(u"#46#");
+                else key.push_back(ch);
+            }
+            fc.items.push_back(c);
+            fc.occurrences.push_back(seen[key]++);
+            const int32_t next = siblings->next[c];
+            c = next > c ? next : -1;
+        }
+        formCounts_.push_back(std::move(fc));
+        it = formCounts_.end() - 1;
+    }
+    auto pos = std::lower_bound(it->items.begin(), it->items.end(), item);
+    if (pos == it->items.end() || *pos != item) return count; // not a child after all: the walked part
+    return it->occurrences[pos - it->items.begin()];
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::findSiblingByForm(int32_t start, ItemCursor& cursor, CWStringView name,
+                                                       int64_t occurrence) const {
+    int64_t count = 0;
+    const BuiltTreeIndex* siblings = currentIndex(TreeIndexKind::Sibling);
+    if (siblings != nullptr && isIndexCurrent(TreeIndexKind::Offset)) {
+        for (int32_t s = start; s >= 0 && s < itemCount_;) {
+            Rec r;
+            if (!recordOfItemByIndex(s, r)) return -1;
+            if (keyFormEqualsAt(r, name, false) && ++count == occurrence + 1) {
+                toCursor(r, cursor);
+                return s;
+            }
+            const int32_t next = siblings->next[s];
+            s = next > s ? next : -1;
+        }
+        return -1;
+    }
+    for (int32_t s = start; s >= 0;) {
+        if (keyFormEquals(s, cursor, name, false) && ++count == occurrence + 1) return s;
+        ItemCursor next;
+        s = nextSibling(s, cursor, next);
+        cursor = std::move(next);
+    }
+    return -1;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -770,6 +872,7 @@ bool rg_TolvarShuXingKuangCunChu::setItem(int32_t index, std::optional<CWStringV
         CKorMem& buf = writableBuffer();
         if (oldBytes == newBytes) {
             if (newBytes > 0) std::memcpy(buf.data() + rec.start, safe.data(), static_cast<size_t>(newBytes));
+            ++textVersion_;
         } else {
             replaceBytes(buf, rec.start, oldBytes, reinterpret_cast<const uint8_t*>(safe.data()), newBytes);
             structureChanged();

@@ -222,6 +222,10 @@ public:
     void waitForIndexWorkers();
     // The current array of an index (which: 0 values, 1 next siblings), nullptr when stale.
     const std::vector<int32_t>* indexArray(TreeIndexKind kind, int which = 0) const;
+    // The current build of an index, shared so that its arrays stay alive while the caller holds
+    // it (also across later store calls that fetch newer builds); nullptr when stale. For walks
+    // that read many entries without a store call per entry (the tree box's connector lines).
+    std::shared_ptr<const BuiltTreeIndex> sharedIndex(TreeIndexKind kind) const;
     // Worker runs not yet joined (tests).
     size_t liveIndexRuns() const { return workers_->liveRuns(); }
 
@@ -279,6 +283,13 @@ private:
     // True when the item's key form (its text before the first ':') equals `form`; with
     // encodedDots each '.' of the key form counts as "#46#".
     bool keyFormEquals(int32_t index, ItemCursor& cursor, CWStringView form, bool encodedDots) const;
+    bool keyFormEqualsAt(const Rec& rec, CWStringView form, bool encodedDots) const;
+    // Number of earlier siblings of `item` (whose parent is `parent`) with the encoded key form
+    // `form`. Long sibling lists are counted once per parent and buffer state, then looked up.
+    int64_t earlierSiblingsWithForm(int32_t item, const ItemCursor& cursor, int32_t parent, CWStringView form) const;
+    // Among `start` and its next siblings, the one whose plain key form is `name` for the
+    // (occurrence + 1)-th time; -1 when there is none. Fills `cursor` for the match.
+    int32_t findSiblingByForm(int32_t start, ItemCursor& cursor, CWStringView name, int64_t occurrence) const;
 
     bool applyExpandChange(int32_t index, const Rec& rec, uint8_t newState);
     void buildRowsInto(std::vector<int32_t>& out, int32_t first, int32_t stopBefore) const;
@@ -299,6 +310,17 @@ private:
     uint64_t requested_[kTreeIndexKinds] = {}; // version each index was last started for (0: none)
     mutable TreeIndexSet indexes_;             // last fetched from the pool
     mutable uint64_t seenPublish_ = 0;
+
+    // Occurrence numbers of the children of a few parents with long child lists (pathOfItem),
+    // valid while textVersion_ is unchanged. Bumped by every text or structure change.
+    struct FormCounts {
+        int32_t parent = -1;
+        std::vector<int32_t> items;       // the children, in order
+        std::vector<int32_t> occurrences; // occurrence number of each child's key form
+    };
+    uint64_t textVersion_ = 1;
+    mutable uint64_t formCountsVersion_ = 0;
+    mutable std::vector<FormCounts> formCounts_;
 };
 
 } // namespace rg_TolvarMingLingJi_ChuangKouZuJian
