@@ -18,73 +18,77 @@ size_t decodeUtf8(const uint8_t* s, size_t n, char16_t* out) {
     char16_t* o = out;
     size_t i = 0;
     while (i < n) {
+        if (s[i] < 0x80) {
 #if defined(__SSE2__)
-        // Sixteen ASCII bytes with no zero byte among them widen in one step.
-        const __m128i zero = _mm_setzero_si128();
-        while (i + 16 <= n) {
-            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-            int stop = _mm_movemask_epi8(v) | _mm_movemask_epi8(_mm_cmpeq_epi8(v, zero));
-            if (stop != 0) {
-                int k = __builtin_ctz(unsigned(stop)); // plain ASCII bytes before the stop
-                for (int j = 0; j < k; ++j) *o++ = char16_t(s[i + j]);
-                i += size_t(k);
-                break;
+            // Sixteen ASCII bytes with no zero byte among them widen in one step.
+            const __m128i zero = _mm_setzero_si128();
+            while (i + 16 <= n) {
+                __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+                int stop = _mm_movemask_epi8(v) | _mm_movemask_epi8(_mm_cmpeq_epi8(v, zero));
+                if (stop != 0) break;
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_unpacklo_epi8(v, zero));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 8), _mm_unpackhi_epi8(v, zero));
+                i += 16;
+                o += 16;
             }
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_unpacklo_epi8(v, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 8), _mm_unpackhi_epi8(v, zero));
-            i += 16;
-            o += 16;
-        }
-        if (i >= n) break;
 #endif
-        uint8_t b = s[i];
-        if (b < 0x80) {
-            if (b == 0) break;
-            *o++ = char16_t(b);
-            ++i;
+            while (i < n && s[i] < 0x80) {
+                if (s[i] == 0) return size_t(o - out);
+                *o++ = char16_t(s[i++]);
+            }
             continue;
         }
-        size_t len;
-        uint32_t v;
-        if (b < 0xC0) break; // stray continuation byte
-        if (b < 0xE0) {
-            len = 2;
-            v = b & 0x1Fu;
-        } else if (b < 0xF0) {
-            len = 3;
-            v = b & 0x0Fu;
-        } else if (b < 0xF8) {
-            len = 4;
-            v = b & 0x07u;
-        } else if (b < 0xFC) {
-            len = 5;
-            v = b & 0x03u;
-        } else if (b < 0xFE) {
-            len = 6;
-            v = b & 0x01u;
-        } else {
-            break; // FE, FF
-        }
-        if (len > n - i) break; // cut off by the end of the buffer
-        bool whole = true;
-        for (size_t k = 1; k < len; ++k) {
-            uint8_t c = s[i + k];
-            if ((c & 0xC0u) != 0x80u) {
-                whole = false;
-                break;
+        // A run of multi-byte forms; the two- and three-byte ones (most text) are spelled out.
+        while (i < n) {
+            uint8_t b = s[i];
+            if (b < 0x80) break;
+            if (b >= 0xE0 && b < 0xF0) {
+                if (n - i < 3) return size_t(o - out); // cut off by the end of the buffer
+                uint8_t c1 = s[i + 1], c2 = s[i + 2];
+                if ((c1 & 0xC0u) != 0x80u || (c2 & 0xC0u) != 0x80u) return size_t(o - out);
+                *o++ = char16_t(((b & 0x0Fu) << 12) | ((c1 & 0x3Fu) << 6) | (c2 & 0x3Fu));
+                i += 3;
+                continue;
             }
-            v = (v << 6) | (c & 0x3Fu);
+            if (b >= 0xC0 && b < 0xE0) {
+                if (n - i < 2) return size_t(o - out);
+                uint8_t c1 = s[i + 1];
+                if ((c1 & 0xC0u) != 0x80u) return size_t(o - out);
+                *o++ = char16_t(((b & 0x1Fu) << 6) | (c1 & 0x3Fu));
+                i += 2;
+                continue;
+            }
+            size_t len;
+            uint32_t v;
+            if (b < 0xC0) return size_t(o - out); // stray continuation byte
+            if (b < 0xF8) {
+                len = 4;
+                v = b & 0x07u;
+            } else if (b < 0xFC) {
+                len = 5;
+                v = b & 0x03u;
+            } else if (b < 0xFE) {
+                len = 6;
+                v = b & 0x01u;
+            } else {
+                return size_t(o - out); // FE, FF
+            }
+            if (len > n - i) return size_t(o - out); // cut off by the end of the buffer
+            for (size_t k = 1; k < len; ++k) {
+                uint8_t c = s[i + k];
+                if ((c & 0xC0u) != 0x80u) return size_t(o - out); // cut short
+                v = (v << 6) | (c & 0x3Fu);
+            }
+            if (v <= 0xFFFF) {
+                *o++ = char16_t(v); // an overlong form
+            } else {
+                // Values above 0x10FFFF (five- and six-byte forms) keep the same arithmetic, the
+                // high unit cut to 16 bits.
+                *o++ = char16_t((0xD800u + ((v - 0x10000u) >> 10)) & 0xFFFFu);
+                *o++ = char16_t(0xDC00u + (v & 0x3FFu));
+            }
+            i += len;
         }
-        if (!whole) break; // cut short by a non-continuation byte
-        if (v <= 0xFFFF) {
-            *o++ = char16_t(v);
-        } else {
-            // Values above 0x10FFFF (five- and six-byte forms) keep the same arithmetic, the high
-            // unit cut to 16 bits.
-            *o++ = char16_t((0xD800u + ((v - 0x10000u) >> 10)) & 0xFFFFu);
-            *o++ = char16_t(0xDC00u + (v & 0x3FFu));
-        }
-        i += len;
     }
     return size_t(o - out);
 }

@@ -355,3 +355,59 @@ TEST_F(encoding, swap_byte_order) {
     swapByteOrder(m);
     EXPECT_EQ(str(m), bytes({'b', 'a', 'd', 'c', 0}));
 }
+
+namespace {
+
+// The decoding rules, one byte at a time, as a reference for the fast decoder.
+CWString referenceUtf8(std::string_view in) {
+    CWString out;
+    size_t i = 0;
+    while (i < in.size()) {
+        uint8_t b = uint8_t(in[i]);
+        if (b == 0) break;
+        if (b < 0x80) {
+            out.push_back(b);
+            ++i;
+            continue;
+        }
+        size_t len = b >= 0xC0 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF7 ? 4
+                   : b >= 0xF8 && b <= 0xFB ? 5 : b >= 0xFC && b <= 0xFD ? 6 : 0;
+        if (len == 0 || i + len > in.size()) break;
+        uint32_t v = len == 2 ? b & 0x1F : len == 3 ? b & 0x0F : len == 4 ? b & 0x07 : len == 5 ? b & 0x03 : b & 0x01;
+        bool bad = false;
+        for (size_t k = 1; k < len; ++k) {
+            uint8_t c = uint8_t(in[i + k]);
+            if (c < 0x80 || c > 0xBF) bad = true;
+            v = (v << 6) | (c & 0x3F);
+        }
+        if (bad) break;
+        if (v <= 0xFFFF) {
+            out.push_back(char16_t(v));
+        } else {
+            out.push_back(char16_t(0xD800 + ((v - 0x10000) >> 10)));
+            out.push_back(char16_t(0xDC00 + (v & 0x3FF)));
+        }
+        i += len;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_F(encoding, utf8_decoder_agrees_with_the_rules) {
+    uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    const std::string pieces[] = {"a", "0123456789abcdef", "\xE4\xB8\xAD", "\xC3\xA9", "\xF0\x9F\x98\x80",
+                                  "\xF8\x88\x80\x80\x80", "\xFC\x84\x80\x80\x80\x80", " ", "\x80", "\xE4\xB8"};
+    for (int round = 0; round < 3000; ++round) {
+        std::string s;
+        int parts = int(next() % 12);
+        for (int k = 0; k < parts; ++k) s += pieces[next() % (std::size(pieces) - (round % 3 == 0 ? 0 : 2))];
+        if (round % 7 == 0 && !s.empty()) s[next() % s.size()] = char(next());
+        EXPECT_EQ(utf8ToUtf16(s), referenceUtf8(s)) << hex(s);
+        EXPECT_EQ(str(convertCharsetNames(s, u"UTF-8", u"UTF-16")), le(referenceUtf8(s))) << hex(s);
+    }
+}
