@@ -16,6 +16,11 @@ if(QUELIX_TSAN)
   add_link_options(-fsanitize=thread)
 endif()
 
+# libFuzzer builds instrument every library for coverage; the fuzz targets add -fsanitize=fuzzer.
+if(QUELIX_BUILD_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # Where the shared corpus lives (read in place, never copied).
 set(QUELIX_CORPUS_DIR "${PROJECT_SOURCE_DIR}/../shared/corpus" CACHE PATH "Folder of the shared JSON corpus")
 
