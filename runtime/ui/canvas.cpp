@@ -19,8 +19,6 @@ QRect gdiRect(int left, int top, int right, int bottom) {
     return QRect(left, top, right - left, bottom - top);
 }
 
-int sign(int v) { return (v > 0) - (v < 0); }
-
 } // namespace
 
 rg_HuaBan::rg_HuaBan(QWidget* parent) : rg_ChuangKouJiLei(parent), metrics_(font_.font) {
@@ -125,20 +123,24 @@ void rg_HuaBan::line(int x1, int y1, int x2, int y2) {
     QPainter* p = painter();
     if (!p)
         return;
-    // The last point is left out: step back one pixel along the longer axis.
+    // The pixels from the first point up to, not including, the last one. Axis-aligned lines
+    // (nearly all of them) are one filled span; others are stepped along the longer axis.
+    const QColor colour = colorFromRef(penColour_, QColor(0, 0, 0));
     const int dx = x2 - x1, dy = y2 - y1;
-    int ex = x2, ey = y2;
-    if (std::abs(dx) >= std::abs(dy)) {
-        ex -= sign(dx);
-        ey = y1 + static_cast<int>(std::lround(static_cast<double>(dy) * (ex - x1) / dx));
+    if (dy == 0) {
+        const int from = dx > 0 ? x1 : x2 + 1;
+        p->fillRect(QRect(from, y1, std::abs(dx), 1), colour);
+    } else if (dx == 0) {
+        const int from = dy > 0 ? y1 : y2 + 1;
+        p->fillRect(QRect(x1, from, 1, std::abs(dy)), colour);
     } else {
-        ey -= sign(dy);
-        ex = x1 + static_cast<int>(std::lround(static_cast<double>(dx) * (ey - y1) / dy));
+        const int steps = std::max(std::abs(dx), std::abs(dy));
+        for (int i = 0; i < steps; ++i) {
+            const int x = x1 + static_cast<int>(std::lround(static_cast<double>(dx) * i / steps));
+            const int y = y1 + static_cast<int>(std::lround(static_cast<double>(dy) * i / steps));
+            p->fillRect(QRect(x, y, 1, 1), colour);
+        }
     }
-    if (ex == x1 && ey == y1)
-        p->drawPoint(x1, y1);
-    else
-        p->drawLine(x1, y1, ex, ey);
     drawn();
 }
 
@@ -155,7 +157,7 @@ void rg_HuaBan::rectangle(int left, int top, int right, int bottom) {
         const QBrush brush = p->brush();
         p->setBrush(Qt::NoBrush);
         if (r.width() == 1 || r.height() == 1)
-            p->drawLine(r.left(), r.top(), r.right(), r.bottom());
+            p->fillRect(r, colorFromRef(penColour_, QColor(0, 0, 0)));
         else
             p->drawRect(r.adjusted(0, 0, -1, -1));
         p->setBrush(brush);
