@@ -63,25 +63,17 @@ CWString rg_TolvarShuXingKuangCunChu::pathOfItem(int32_t item, int32_t mode) con
         if (getLevel(cur, cursor) < 1) break; // top-level items stand for the root
         CWString segment = encodedKeyForm(getText(cur, cursor));
         if (cur == item) selectedFormEmpty = segment.empty();
+        ItemCursor parentCursor;
+        const int32_t parent = getParent(cur, cursor, parentCursor);
 
-        // Earlier siblings with the same key form.
-        int64_t c = 0;
-        ItemCursor sc = cursor;
-        for (int32_t s = cur;;) {
-            ItemCursor prev;
-            s = previousSibling(s, sc, prev);
-            if (s < 0) break;
-            if (keyFormEquals(s, prev, segment, true)) ++c;
-            sc = std::move(prev);
-        }
+        const int64_t c = earlierSiblingsWithForm(cur, cursor, parent, segment);
         if (c >= 1) {
             segment.append(u"->");
             appendDecimal(segment, c);
         }
         segments.push_back(std::move(segment));
 
-        ItemCursor parentCursor;
-        cur = getParent(cur, cursor, parentCursor);
+        cur = parent;
         cursor = std::move(parentCursor);
     }
 
@@ -137,7 +129,8 @@ void rg_TolvarShuXingKuangCunChu::forEachItemPath(
 int32_t rg_TolvarShuXingKuangCunChu::findItemByPath(const rg_Korrin_JiBen::rg_WenBenShuZuLei& segments) const {
     if (segments.empty()) return itemCount_ > 0 ? 0 : -1;
     int32_t start = 1;
-    if (start >= itemCount_) return -1;
+    ItemCursor startCursor; // cursor of `start`, carried along so no lookup scans from the top
+    if (!locateItem(start, startCursor, -1)) return -1;
     for (size_t si = 0; si < segments.size(); ++si) {
         const CWStringView seg = segments[si];
         CWStringView name = seg;
@@ -147,22 +140,15 @@ int32_t rg_TolvarShuXingKuangCunChu::findItemByPath(const rg_Korrin_JiBen::rg_We
             name = seg.substr(0, arrow);
             occurrence = readOccurrence(seg.substr(arrow + 2));
         }
-        int32_t match = -1;
-        int64_t count = 0;
-        ItemCursor cursor;
-        for (int32_t s = start; s >= 0;) {
-            if (keyFormEquals(s, cursor, name, false) && ++count == occurrence + 1) {
-                match = s;
-                break;
-            }
-            ItemCursor next;
-            s = nextSibling(s, cursor, next);
-            cursor = std::move(next);
-        }
+        ItemCursor cursor = startCursor;
+        const int32_t match = findSiblingByForm(start, cursor, name, occurrence);
         if (match < 0) return -1;
         if (si + 1 == segments.size()) return match;
-        if (!hasChildren(match)) return -1;
+        ItemCursor probe = cursor;
+        if (!hasChildren(match, probe)) return -1;
         start = match + 1;
+        startCursor = cursor;
+        if (!locateItem(start, startCursor, match)) return -1;
     }
     return -1;
 }

@@ -426,4 +426,40 @@ TEST(tree_paths, listing_all_paths_matches_item_by_item) {
     }
 }
 
+TEST(tree_paths, long_sibling_lists) {
+    const std::vector<CWString> forms = {u"a", u"b.c", u"", u"[0]", u"a", u"d", u"e"};
+    Store s;
+    s.appendTopItem(u"top", 0);
+    std::vector<CWString> textOf;
+    for (int i = 0; i < 1000; ++i) {
+        ItemCursor c;
+        CWString text = forms[i % forms.size()] + u":" + u16(std::to_string(i));
+        s.insertItem(0, text, 2, 0, 0, c);
+    }
+    // Expected paths by brute force over the plain texts.
+    auto expected = [&](int32_t item) {
+        const CWString form = encodeDots(keyFormOf(s.getText(item)));
+        int64_t c = 0;
+        for (int32_t j = 1; j < item; ++j)
+            if (encodeDots(keyFormOf(s.getText(j))) == form) ++c;
+        CWString path = form;
+        if (c > 0) path += u"->" + u16(std::to_string(c));
+        if (path.empty()) path = u"->0";
+        return path;
+    };
+    for (int round = 0; round < 3; ++round) {
+        if (round == 1) s.buildIndexesNow();
+        if (round == 2) {
+            // Renaming invalidates the remembered counts, even at the same length.
+            s.setText(5, u"a:5");
+            s.setText(12, u"zz:12");
+            s.buildIndexesNow();
+        }
+        for (int32_t item : {1, 2, 7, 300, 301, 500, 998, 999, 1000}) {
+            EXPECT_EQ(s.pathOfItem(item, 0), expected(item)) << "round " << round << " item " << item;
+            EXPECT_EQ(s.findItemByPath(CWStringView(s.pathOfItem(item, 1))), item);
+        }
+    }
+}
+
 } // namespace

@@ -1,0 +1,3 @@
+# Tree item store: filling, index builds, lookups, row list and path search on a generated
+# million-node document (peers: one object per item; the engine's path walk).
+quelix_add_bench(bench_tree_store SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_tree_store.cpp LIBS tree json text runtime)
