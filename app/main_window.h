@@ -1,0 +1,178 @@
+// rg_ZhuChuangKou1: the main window: path bar, slot bar, twenty tree slots with their JSON text
+// panes, status bar, stream-parse and find panels, the toolbar toggles and the brand banner.
+//
+// Construction runs the whole creation: every control in its design position, the settings file
+// "软件配置.ini" of the data folder opened and loaded into the controls, the slot controls made
+// and the current slot shown without reading its file. The first activation of the window reads
+// the current slot's file ("JSON树N.txt" in the data folder); every other slot is read the first
+// time it is shown. Closing saves the settings and writes every slot whose tree was edited.
+//
+// Every command acts on the current slot; when the stored slot number was out of range there is
+// none (currentSlot() == -1) and the slot commands do nothing until a tab is picked.
+//
+// Files are written atomically. A write that fails is reported in the last status column (and,
+// while closing, in a message box offering to retry), never silently dropped.
+//
+// Owns all its controls (Qt children), the settings object, the two popup menus and per slot the
+// document and texts. Modal and noisy things (clipboard, beeps, input dialog, message boxes) go
+// through the platform interface. UI thread only.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+
+#include "app/control_settings.h"
+#include "app/menus.h"
+#include "app/slot_tree.h"
+#include "app/window_parts.h"
+#include "controls/button.h"
+#include "controls/check_box.h"
+#include "controls/selector_bar.h"
+#include "json/document.h"
+#include "runtime/ui/container.h"
+#include "runtime/ui/edit_box.h"
+#include "text/ui/rich_edit.h"
+
+namespace rg_Korrin_ChengXu {
+
+// One slot: tree box, text pane, document and the texts and flags that go with them.
+struct rg_ShuCaoWei {
+    rg_ShuKuang* tree = nullptr;                                     // owned by the window (Qt child)
+    rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarChaoJiBianJiKuang1* pane = nullptr; // likewise
+    rg_Tolvar_JSON::rg_TolvarJSONLei document;
+    CWString sourceText;   // the text last parsed with keep-source off
+    bool slotDirty = false; // the tree or document was edited since the last parse
+    bool loaded = false;    // the slot file was read (lazily, on first show)
+};
+
+class rg_ZhuChuangKou1 : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int32_t kSlotCount = 20;
+    enum : int32_t { kColParse = 0, kColLoad = 1, kColRead = 2, kColShow = 3, kColOther = 4 };
+    static constexpr int kDesignWidth = 1130, kDesignHeight = 800;
+    static constexpr int32_t kTextIconsImage = 500, kPictureIconsImage = 501;
+
+    // `dataFolder` holds the settings file and the slot files.
+    explicit rg_ZhuChuangKou1(CWString dataFolder, QWidget* parent = nullptr);
+    ~rg_ZhuChuangKou1() override;
+
+    const CWString& dataFolder() const { return dataFolder_; }
+    CWString settingsFilePath() const;
+    CWString slotFilePath(int32_t slot) const;
+
+    // ---- commands ----
+    // Loads (rg_TolvarMFCZuJianPeiZhiLei::kLoad) or saves every persisted control; saving writes
+    // the file when its content changed and returns false when that write failed.
+    bool exchangeSettings(int32_t direction);
+    void createSlotControls();
+    void showCurrentSlot(bool load);
+    void editSlotRemark();
+    // Writes every dirty slot; false when a write failed (the slot stays dirty).
+    bool saveDirtySlots();
+    void parseTextToSlot(const CWString& text, bool fromFile, bool keepSource);
+    void loadDocumentToTree();
+    void showSelectedNode();
+    void jumpToPath(bool force);
+    void nextPathMode();
+    // 0 default, 1 independent array separation, 2 KorrinJSON, from the menu's check marks.
+    int32_t pathMode() const;
+    // Option items of the tree menu handled here: 20013, 20014, 20016 to 20018. False for others.
+    bool onTreeMenuCommand(int32_t id);
+    void onButtonClicked(rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1* button, int32_t argument);
+    void onCheckChanged(rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarXuanZhongKuang1* box);
+    void relayout();
+    // The first activation's work (reads the current slot); runs once, later calls do nothing.
+    void onFirstActivated();
+    // Saves settings and dirty slots (what closing does); runs once per window.
+    void saveOnClose();
+
+    // ---- state ----
+    int32_t currentSlot() const { return currentSlot_; }
+    rg_ShuCaoWei& slot(int32_t i) { return *slots_[size_t(i)]; }
+    rg_ShuCaoWei* current() { return currentSlot_ >= 0 && currentSlot_ < kSlotCount ? slots_[size_t(currentSlot_)].get() : nullptr; }
+    const std::vector<CWString>& remarkNames() const { return remarkNames_; }
+    CWString statusText(int32_t column) const { return statusBar->columnText(column); }
+    rg_TolvarMFCZuJianPeiZhiLei& settings() { return settings_; }
+    rg_ShuCaiChanLei& treeMenu() { return treeMenu_; }
+    rg_ChaZhaoCaiChanLei& findMenu() { return findMenu_; }
+    bool firstActivationDone() const { return activated_; }
+
+    // ---- controls (owned, Qt children; public so commands and tests can reach them) ----
+    rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarXuanZeGa1* slotBar = nullptr;
+    rg_PinPaiHengFu* banner = nullptr;
+    rg_Korrin_ChuangKou::rg_ZuJianBuJuQi* toolbarPanel = nullptr;
+    rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1* streamToggle = nullptr;
+    rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1* findToggle = nullptr;
+    rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarXuanZhongKuang1* topMostCheck = nullptr;
+    rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarXuanZhongKuang1* textIconCheck = nullptr;
+    rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1* copyPathButton = nullptr;
+    rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarChaoJiBianJiKuang1* paneTemplate = nullptr;
+    rg_XiaLaLieBiaoKuang* outputFormatList = nullptr;
+    rg_ZhuangTaiTiao* statusBar = nullptr;
+    rg_TuPianKuang* jumpIcon = nullptr;
+    rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1* pastePathButton = nullptr;
+    rg_Korrin_ChuangKou::rg_BianJiKuang* pathBox = nullptr;
+    QGroupBox* streamPanel = nullptr;
+    QLabel* fileLabel = nullptr;
+    rg_XiaLaLieBiaoKuang* encodingList = nullptr;
+    QLabel* streamPathLabel = nullptr;
+    rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1* pasteStreamPathButton = nullptr;
+    rg_Korrin_ChuangKou::rg_BianJiKuang* streamPathBox = nullptr;
+    rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1* browseButton = nullptr;
+    rg_Korrin_ChuangKou::rg_BianJiKuang* filePathBox = nullptr;
+    QCheckBox* popupOnlyCheck = nullptr;
+    rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1* streamParseButton = nullptr;
+    QGroupBox* findPanel = nullptr;
+    QPushButton* findOptionsButton = nullptr;
+    QLabel* findLabel = nullptr;
+    rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1* pasteFindButton = nullptr;
+    rg_Korrin_ChuangKou::rg_BianJiKuang* findTextBox = nullptr;
+    rg_XiaLaLieBiaoKuang* matchModeList = nullptr;
+    rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1* findButton = nullptr;
+    rg_ShuKuang* treeTemplate = nullptr;
+    rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1* clipboardParseButton = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void createControls();
+    void bindEvents();
+    void onCreated();
+    void onTreeSelection(int32_t slot, int32_t item);
+    void applyTopMost();
+    void processMessages();
+    // Reads a slot file; false (and `text` empty) when an existing file could not be read, in
+    // which case the file must not be overwritten.
+    bool readSlotFile(int32_t slot, CWString& text);
+    // Writes text to the slot file; reports a failure in the last status column.
+    bool writeSlotFile(int32_t slot, const CWString& text);
+    void reportWriteFailure(const CWString& what);
+    void parseTextToSlotImpl(const CWString& text, bool fromFile, bool keepSource, bool writeFile);
+
+    CWString dataFolder_;
+    rg_TolvarMFCZuJianPeiZhiLei settings_;
+    rg_ShuCaiChanLei treeMenu_;
+    rg_ChaZhaoCaiChanLei findMenu_;
+    std::array<std::unique_ptr<rg_ShuCaoWei>, kSlotCount> slots_;
+    std::vector<CWString> remarkNames_ = std::vector<CWString>(kSlotCount);
+    int32_t currentSlot_ = 0;
+    bool activated_ = false;
+    bool closed_ = false;
+    bool created_ = false;
+    uint64_t shownNodes_ = 0; // counts showSelectedNode runs (jumpToPath avoids a second read)
+};
+
+} // namespace rg_Korrin_ChengXu

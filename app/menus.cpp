@@ -1,0 +1,79 @@
+#include "app/menus.h"
+
+namespace rg_Korrin_ChengXu {
+
+using rg_Korrin_MFCJieMian_KuoZhanZuJian::rg_CaiDanXiang;
+
+namespace {
+
+rg_CaiDanXiang item(int32_t id, CWStringView text, bool checked = false, bool disabled = false) {
+    rg_CaiDanXiang x;
+    x.id = id;
+    x.text = CWString(text);
+    x.level = 1;
+    x.checked = checked;
+    x.disabled = disabled;
+    x.shortName = CWString(text);
+    return x;
+}
+
+rg_CaiDanXiang top(int32_t id) {
+    rg_CaiDanXiang x;
+    x.id = id;
+    x.text = u"顶级菜单";
+    x.shortName = x.text;
+    return x;
+}
+
+rg_CaiDanXiang separator() {
+    rg_CaiDanXiang x;
+    x.level = 1;
+    x.separator = true;
+    return x;
+}
+
+} // namespace
+
+std::vector<rg_CaiDanXiang> rg_ShuCaiChanLei::menuDescription() const {
+    return {
+        top(kTop),
+        item(kCopyPath, u"复制JSON路径"),
+        item(kCopyJson, u"复制JSON数据"),
+        separator(),
+        item(kCreate, u"新建"),
+        item(kDelete, u"删除"),
+        item(kRenameKey, u"修改键名"),
+        separator(),
+        item(kHeading, u"下面是对右边编辑框内容的操作", false, true),
+        separator(),
+        item(kSetValue, u"修改键值"),
+        item(kUcs2Encode, u"USC2编码"),
+        item(kUcs2Decode, u"USC2解码"),
+        item(kHtmlEncodeHex, u"网页转义符编码(十六进制)"),
+        item(kHtmlEncodeDec, u"网页转义符编码(十进制)"),
+        item(kHtmlDecode, u"网页转义符解码"),
+        separator(),
+        item(kDecodeOnShow, u"节点取值时自动USC2解码", true),
+        item(kDecodeOnParse, u"解析到树时自动USC2解码"),
+        separator(),
+        item(kPathModeDefault, u"JSON路径模式:默认", true),
+        item(kPathModeArrays, u"JSON路径模式:独立数组分隔"),
+        item(kPathModeKorrin, u"JSON路径模式:KorrinJSON"),
+    };
+}
+
+std::vector<rg_CaiDanXiang> rg_ChaZhaoCaiChanLei::menuDescription() const {
+    return {
+        top(kTop),
+        item(kUcs2Encode, u"USC2编码"),
+        item(kUcs2Decode, u"USC2解码"),
+        item(kHtmlEncodeHex, u"网页转义符编码(十六进制)"),
+        item(kHtmlEncodeDec, u"网页转义符编码(十进制)"),
+        item(kHtmlDecode, u"网页转义符解码"),
+        separator(),
+        item(kIgnoreCase, u"忽略大小写", true),
+        item(kRetryEncoded, u"找不到时自动USC2编码重新查找", true),
+    };
+}
+
+} // namespace rg_Korrin_ChengXu

@@ -1,0 +1,68 @@
+#include "app/startup.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/data_folder.h"
+#include "resources/images.h"
+#include "runtime/ui/platform.h"
+#include "runtime/ui/qt_text.h"
+#include "text/encoding.h"
+
+namespace rg_Korrin_ChengXu {
+
+using rg_Korrin_ChuangKou::platform;
+
+CWString unhandledExceptionText(std::exception_ptr error) {
+    try {
+        if (error)
+            std::rethrow_exception(error);
+    } catch (const rg_YunXingYiChang& e) {
+        const std::string code = std::to_string(e.code);
+        return u"俘获到异常,代码值为: " + CWString(code.begin(), code.end()) + u", 描述为: " + e.description;
+    } catch (...) {
+    }
+    return u"程序在运行时抛出了未被管理的异常";
+}
+
+void reportUnhandledException(std::exception_ptr error) {
+    const CWString text = unhandledExceptionText(error);
+    std::fprintf(stderr, "%s\n", rg_Tolvar_MingLingJi::utf16ToUtf8(text).c_str());
+    platform().messageBox(u"运行时异常", text, rg_Korrin_ChuangKou::rg_XiaoXiTuBiao::Error,
+                          rg_Korrin_ChuangKou::rg_XiaoXiAnNiu::Ok);
+}
+
+rg_YingYongChengXu::rg_YingYongChengXu(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool rg_YingYongChengXu::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        // Qt cannot carry an exception through its event loop: report it here and end.
+        reportUnhandledException(std::current_exception());
+        std::_Exit(EXIT_FAILURE);
+    }
+}
+
+rg_QiDongLei::rg_QiDongLei(CWString dataFolder) {
+    QApplication::setApplicationDisplayName(QStringLiteral("Tolvar·Quelix"));
+    QApplication::setApplicationName(QStringLiteral("Quelix"));
+    QApplication::setOrganizationName(QStringLiteral("Tolvar"));
+    QApplication::setWindowIcon(rg_Korrin_ZiYuan::applicationIcon());
+    if (dataFolder.empty())
+        dataFolder = chooseDataFolder();
+    window_ = std::make_unique<rg_ZhuChuangKou1>(std::move(dataFolder));
+    // Logging off or shutting down ends the session without a close event.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, window_.get(), [w = window_.get()] { w->saveOnClose(); });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, window_.get(), [w = window_.get()] { w->saveOnClose(); });
+}
+
+rg_QiDongLei::~rg_QiDongLei() = default;
+
+int rg_QiDongLei::run() {
+    window_->show();
+    window_->activateWindow();
+    return QApplication::exec();
+}
+
+} // namespace rg_Korrin_ChengXu
