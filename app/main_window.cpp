@@ -633,8 +633,9 @@ bool rg_ZhuChuangKou1::readSlotFile(int32_t slot, CWString& text) {
         const CKorMem back = convertCharsetNames(bytesOf(utf16BytesFromText(cut)), u"UTF-16LE", encoding, 0, &exact);
         const std::string_view mark = byteOrderMark(encoding);
         const std::string_view original = bytesOf(bytes);
-        exact = exact && original.size() >= mark.size() && original.substr(0, mark.size()) == mark &&
-                original.substr(mark.size()) == bytesOf(back);
+        const std::string_view body =
+            original.substr(0, mark.size()) == mark ? original.substr(mark.size()) : original;
+        exact = exact && body == bytesOf(back);
     }
     if (!exact) {
         const CWString backup = path + u".bak";
