@@ -367,7 +367,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&collector);
 
     auto get = [&](const std::string& k) {
-        auto it = collector.seconds.find(k);
+        auto it = collector.seconds.find(k + "/real_time");
         return it == collector.seconds.end() ? 0.0 : it->second;
     };
     auto ratio = [&](const char* label, const std::string& a, const std::string& b) {

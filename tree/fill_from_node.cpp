@@ -1,5 +1,4 @@
 // Building item records from a JSON node's subtree.
-#include <algorithm>
 #include <vector>
 
 #include "json/node.h"
@@ -23,15 +22,6 @@ int32_t imageOf(const rg_TolvarJSONJieDian& n) {
     case rg_Tolvar_JSON::Array: return rg_TolvarShuXingKuangCunChu::kImageArray;
     default: return rg_TolvarShuXingKuangCunChu::kImageValue;
     }
-}
-
-size_t decimalDigits(int32_t i) {
-    size_t d = 1;
-    while (i >= 10) {
-        i /= 10;
-        ++d;
-    }
-    return d;
 }
 
 void appendDecimal(CWString& out, int32_t i) {
@@ -58,12 +48,6 @@ void labelOf(const rg_TolvarJSONJieDian& child, bool parentIsObject, int32_t i, 
         out.push_back(u':');
         out.append(child.valueText());
     }
-}
-
-size_t labelLength(const rg_TolvarJSONJieDian& child, bool parentIsObject, int32_t i) {
-    size_t n = parentIsObject ? rg_Tolvar_JSON::unquoteView(child.keyText()).size() : decimalDigits(i) + 2;
-    if (!isContainer(child)) n += 1 + child.valueText().size();
-    return n;
 }
 
 struct Frame {
@@ -119,16 +103,8 @@ int32_t rg_TolvarShuXingKuangCunChu::fillFromNode(const Node& node, CKorMem& buf
     int32_t includedIndex = 0;
     if (includeNode) placeOf(node, includedUnderObject, includedIndex);
 
-    // First pass: the exact number of bytes, so the buffer is allocated once.
-    int64_t bytes = 0;
-    if (includeNode) bytes += recordBytes(labelLength(node, includedUnderObject, includedIndex));
-    auto measure = [&](const rg_TolvarJSONJieDian& child, bool underObject, int32_t i, int32_t) {
-        bytes += recordBytes(labelLength(child, underObject, i));
-        return bytes <= kMaxBufferBytes;
-    };
-    if (!includeNode || isContainer(node)) walkChildren(node, includeNode ? level + 1 : level, stack, measure);
-    buffer.reserve(static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(buffer.size()) + bytes, kMaxBufferBytes)));
-
+    // No sizing pass: the buffer grows geometrically, which measured no slower than walking the
+    // tree twice to reserve the exact size.
     int32_t count = 0;
     CWString label;
     if (includeNode) {

@@ -469,13 +469,26 @@ int32_t rg_TolvarShuXingKuangCunChu::findSiblingByForm(int32_t start, ItemCursor
                                                        int64_t occurrence) const {
     int64_t count = 0;
     const BuiltTreeIndex* siblings = currentIndex(TreeIndexKind::Sibling);
-    if (siblings != nullptr && isIndexCurrent(TreeIndexKind::Offset)) {
+    const BuiltTreeIndex* offsets = currentIndex(TreeIndexKind::Offset);
+    if (siblings != nullptr && offsets != nullptr) {
+        // A key form never holds ':', so a name with one matches nothing; otherwise the text must
+        // start with the name, followed by ':' or nothing.
+        if (name.find(u':') != CWStringView::npos) return -1;
+        const size_t nameBytes = name.size() * 2;
         for (int32_t s = start; s >= 0 && s < itemCount_;) {
-            Rec r;
-            if (!recordOfItemByIndex(s, r)) return -1;
-            if (keyFormEqualsAt(r, name, false) && ++count == occurrence + 1) {
-                toCursor(r, cursor);
-                return s;
+            const int64_t begin = offsets->values[s];
+            const int64_t sep = (s + 1 < itemCount_ ? offsets->values[s + 1] : size()) - kRecordOverhead;
+            const int64_t textBytes = sep - begin;
+            if (textBytes >= static_cast<int64_t>(nameBytes) &&
+                (nameBytes == 0 || std::memcmp(data() + begin, name.data(), nameBytes) == 0)) {
+                char16_t after = 0;
+                if (textBytes > static_cast<int64_t>(nameBytes)) std::memcpy(&after, data() + begin + nameBytes, 2);
+                if ((textBytes == static_cast<int64_t>(nameBytes) || after == u':') && ++count == occurrence + 1) {
+                    Rec r;
+                    if (!recordOfItemByIndex(s, r)) return -1;
+                    toCursor(r, cursor);
+                    return s;
+                }
             }
             const int32_t next = siblings->next[s];
             s = next > s ? next : -1;
