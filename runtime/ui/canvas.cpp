@@ -42,8 +42,6 @@ QPainter* rg_HuaBan::painter() {
         painter_.setBrush(brushColour_ == -1 ? QBrush(Qt::NoBrush) : QBrush(colorFromRef(brushColour_)));
         penDirty_ = true;
     }
-    if (penDirty_)
-        applyPen();
     return &painter_;
 }
 
@@ -154,13 +152,16 @@ void rg_HuaBan::rectangle(int left, int top, int right, int bottom) {
     if (brushColour_ != -1)
         p->fillRect(r, colorFromRef(brushColour_));
     if (!nullPen_) {
-        const QBrush brush = p->brush();
-        p->setBrush(Qt::NoBrush);
-        if (r.width() == 1 || r.height() == 1)
-            p->fillRect(r, colorFromRef(penColour_, QColor(0, 0, 0)));
-        else
-            p->drawRect(r.adjusted(0, 0, -1, -1));
-        p->setBrush(brush);
+        // The outline as four filled spans: exact on the pixel grid and cheaper than a stroke.
+        const QColor pen = colorFromRef(penColour_, QColor(0, 0, 0));
+        if (r.width() <= 2 || r.height() <= 2) {
+            p->fillRect(r, pen);
+        } else {
+            p->fillRect(QRect(r.left(), r.top(), r.width(), 1), pen);
+            p->fillRect(QRect(r.left(), r.bottom(), r.width(), 1), pen);
+            p->fillRect(QRect(r.left(), r.top() + 1, 1, r.height() - 2), pen);
+            p->fillRect(QRect(r.right(), r.top() + 1, 1, r.height() - 2), pen);
+        }
     }
     drawn();
 }
@@ -186,20 +187,23 @@ void rg_HuaBan::roundRect(int left, int top, int right, int bottom, int ellipseW
         if (brushColour_ != -1 && r.width() > 2 && r.height() > 2)
             p->fillRect(r.adjusted(1, 1, -1, -1), colorFromRef(brushColour_));
         if (!nullPen_) {
-            p->drawLine(l + kx, t, rr - kx, t);
-            p->drawLine(l + kx, b, rr - kx, b);
-            p->drawLine(l, t + ky, l, b - ky);
-            p->drawLine(rr, t + ky, rr, b - ky);
+            const QColor pen = colorFromRef(penColour_, QColor(0, 0, 0));
+            p->fillRect(QRect(l + kx, t, rr - l - 2 * kx + 1, 1), pen);
+            p->fillRect(QRect(l + kx, b, rr - l - 2 * kx + 1, 1), pen);
+            p->fillRect(QRect(l, t + ky, 1, b - t - 2 * ky + 1), pen);
+            p->fillRect(QRect(rr, t + ky, 1, b - t - 2 * ky + 1), pen);
             for (int i = 1; i < std::min(kx, ky) + (kx != ky); ++i) {
                 const int dx = std::min(i, kx - 1), dy = std::min(ky - i, ky - 1);
-                p->drawPoint(l + dx, t + dy);
-                p->drawPoint(rr - dx, t + dy);
-                p->drawPoint(l + dx, b - dy);
-                p->drawPoint(rr - dx, b - dy);
+                p->fillRect(QRect(l + dx, t + dy, 1, 1), pen);
+                p->fillRect(QRect(rr - dx, t + dy, 1, 1), pen);
+                p->fillRect(QRect(l + dx, b - dy, 1, 1), pen);
+                p->fillRect(QRect(rr - dx, b - dy, 1, 1), pen);
             }
         }
     } else {
         // Outline on the pixel grid of columns l..r-1 like the other shapes; the brush fills inside.
+        if (penDirty_)
+            applyPen();
         p->drawRoundedRect(QRectF(r.adjusted(0, 0, -1, -1)), rx, ry);
     }
     drawn();
@@ -209,6 +213,8 @@ void rg_HuaBan::polygon(const QPoint* points, int count) {
     if (!points || count < 2)
         return;
     if (QPainter* p = painter()) {
+        if (penDirty_)
+            applyPen();
         p->drawPolygon(points, count, Qt::OddEvenFill);
         drawn();
     }
@@ -221,8 +227,6 @@ void rg_HuaBan::text(int x, int y, CWStringView text) {
     if (!p)
         return;
     const QString s = rawQString(text);
-    const int width = metrics_.horizontalAdvance(s);
-    const int height = metrics_.height();
     const bool rotated = font_.angle % 3600 != 0;
     if (rotated) {
         p->save();
@@ -232,7 +236,7 @@ void rg_HuaBan::text(int x, int y, CWStringView text) {
         y = 0;
     }
     if (textBackColour_ != -1)
-        p->fillRect(QRect(x, y, width, height), colorFromRef(textBackColour_));
+        p->fillRect(QRect(x, y, metrics_.horizontalAdvance(s), metrics_.height()), colorFromRef(textBackColour_));
     p->setPen(colorFromRef(textColour_));
     p->drawText(x, y + metrics_.ascent(), s);
     if (rotated)
