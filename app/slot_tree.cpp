@@ -119,14 +119,14 @@ void rg_CaoShuKuang::paintEvent(QPaintEvent*) {
                         QRectF(image * 20 * dpr, 0, 20 * dpr, 20 * dpr));
         }
         const QString text = rg_Korrin_ChuangKou::toQString(store_.getText(item, cursor));
-        const QRect textRect(x + 36, y, fontMetrics().horizontalAdvance(text) + 6, rh);
+        QFont f = font();
+        f.setBold(level == 0);
+        const QRect textRect(x + 36, y, QFontMetrics(f).horizontalAdvance(text) + 8, rh);
         if (item == selected) {
             p.fillRect(textRect, QColor(0xCC, 0xE4, 0xF7));
             p.setPen(QColor(0x26, 0x8B, 0xD2));
             p.drawRect(textRect.adjusted(0, 0, -1, -1));
         }
-        QFont f = font();
-        f.setBold(level == 0);
         p.setFont(f);
         p.setPen(QColor(0x20, 0x20, 0x20));
         p.drawText(textRect.adjusted(3, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, text);

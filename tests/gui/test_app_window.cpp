@@ -505,6 +505,22 @@ private slots:
         QCOMPARE(readAll(slotFile(1)), utf16File(u"{\"a\":[1, 2]}"));
     }
 
+    // A picture of the window with a document loaded, for people to look at (docs/screenshot.png).
+    void screenshotWithADocument() {
+        QFile corpus(QStringLiteral(QUELIX_CORPUS_DIR "/bench/github_events.json"));
+        CWString json = u"{\"name\":\"Tolvar\",\"items\":[{\"id\":1,\"tags\":[\"a\",\"b\"]},{\"id\":2}]}";
+        if (corpus.open(QIODevice::ReadOnly))
+            json = fromQString(QString::fromUtf8(corpus.readAll()));
+        auto w = windowWith(json);
+        auto& st = store(*w);
+        w->pathBox->setContent(u"[0].payload");
+        QTest::keyClick(w->pathBox, Qt::Key_Return);
+        if (st.getSelection() < 0)
+            st.setSelection(1);
+        QVERIFY(!w->current()->pane->text().empty());
+        QVERIFY(gui_test::saveShot(w.get(), QStringLiteral("app_window")));
+    }
+
     void unhandledExceptionTexts() {
         QCOMPARE(unhandledExceptionText(std::make_exception_ptr(rg_YunXingYiChang{5, u"坏了"})),
                  CWString(u"俘获到异常,代码值为: 5, 描述为: 坏了"));
