@@ -24,13 +24,10 @@ class ArenaCopyTarget final : public CopyTarget {
 public:
     explicit ArenaCopyTarget(Arena& arena) : arena_(arena) {}
     Slot* newSlot() override { return new (arena_.allocRecord(sizeof(Slot))) Slot(); }
-    void setKey(Node& n, CWStringView text) override {
-        NodeAccess::key(n) = arena_.copyText(text.data(), text.size());
-        NodeAccess::keyLen(n) = static_cast<uint32_t>(text.size());
-    }
-    void setValue(Node& n, CWStringView text) override {
-        NodeAccess::value(n) = arena_.copyText(text.data(), text.size());
-        NodeAccess::valueLen(n) = static_cast<uint32_t>(text.size());
+    void setTexts(Node& n, CWStringView key, CWStringView value) override {
+        NodeAccess::text(n) = arena_.copyTexts(key.data(), key.size(), value.data(), value.size());
+        NodeAccess::keyLen(n) = static_cast<uint32_t>(key.size());
+        NodeAccess::valueLen(n) = static_cast<uint32_t>(value.size());
     }
     ChildBlock* newBlock(Node& n, uint32_t count) override {
         auto* b = static_cast<ChildBlock*>(arena_.allocRecord(ChildBlock::bytesFor(count)));
@@ -60,6 +57,7 @@ rg_TolvarJSONLei& rg_TolvarJSONLei::operator=(const rg_TolvarJSONLei& other) {
     if (!arena_) arena_ = std::make_unique<detail::Arena>();
     detail::ArenaCopyTarget target(*arena_);
     detail::copySubtree(root_, other.root_, target);
+    arena_->trimSpare();
     for (int32_t i = 0, n = root_.childCount(); i < n; ++i) NodeAccess::parent(*root_.child(i)) = &root_;
     chunkSizeKiB = other.chunkSizeKiB;
     streamEncoding = other.streamEncoding;
@@ -78,12 +76,11 @@ rg_TolvarJSONLei& rg_TolvarJSONLei::operator=(rg_TolvarJSONLei&& other) noexcept
 
 // Takes over other's tree and arena; the root's children are re-linked to this root.
 void rg_TolvarJSONLei::adoptFrom(rg_TolvarJSONLei& other) noexcept {
-    constexpr uint8_t content = NodeAccess::kOwnsKey | NodeAccess::kOwnsValue | NodeAccess::kOwnsChildren |
+    constexpr uint8_t content = NodeAccess::kOwnsText | NodeAccess::kKeyInValue | NodeAccess::kOwnsChildren |
                                 NodeAccess::kTreeOnHeap | NodeAccess::kEmptyObject;
     Node& a = root_;
     Node& b = other.root_;
-    NodeAccess::key(a) = NodeAccess::key(b);
-    NodeAccess::value(a) = NodeAccess::value(b);
+    NodeAccess::text(a) = NodeAccess::text(b);
     NodeAccess::keyLen(a) = NodeAccess::keyLen(b);
     NodeAccess::valueLen(a) = NodeAccess::valueLen(b);
     NodeAccess::children(a) = NodeAccess::children(b);
@@ -91,7 +88,7 @@ void rg_TolvarJSONLei::adoptFrom(rg_TolvarJSONLei& other) noexcept {
     NodeAccess::depth(a) = NodeAccess::depth(b);
     NodeAccess::flags(a) = static_cast<uint8_t>(NodeAccess::kDocumentRoot | (NodeAccess::flags(b) & content));
     NodeAccess::flags(b) = NodeAccess::kDocumentRoot;
-    NodeAccess::key(b) = NodeAccess::value(b) = nullptr;
+    NodeAccess::text(b) = nullptr;
     NodeAccess::keyLen(b) = NodeAccess::valueLen(b) = 0;
     NodeAccess::children(b) = nullptr;
     NodeAccess::type(b) = Bare;
@@ -105,10 +102,14 @@ void rg_TolvarJSONLei::adoptFrom(rg_TolvarJSONLei& other) noexcept {
     streamEncoding = other.streamEncoding;
 }
 
-rg_TolvarJSONLei::~rg_TolvarJSONLei() { releaseTree(); }
+rg_TolvarJSONLei::~rg_TolvarJSONLei() {
+    releaseTree();
+    if (arena_) arena_->release();
+}
 
 void rg_TolvarJSONLei::reset() {
     releaseTree();
+    if (arena_) arena_->release();
     length = 0;
     streamLength = 0;
     streamEncoding = 0;
@@ -128,7 +129,7 @@ void rg_TolvarJSONLei::releaseTree() {
         root_.reset();
     }
     NodeAccess::flags(root_) = NodeAccess::kDocumentRoot;
-    if (arena_) arena_->release();
+    if (arena_) arena_->recycle(); // kept for the next parse; reset() and destruction free it
 }
 
 size_t rg_TolvarJSONLei::arenaBytes() const { return arena_ ? arena_->bytes() : 0; }

@@ -12,32 +12,19 @@ using detail::ChildBlock;
 using detail::NodeAccess;
 using detail::Slot;
 
-static_assert(sizeof(rg_TolvarJSONJieDian) == 48, "node layout");
+static_assert(sizeof(rg_TolvarJSONJieDian) == 40, "node layout");
 static_assert(sizeof(rg_TolvarJSONKanTao) == sizeof(rg_TolvarJSONJieDian), "a slot is its node");
 
 namespace {
 
-const char16_t* heapText(CWStringView text) {
-    if (text.empty()) return nullptr;
-    auto* p = new char16_t[text.size()];
-    std::memcpy(p, text.data(), text.size() * 2);
-    return p;
-}
 
 Slot* slotOf(rg_TolvarJSONJieDian* n) { return reinterpret_cast<Slot*>(n); }
 
 class HeapCopyTarget final : public detail::CopyTarget {
 public:
     Slot* newSlot() override { return rg_TolvarJSONKanTao::create(); }
-    void setKey(rg_TolvarJSONJieDian& n, CWStringView text) override {
-        NodeAccess::key(n) = heapText(text);
-        NodeAccess::keyLen(n) = static_cast<uint32_t>(text.size());
-        if (!text.empty()) NodeAccess::flags(n) |= NodeAccess::kOwnsKey;
-    }
-    void setValue(rg_TolvarJSONJieDian& n, CWStringView text) override {
-        NodeAccess::value(n) = heapText(text);
-        NodeAccess::valueLen(n) = static_cast<uint32_t>(text.size());
-        if (!text.empty()) NodeAccess::flags(n) |= NodeAccess::kOwnsValue;
+    void setTexts(rg_TolvarJSONJieDian& n, CWStringView key, CWStringView value) override {
+        NodeAccess::setTexts(n, key, value);
     }
     ChildBlock* newBlock(rg_TolvarJSONJieDian& n, uint32_t count) override {
         return NodeAccess::ensureHeapBlock(n, count);
@@ -49,11 +36,10 @@ public:
 namespace detail {
 
 void NodeAccess::freeOwnParts(Node& n) {
-    if (n.flags_ & kOwnsKey) delete[] n.key_;
-    if (n.flags_ & kOwnsValue) delete[] n.value_;
+    if (n.flags_ & kOwnsText) delete[] n.text_;
     if (n.flags_ & kOwnsChildren) std::free(n.children_);
-    n.flags_ &= static_cast<uint8_t>(~(kOwnsKey | kOwnsValue | kOwnsChildren));
-    n.key_ = n.value_ = nullptr;
+    n.flags_ &= static_cast<uint8_t>(~(kOwnsText | kKeyInValue | kOwnsChildren));
+    n.text_ = nullptr;
     n.keyLen_ = n.valueLen_ = 0;
     n.children_ = nullptr;
 }
@@ -108,8 +94,7 @@ ChildBlock* NodeAccess::ensureHeapBlock(Node& n, uint32_t need) {
 void copySubtree(Node& dst, const Node& src, CopyTarget& target) {
     NodeAccess::type(dst) = static_cast<int8_t>(src.nodeType());
     NodeAccess::depth(dst) = src.depth();
-    target.setKey(dst, src.keyText());
-    target.setValue(dst, src.valueText());
+    target.setTexts(dst, src.keyText(), src.valueText());
     if (!NodeAccess::count(src)) return;
     struct Pending {
         Node* dst;
@@ -131,8 +116,7 @@ void copySubtree(Node& dst, const Node& src, CopyTarget& target) {
             NodeAccess::parent(c) = p.dst;
             b->slots()[i] = slot;
             b->count = i + 1; // keeps the tree consistent if an allocation below throws
-            target.setKey(c, sc.keyText());
-            target.setValue(c, sc.valueText());
+            target.setTexts(c, sc.keyText(), sc.valueText());
             if (NodeAccess::count(sc)) stack.push_back({&c, &sc});
         }
     }
@@ -156,18 +140,17 @@ rg_TolvarJSONJieDian& rg_TolvarJSONJieDian::operator=(const rg_TolvarJSONJieDian
     rg_TolvarJSONJieDian tmp(other); // `other` may live inside this subtree
     NodeAccess::destroyChildren(*this);
     NodeAccess::freeOwnParts(*this);
-    key_ = tmp.key_;
-    value_ = tmp.value_;
+    text_ = tmp.text_;
     keyLen_ = tmp.keyLen_;
     valueLen_ = tmp.valueLen_;
     children_ = tmp.children_;
     depth_ = tmp.depth_;
     type_ = tmp.type_;
-    constexpr uint8_t owned = NodeAccess::kOwnsKey | NodeAccess::kOwnsValue | NodeAccess::kOwnsChildren;
+    constexpr uint8_t owned = NodeAccess::kOwnsText | NodeAccess::kKeyInValue | NodeAccess::kOwnsChildren;
     flags_ = static_cast<uint8_t>((flags_ & NodeAccess::kPlacement) | (tmp.flags_ & owned));
     tmp.flags_ &= static_cast<uint8_t>(~owned);
     tmp.children_ = nullptr;
-    tmp.key_ = tmp.value_ = nullptr;
+    tmp.text_ = nullptr;
     for (int32_t i = 0, n = childCount(); i < n; ++i) child(i)->parent_ = this;
     NodeAccess::markHeap(*this);
     return *this;
@@ -192,25 +175,24 @@ rg_TolvarJSONKanTao* rg_TolvarJSONJieDian::slot(int32_t i) const {
     return NodeAccess::block(*this)->slots()[i];
 }
 
-void rg_TolvarJSONJieDian::setKeyRaw(CWStringView text) {
-    if (text.size() > 0xFFFFFFFFu) return; // longer than any parsed text can be: refused
-    const char16_t* p = heapText(text);
-    if (flags_ & kOwnsKey) delete[] key_;
-    key_ = p;
-    keyLen_ = static_cast<uint32_t>(text.size());
-    flags_ = static_cast<uint8_t>(p ? (flags_ | kOwnsKey) : (flags_ & ~kOwnsKey));
+// One heap block for both texts: key characters, then value characters.
+void rg_TolvarJSONJieDian::setTexts(CWStringView key, CWStringView value) {
+    if (key.size() > 0xFFFFFFFFu || value.size() > 0xFFFFFFFFu) return; // longer than any parsed text: refused
+    const size_t n = key.size() + value.size();
+    char16_t* p = n ? new char16_t[n] : nullptr;
+    if (!key.empty()) std::memcpy(p, key.data(), key.size() * 2);
+    if (!value.empty()) std::memcpy(p + key.size(), value.data(), value.size() * 2);
+    if (flags_ & kOwnsText) delete[] text_;
+    text_ = p;
+    keyLen_ = static_cast<uint32_t>(key.size());
+    valueLen_ = static_cast<uint32_t>(value.size());
+    flags_ = static_cast<uint8_t>((flags_ & ~(kOwnsText | kKeyInValue)) | (p ? kOwnsText : 0));
     if (p) NodeAccess::markHeap(*this);
 }
 
-void rg_TolvarJSONJieDian::setValueRaw(CWStringView text) {
-    if (text.size() > 0xFFFFFFFFu) return;
-    const char16_t* p = heapText(text);
-    if (flags_ & kOwnsValue) delete[] value_;
-    value_ = p;
-    valueLen_ = static_cast<uint32_t>(text.size());
-    flags_ = static_cast<uint8_t>(p ? (flags_ | kOwnsValue) : (flags_ & ~kOwnsValue));
-    if (p) NodeAccess::markHeap(*this);
-}
+void rg_TolvarJSONJieDian::setKeyRaw(CWStringView text) { setTexts(text, valueText()); }
+
+void rg_TolvarJSONJieDian::setValueRaw(CWStringView text) { setTexts(keyText(), text); }
 
 void rg_TolvarJSONJieDian::setEmptyObjectFlag(bool on) {
     flags_ = static_cast<uint8_t>(on ? (flags_ | kEmptyObject) : (flags_ & ~kEmptyObject));

@@ -31,8 +31,9 @@ struct NodeAccess;
 //
 // Threads: one thread at a time per tree. Reading accessors never write.
 //
-// Layout: 48 bytes. Texts are (pointer, length) pairs; the child list is one block holding its count
-// followed by the slot pointers (see node.cpp).
+// Layout: 40 bytes. The key and the value share one text block (key characters, then value
+// characters; or, for tokens cut from one quoted run, the key is a prefix of the value); the child
+// list is one block holding its count followed by the slot pointers (node_access.h).
 class rg_TolvarJSONJieDian {
 public:
     rg_TolvarJSONJieDian() noexcept = default;
@@ -44,8 +45,10 @@ public:
 
     int32_t nodeType() const { return type_; }
     // Views stay valid until this node is changed or destroyed.
-    CWStringView keyText() const { return CWStringView(key_, keyLen_); }
-    CWStringView valueText() const { return CWStringView(value_, valueLen_); }
+    CWStringView keyText() const { return CWStringView(text_, keyLen_); }
+    CWStringView valueText() const {
+        return CWStringView((flags_ & kKeyInValue) ? text_ : text_ + keyLen_, valueLen_);
+    }
     int32_t depth() const { return depth_; }
     rg_TolvarJSONJieDian* parent() const { return parent_; }
     int32_t childCount() const;
@@ -81,20 +84,20 @@ private:
 
     enum Flags : uint8_t {
         kEmptyObject = 1,    // the lookup-failure flag
-        kOwnsKey = 2,        // key_ was allocated with new[] by this node
-        kOwnsValue = 4,      // value_ likewise
+        kOwnsText = 2,       // text_ was allocated with new[] by this node
+        kKeyInValue = 4,     // the key is a prefix of the value: both start at text_
         kOwnsChildren = 8,   // children_ is a heap block (else arena or null)
         kHeapSlot = 16,      // this node sits in a slot made by new (else arena, document or stack)
         kDocumentRoot = 32,  // root of a document; kTreeOnHeap below is meaningful
         kTreeOnHeap = 64,    // root only: some node of the tree owns heap memory
     };
+    void setTexts(CWStringView key, CWStringView value);
 
-    const char16_t* key_ = nullptr;
-    const char16_t* value_ = nullptr;
+    const char16_t* text_ = nullptr;
     uint32_t keyLen_ = 0;
     uint32_t valueLen_ = 0;
     rg_TolvarJSONJieDian* parent_ = nullptr;
-    void* children_ = nullptr; // child block: uint64 count, then slot pointers (node.cpp)
+    void* children_ = nullptr; // child block (node_access.h)
     int32_t depth_ = 0;
     int8_t type_ = Bare;
     uint8_t flags_ = 0;

@@ -31,8 +31,8 @@ extern const uint32_t kRootKeyLen;
 struct NodeAccess {
     using Flags = Node::Flags;
     static constexpr uint8_t kEmptyObject = Node::kEmptyObject;
-    static constexpr uint8_t kOwnsKey = Node::kOwnsKey;
-    static constexpr uint8_t kOwnsValue = Node::kOwnsValue;
+    static constexpr uint8_t kOwnsText = Node::kOwnsText;
+    static constexpr uint8_t kKeyInValue = Node::kKeyInValue;
     static constexpr uint8_t kOwnsChildren = Node::kOwnsChildren;
     static constexpr uint8_t kHeapSlot = Node::kHeapSlot;
     static constexpr uint8_t kDocumentRoot = Node::kDocumentRoot;
@@ -44,10 +44,20 @@ struct NodeAccess {
     static uint32_t count(const Node& n) { return n.children_ ? block(n)->count : 0; }
     static Node* childAt(const Node& n, uint32_t i) { return &block(n)->slots()[i]->node; }
 
+    static void init(Node& n, const char16_t* text, uint32_t keyLen, uint32_t valueLen, Node* parent, int32_t depth,
+                     int8_t type, uint8_t flags) {
+        n.text_ = text;
+        n.keyLen_ = keyLen;
+        n.valueLen_ = valueLen;
+        n.parent_ = parent;
+        n.children_ = nullptr;
+        n.depth_ = depth;
+        n.type_ = type;
+        n.flags_ = flags;
+    }
     static uint8_t& flags(Node& n) { return n.flags_; }
     static uint8_t flags(const Node& n) { return n.flags_; }
-    static const char16_t*& key(Node& n) { return n.key_; }
-    static const char16_t*& value(Node& n) { return n.value_; }
+    static const char16_t*& text(Node& n) { return n.text_; }
     static uint32_t& keyLen(Node& n) { return n.keyLen_; }
     static uint32_t& valueLen(Node& n) { return n.valueLen_; }
     static void*& children(Node& n) { return n.children_; }
@@ -55,6 +65,8 @@ struct NodeAccess {
     static int8_t& type(Node& n) { return n.type_; }
     static int32_t& depth(Node& n) { return n.depth_; }
 
+    // Replaces the key and the value by a heap copy of both (either may point into the old text).
+    static void setTexts(Node& n, CWStringView key, CWStringView value) { n.setTexts(key, value); }
     // Frees what the node itself owns (texts, heap child block) without looking at the children.
     static void freeOwnParts(Node& n);
     // Destroys every node below `n` (their heap parts and heap slots) and empties n's child list.
@@ -70,8 +82,8 @@ class CopyTarget {
 public:
     virtual ~CopyTarget() = default;
     virtual Slot* newSlot() = 0;
-    virtual void setKey(Node& n, CWStringView text) = 0;
-    virtual void setValue(Node& n, CWStringView text) = 0;
+    // Sets both texts of a node that owns no text yet.
+    virtual void setTexts(Node& n, CWStringView key, CWStringView value) = 0;
     virtual ChildBlock* newBlock(Node& n, uint32_t count) = 0;
 };
 

@@ -1,9 +1,9 @@
 // The lenient parser: one character-driven scan per container, run with an explicit stack of
-// container frames instead of one call per nesting level.
+// suspended containers instead of one call per nesting level.
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <new>
-#include <vector>
 
 #include "json/document.h"
 #include "json/node_access.h"
@@ -17,44 +17,70 @@ using detail::Slot;
 
 namespace detail {
 
-// One parse run over a text: the arena that receives the nodes, the frames of the containers
-// being scanned and the slots of their children not yet placed in child blocks.
+// A growable array of trivially copyable items on malloc/realloc (large stacks grow by remapping
+// rather than by copying).
+template <class T>
+class PodStack {
+public:
+    PodStack() = default;
+    PodStack(const PodStack&) = delete;
+    PodStack& operator=(const PodStack&) = delete;
+    ~PodStack() { std::free(data_); }
+
+    void push(const T& v) {
+        if (size_ == cap_) grow();
+        data_[size_++] = v;
+    }
+    T& back() { return data_[size_ - 1]; }
+    void pop() { --size_; }
+    size_t size() const { return size_; }
+    void resize(size_t n) { size_ = n; } // shrinking only
+    T* data() { return data_; }
+    void clear() { size_ = 0; }
+
+private:
+    void grow() {
+        size_t cap = cap_ ? cap_ * 2 : 256;
+        void* p = std::realloc(data_, cap * sizeof(T));
+        if (!p) throw std::bad_alloc();
+        data_ = static_cast<T*>(p);
+        cap_ = cap;
+    }
+    T* data_ = nullptr;
+    size_t size_ = 0;
+    size_t cap_ = 0;
+};
+
+// One parse run over a text: the arena that receives the nodes, the containers suspended while a
+// nested one is scanned, and the slots of children not yet placed in child blocks.
 class ParseRun {
 public:
     ParseRun(const char16_t* text, int64_t length, Arena& arena, bool link)
-        : t_(text), len_(length), arena_(arena), link_(link) {
-        slots_.reserve(256);
-        frames_.reserve(64);
-    }
+        : t_(text), len_(length), arena_(arena), link_(link) {}
 
     // One container scan from start + 1 into `node` (see rg_TolvarJSONLei::parseContainer). With
     // keepBaseChildren the children found for `node` stay pending until finishBase().
     int64_t scan(int64_t start, Node* node, int32_t depth, bool keepBaseChildren);
     // Places the pending children of the node scanned with keepBaseChildren.
-    void finishBase(Node* node, size_t begin) { placeChildren(node, begin); }
-    size_t pendingCount() const { return slots_.size(); }
+    void finishBase(Node* node) { placeChildren(node, 0); }
 
 private:
     struct View {
         const char16_t* p = nullptr;
         size_t n = 0;
     };
-    struct Frame {
+    // What a container needs to resume after a nested container: the rest of its state is known
+    // at that point (a pending key was given to the nested container, a child was just read).
+    struct Suspended {
         Node* node;
         int64_t mark;
         int64_t quoteStart;
         size_t childBegin;
-        View pending;
         int32_t depth;
-        uint8_t quoteState;
         char16_t quoteChar;
-        bool keyPending;
-        bool afterChild;
-        bool skipTail;
-        bool closedAtBracket;
     };
 
-    // Characters from..to inclusive, clamped to the text, trimmed.
+    // Characters from..to inclusive, clamped to the text, trimmed of code units <= 0x20.
     View slice(int64_t from, int64_t to) const {
         if (from < 0) from = 0;
         if (to >= len_) to = len_ - 1;
@@ -66,162 +92,113 @@ private:
         return {b, static_cast<size_t>(e - b)};
     }
 
-    Node* addChild(Frame& f, View key, View value, int32_t type) {
-        auto* s = new (arena_.allocRecord(sizeof(Slot))) Slot();
+    Node* addChild(Node* parent, View key, View value, int32_t type, int32_t depth = 0) {
+        auto* s = new (arena_.allocRecord(sizeof(Slot))) Slot;
         Node& n = s->node;
-        if (key.n) {
-            NodeAccess::key(n) = arena_.copyText(key.p, key.n);
-            NodeAccess::keyLen(n) = static_cast<uint32_t>(key.n);
+        uint8_t flags = 0;
+        const char16_t* text;
+        if (key.n && key.p == value.p && key.n <= value.n) {
+            // Both cut from one quoted run: the key is a prefix of the value.
+            text = arena_.copyText(value.p, value.n);
+            flags = NodeAccess::kKeyInValue;
+        } else {
+            text = arena_.copyTexts(key.p, key.n, value.p, value.n);
         }
-        if (value.n) {
-            NodeAccess::value(n) = arena_.copyText(value.p, value.n);
-            NodeAccess::valueLen(n) = static_cast<uint32_t>(value.n);
-        }
-        NodeAccess::type(n) = static_cast<int8_t>(type);
-        if (link_) NodeAccess::parent(n) = f.node;
-        slots_.push_back(s);
+        NodeAccess::init(n, text, static_cast<uint32_t>(key.n), static_cast<uint32_t>(value.n),
+                         link_ ? parent : nullptr, depth, static_cast<int8_t>(type), flags);
+        slots_.push(s);
         return &n;
     }
 
     void placeChildren(Node* node, size_t begin);
-    void delimiter(Frame& f, int64_t pos, char16_t c, bool& ended);
 
     const char16_t* t_;
     int64_t len_;
     Arena& arena_;
     bool link_;
-    std::vector<Slot*> slots_;
-    std::vector<Frame> frames_;
+    PodStack<Slot*> slots_;
+    PodStack<Suspended> suspended_;
 };
 
 void ParseRun::placeChildren(Node* node, size_t begin) {
-    size_t added = slots_.size() - begin;
+    const size_t added = slots_.size() - begin;
     if (added == 0) return;
-    uint32_t old = NodeAccess::count(*node);
-    size_t total = old + added;
+    const uint32_t old = NodeAccess::count(*node);
+    const size_t total = old + added;
     auto* b = static_cast<ChildBlock*>(arena_.allocRecord(ChildBlock::bytesFor(total)));
     b->count = static_cast<uint32_t>(total);
     b->capacity = static_cast<uint32_t>(total);
     if (old) std::copy_n(NodeAccess::block(*node)->slots(), old, b->slots());
-    std::copy(slots_.begin() + static_cast<ptrdiff_t>(begin), slots_.end(), b->slots() + old);
+    std::copy_n(slots_.data() + begin, added, b->slots() + old);
     if (NodeAccess::flags(*node) & NodeAccess::kOwnsChildren) std::free(NodeAccess::children(*node));
     NodeAccess::flags(*node) &= static_cast<uint8_t>(~NodeAccess::kOwnsChildren);
     NodeAccess::children(*node) = b;
     slots_.resize(begin);
 }
 
-// The delimiter step for `:` `,` `}` `]` outside quotes. Sets `ended` when the container ends here.
-void ParseRun::delimiter(Frame& f, int64_t pos, char16_t c, bool& ended) {
-    const bool closing = c == u'}' || c == u']';
-    int64_t newMark;
-    bool tail = false;
-    // D1: the first case that applies wins.
-    if (c == u':') {
-        newMark = f.keyPending ? pos : f.mark;
-    } else if (f.afterChild) {
-        newMark = f.keyPending ? f.mark : pos;
-    } else if (!f.keyPending && f.quoteStart != -1) {
-        newMark = pos;
-    } else if (!f.keyPending) { // a keyless bare value
-        if (f.mark < pos - 1) {
-            f.pending = slice(f.mark + 1, pos - 1);
-            if (f.pending.n) addChild(f, {}, f.pending, Bare);
-        }
-        newMark = pos;
-        f.skipTail = true;
-    } else if (f.quoteStart != -1) { // a quoted token with no partner
-        addChild(f, {}, f.pending, Quoted);
-        f.keyPending = false;
-        newMark = pos;
-    } else { // a key waiting for a bare value
-        tail = true;
-        newMark = f.mark;
-    }
-    if (!tail) {
-        // D2
-        f.mark = newMark;
-        if (f.quoteStart != -1) {
-            f.quoteStart = -1;
-            f.quoteState = 0;
-            if (!closing) return;
-            f.closedAtBracket = true;
-        }
-        // D3
-        if (f.afterChild) {
-            f.afterChild = false;
-            ended = closing;
-            return;
-        }
-    }
-    // D4: the tail token
-    if (f.closedAtBracket) {
-        f.closedAtBracket = false;
-    } else if (f.skipTail) {
-        f.skipTail = false;
-    } else {
-        int64_t from = f.mark + 1, to = pos - 1;
-        if (!f.keyPending) {
-            f.pending = slice(from, to);
-            f.keyPending = true;
-        } else {
-            f.keyPending = false;
-            if (from <= to) addChild(f, f.pending, slice(from, to), Bare);
-        }
-        f.mark = pos;
-    }
-    // D5
-    ended = closing;
-}
-
-int64_t ParseRun::scan(int64_t start, Node* base, int32_t depth, bool keepBaseChildren) {
+// The container scan. The state of the container being scanned lives in locals; a nested
+// container suspends it. Rule numbers and steps D1-D5 follow the scanning rules:
+//   1 backslash skips the next character; 2 brackets (own bracket, or a nested container);
+//   3 before the own bracket everything else is skipped and a closer ends the scan;
+//   4 quotes; 5 delimiters outside quotes (steps D1-D5); 6 anything else belongs to a bare token.
+int64_t ParseRun::scan(int64_t start, Node* base, int32_t baseDepth, bool keepBaseChildren) {
     const char16_t* const t = t_;
     const int64_t len = len_;
-    frames_.clear();
-    frames_.push_back(Frame{base, -1, -1, slots_.size(), {}, depth, 0, u'"', false, false, false, false});
-    Frame* f = &frames_.back();
+    suspended_.clear();
+
+    Node* node = base;
+    int32_t depth = baseDepth;
+    size_t childBegin = keepBaseChildren ? 0 : slots_.size();
+    int64_t mark = -1;       // -1 until the own bracket; then the last structural mark
+    int64_t quoteStart = -1; // opening quote of the current quoted token, until the next delimiter
+    bool inQuotes = false;
+    char16_t quoteChar = u'"';
+    bool keyPending = false;
+    View pending;            // the member's first token
+    bool afterChild = false; // a nested container has just been read
+
     int64_t pos = start + 1;
     for (;;) {
         if (pos >= len) break;
-        if (f->quoteState == 1) {
+        if (inQuotes) {
             // Inside quotes only a backslash and the opening quote character mean anything.
-            pos = detail::skipQuoted(t, pos, len, f->quoteChar);
+            pos = skipQuoted(t, pos, len, quoteChar);
             if (pos >= len) break;
             if (t[pos] == u'\\') {
                 pos += 2;
                 continue;
             }
-            f->quoteState = 2;
-            View token{t + f->quoteStart, static_cast<size_t>(pos - f->quoteStart + 1)};
-            if (!f->keyPending) {
-                f->pending = token;
-                f->keyPending = true;
+            inQuotes = false;
+            View token{t + quoteStart, static_cast<size_t>(pos - quoteStart + 1)};
+            if (!keyPending) {
+                pending = token;
+                keyPending = true;
             } else {
-                addChild(*f, f->pending, token, Quoted);
-                f->keyPending = false;
+                addChild(node, pending, token, Quoted);
+                keyPending = false;
             }
             ++pos;
             continue;
         }
-        if (f->mark == -1) {
-            // Before the container's own bracket: everything but brackets is skipped.
-            pos = detail::skipToBracket(t, pos, len);
+        if (mark == -1) {
+            pos = skipToBracket(t, pos, len);
             if (pos >= len) break;
-            char16_t c = t[pos];
+            const char16_t c = t[pos];
             if (c == u'\\') {
                 pos += 2;
                 continue;
             }
             if (c == u'}' || c == u']') {
-                if (!keepBaseChildren) placeChildren(f->node, f->childBegin);
+                if (!keepBaseChildren) placeChildren(node, childBegin);
                 return pos;
             }
-            f->mark = pos;
-            NodeAccess::type(*f->node) = c == u'{' ? Object : Array;
-            NodeAccess::depth(*f->node) = f->depth;
+            mark = pos;
+            NodeAccess::type(*node) = c == u'{' ? Object : Array;
+            NodeAccess::depth(*node) = depth;
             ++pos;
             continue;
         }
-        pos = detail::skipOrdinary(t, pos, len);
+        pos = skipOrdinary(t, pos, len);
         if (pos >= len) break;
         const char16_t c = t[pos];
         switch (c) {
@@ -231,62 +208,133 @@ int64_t ParseRun::scan(int64_t start, Node* base, int32_t depth, bool keepBaseCh
         case u'{':
         case u'[': {
             View key;
-            if (f->keyPending) {
-                key = f->pending;
-                f->keyPending = false;
-            }
-            Node* child = addChild(*f, key, {}, c == u'{' ? Object : Array);
-            int32_t d = f->depth == INT32_MAX ? INT32_MAX : f->depth + 1;
-            NodeAccess::depth(*child) = d;
-            f->afterChild = true;
-            frames_.push_back(Frame{child, pos, -1, slots_.size(), {}, d, 0, u'"', false, false, false, false});
-            f = &frames_.back();
+            if (keyPending) key = pending;
+            const int32_t d = depth == INT32_MAX ? INT32_MAX : depth + 1;
+            Node* child = addChild(node, key, {}, c == u'{' ? Object : Array, d);
+            suspended_.push(Suspended{node, mark, quoteStart, childBegin, depth, quoteChar});
+            node = child;
+            depth = d;
+            childBegin = slots_.size();
+            mark = pos;
+            quoteStart = -1;
+            keyPending = false;
+            afterChild = false;
             ++pos;
             continue;
         }
         case u'"':
         case u'\'':
-            if (f->quoteStart == -1) {
-                f->quoteStart = pos;
-                f->quoteState = 1;
-                f->quoteChar = c;
-            } else if (c == f->quoteChar) {
+            if (quoteStart == -1) {
+                quoteStart = pos;
+                inQuotes = true;
+                quoteChar = c;
+            } else if (c == quoteChar) {
                 // Another closing quote, measured from the same opening quote.
-                f->quoteState = 2;
-                View token{t + f->quoteStart, static_cast<size_t>(pos - f->quoteStart + 1)};
-                if (!f->keyPending) {
-                    f->pending = token;
-                    f->keyPending = true;
+                View token{t + quoteStart, static_cast<size_t>(pos - quoteStart + 1)};
+                if (!keyPending) {
+                    pending = token;
+                    keyPending = true;
                 } else {
-                    addChild(*f, f->pending, token, Quoted);
-                    f->keyPending = false;
+                    addChild(node, pending, token, Quoted);
+                    keyPending = false;
                 }
             }
             ++pos;
             continue;
-        default: { // : , } ]
-            bool ended = false;
-            delimiter(*f, pos, c, ended);
-            if (ended) {
-                if (frames_.size() == 1) {
-                    if (!keepBaseChildren) placeChildren(f->node, f->childBegin);
-                    return pos;
-                }
-                placeChildren(f->node, f->childBegin);
-                frames_.pop_back();
-                f = &frames_.back();
+        default:
+            break;
+        }
+
+        // Delimiter step for : , } ] outside quotes.
+        const bool closing = c == u'}' || c == u']';
+        bool ended = closing;
+        bool tail = true; // whether D4 runs
+        bool closedAtBracket = false, skipTail = false;
+        // D1: the first case that applies wins.
+        int64_t newMark;
+        bool toTail = false;
+        if (c == u':') {
+            newMark = keyPending ? pos : mark;
+        } else if (afterChild) {
+            newMark = keyPending ? mark : pos;
+        } else if (!keyPending && quoteStart != -1) {
+            newMark = pos;
+        } else if (!keyPending) { // a keyless bare value
+            if (mark < pos - 1) {
+                pending = slice(mark + 1, pos - 1);
+                if (pending.n) addChild(node, {}, pending, Bare);
             }
-            ++pos;
-            continue;
+            newMark = pos;
+            skipTail = true;
+        } else if (quoteStart != -1) { // a quoted token with no partner
+            addChild(node, {}, pending, Quoted);
+            keyPending = false;
+            newMark = pos;
+        } else { // a key waiting for a bare value: straight to D4
+            newMark = mark;
+            toTail = true;
         }
+        if (!toTail) {
+            // D2
+            mark = newMark;
+            if (quoteStart != -1) {
+                quoteStart = -1;
+                if (!closing) {
+                    ++pos;
+                    continue;
+                }
+                closedAtBracket = true;
+            }
+            // D3
+            if (afterChild) {
+                afterChild = false;
+                tail = false;
+            }
         }
+        // D4: the tail token
+        if (tail) {
+            if (closedAtBracket || skipTail) {
+                // cleared
+            } else {
+                const int64_t from = mark + 1, to = pos - 1;
+                if (!keyPending) {
+                    pending = slice(from, to);
+                    keyPending = true;
+                } else {
+                    keyPending = false;
+                    if (from <= to) addChild(node, pending, slice(from, to), Bare);
+                }
+                mark = pos;
+            }
+        }
+        // D5
+        if (ended) {
+            if (suspended_.size() == 0) {
+                if (!keepBaseChildren) placeChildren(node, childBegin);
+                return pos;
+            }
+            placeChildren(node, childBegin);
+            const Suspended& s = suspended_.back();
+            node = s.node;
+            mark = s.mark;
+            quoteStart = s.quoteStart;
+            childBegin = s.childBegin;
+            depth = s.depth;
+            quoteChar = s.quoteChar;
+            suspended_.pop();
+            keyPending = false;
+            afterChild = true;
+        }
+        ++pos;
     }
     // The text ran out: every open container ends here.
-    while (frames_.size() > 1) {
-        placeChildren(frames_.back().node, frames_.back().childBegin);
-        frames_.pop_back();
+    while (suspended_.size()) {
+        placeChildren(node, childBegin);
+        node = suspended_.back().node;
+        childBegin = suspended_.back().childBegin;
+        suspended_.pop();
     }
-    if (!keepBaseChildren) placeChildren(frames_.back().node, frames_.back().childBegin);
+    if (!keepBaseChildren) placeChildren(node, childBegin);
     return len - 1;
 }
 
@@ -299,7 +347,7 @@ int32_t rg_TolvarJSONLei::parseText(CWStringView text, int32_t skipParentLinks) 
     if (text.size() >= (uint64_t(1) << 32)) text = CWStringView(); // refused: see the class comment
 
     // The root: reset, keyed "Tolvar·JSON".
-    NodeAccess::key(root_) = detail::kRootKey;
+    NodeAccess::text(root_) = detail::kRootKey;
     NodeAccess::keyLen(root_) = detail::kRootKeyLen;
     if (skipParentLinks) NodeAccess::flags(root_) |= NodeAccess::kTreeOnHeap; // edits cannot find us
 
@@ -310,15 +358,16 @@ int32_t rg_TolvarJSONLei::parseText(CWStringView text, int32_t skipParentLinks) 
     {
         detail::ParseRun run(text_, len, *arena_, skipParentLinks == 0);
         // Top-level values one after another, all into the root. The next opening bracket is
-        // searched again only once the scan has passed the one found before.
+        // searched for again only once the scan has passed the one found before.
         int64_t p = -1;
         int64_t next = detail::findOpenBracket(text_, 0, len);
         while (next < len) {
             p = run.scan(p, &root_, 0, true);
             if (p >= next) next = detail::findOpenBracket(text_, p + 1, len);
         }
-        run.finishBase(&root_, 0);
+        run.finishBase(&root_);
     }
+    arena_->trimSpare();
     text_ = nullptr;
     length = 0;
     return root_.nodeType();
