@@ -8,6 +8,7 @@
 
 #include "json/document.h"
 #include "json/node.h"
+#include "json/stream_skip.h"
 #include "text/encoding.h"
 #include "text/file_rw.h"
 
@@ -137,7 +138,8 @@ CWString decodeStreamBytes(const CKorMem& bytes, int32_t encoding) {
 // ---- scanner ---------------------------------------------------------------------------------
 
 
-StreamScanner::StreamScanner(StreamFields fields) : f_(fields), masks_(detail::bestStreamMaskFunction()) {}
+StreamScanner::StreamScanner(StreamFields fields)
+    : f_(fields), masks_(detail::bestStreamMaskFunction()), skip_(detail::bestSkipChunkFunction()) {}
 
 int64_t StreamScanner::readAt(int64_t offset, uint8_t* dst, int64_t count) {
     int64_t got = 0;
@@ -158,16 +160,19 @@ int64_t StreamScanner::readAt(int64_t offset, uint8_t* dst, int64_t count) {
 bool StreamScanner::loadChunk(int64_t pos) {
     const int64_t start = pos - pos % chunkSize_;
     const int64_t want = std::min(chunkSize_, length_ - start);
+    // The chunk starts at the buffer's first 64-byte aligned byte: the kernel copies into an
+    // aligned destination several times faster, and blocks then match cache lines.
     CKorMem& buf = f_.chunkBytes;
     buf.clear();
-    buf.reserve(static_cast<size_t>(chunkSize_ + 64));
-    uint8_t* d = buf.extend(static_cast<size_t>(want));
+    buf.reserve(static_cast<size_t>(chunkSize_ + 128));
+    const size_t lead = static_cast<size_t>((64 - (reinterpret_cast<uintptr_t>(buf.data()) & 63)) & 63);
+    uint8_t* d = buf.extend(lead + static_cast<size_t>(want)) + lead;
     int64_t got = readAt(start, d, want);
     if (got < want) {
         // A read failure or a file that shrank: the scan ends where the bytes end.
         if (got < 0) got = 0;
         length_ = start + got;
-        buf.resize(static_cast<size_t>(got));
+        buf.resize(lead + static_cast<size_t>(got));
     }
     // Zero bytes after the data: a block that runs past the end classifies them as nothing.
     std::memset(d + got, 0, 64);
@@ -320,36 +325,25 @@ bool StreamScanner::tryMatch(Frame& f, bool keyed) {
     return hit;
 }
 
+// Skips the container whose bracket is at openPos; returns the position of its closing bracket,
+// or the last position examined when the file ends first. Off the path only nesting matters,
+// which depends on quotes, backslashes and brackets alone (see stream_skip.h); nesting is tracked
+// in skipStack_, one saved quote state per open level, so any depth works without recursion.
 int64_t StreamScanner::skipContainer(int64_t openPos) {
-    // Off the path only nesting matters, which depends on quotes, backslashes and brackets alone.
-    enum : uint8_t { kNormal, kDouble, kSingle, kClosed };
-    static constexpr int kKindOf[4] = {kSkipNormal, kInDouble, kInSingle, kSkipClosed};
-    skipStack_.clear();
-    uint8_t st = kNormal;
+    if (skipStack_.size() < 128) skipStack_.resize(128);
+    detail::SkipState state;
+    state.stack = &skipStack_;
+    state.backslashSkip = backslashSkip_;
     int64_t pos = openPos + 1;
     for (;;) {
-        const int64_t p = nextEvent(pos, kKindOf[st]);
-        if (p >= length_) return std::max(pos, length_) - 1;
-        switch (byteAt(p)) {
-        case '\\':
-            pos = p + 1 + backslashSkip_;
-            continue;
-        case '"': st = st == kNormal ? kDouble : kClosed; break;
-        case '\'': st = st == kNormal ? kSingle : kClosed; break;
-        case '{':
-        case '[':
-            skipStack_.push_back(st);
-            st = kNormal;
-            break;
-        case '}':
-        case ']':
-            if (skipStack_.empty()) return p;
-            st = skipStack_.back();
-            skipStack_.pop_back();
-            break;
-        default: st = kNormal; break; // ',' or ':' ends a closed quoted token
+        if (pos >= length_) return pos - 1;
+        if (pos < chunkStart_ || pos >= chunkEnd_) {
+            if (!loadChunk(pos)) return std::max(pos, length_) - 1;
         }
-        pos = p + 1;
+        int64_t next = pos - chunkStart_;
+        const int64_t closing = skip_(chunkData_, next, chunkEnd_ - chunkStart_, state);
+        if (closing >= 0) return chunkStart_ + closing;
+        pos = chunkStart_ + next;
     }
 }
 

@@ -25,6 +25,7 @@
 
 #include "json/stream_masks.h"
 #include "json/stream_path.h"
+#include "json/stream_skip.h"
 #include "runtime/kor_mem.h"
 #include "runtime/types.h"
 
@@ -144,6 +145,7 @@ private:
     int64_t blockStart_ = -1;
     uint64_t kindMask_[kKinds] = {};
     detail::StreamMaskFunction masks_;
+    detail::SkipChunkFunction skip_;
 
     CKorMem window_; // short look-back reads (keys, blank checks) outside the chunk
     int64_t windowStart_ = -1;

@@ -182,6 +182,74 @@ TEST(stream, differential_token_soup) {
     }
 }
 
+TEST(stream, differential_long_token_soup) {
+    // Long soups: many 64-byte blocks per document, so the block-at-once paths of the scan meet
+    // every arrangement of quotes, backslash runs, brackets and delimiters, also across blocks.
+    Rng rng(4242);
+    static const char* const kTokens[] = {"{", "}", "[", "]", ",", ":", "\"", "'", "\\", "\\\\", " ",
+                                          "\"a\"", "'k'", "\"x\\\"y\"", "{\"a\":", "[1,", "\"k\":[",
+                                          "\"\"", "word", "\"long string of some length\"", "],", "},", "\"q\"{",
+                                          "}\"", "\"q\"[", "]\" ", "\\\\\\\"", "'s'"};
+    constexpr int kCount = sizeof kTokens / sizeof kTokens[0];
+    for (int d = 0; d < 300; ++d) {
+        std::string doc = pick(rng, 2) ? "[" : "{";
+        const int n = 50 + pick(rng, 500);
+        // Mostly JSON-like pieces with a few stray bytes in some documents.
+        const int stray = pick(rng, 3) == 0 ? 2 : 40;
+        for (int i = 0; i < n; ++i) doc += kTokens[pick(rng, stray) == 0 ? pick(rng, 10) : 10 + pick(rng, kCount - 10)];
+        for (int32_t enc : {1, 2}) {
+            const std::string bytes = enc < 2 ? doc : widen(doc, false);
+            const MemFile file(bytes);
+            for (int t = 0; t < 3; ++t) {
+                const std::string path = randomPath(rng);
+                CompiledStreamPath compiled;
+                compileStreamPath(u16(path), enc, compiled);
+                const auto expected = stream_reference::extract(bytes, enc, compiled);
+                for (int32_t chunk : {1, 10240}) {
+                    const Outcome o = extractFile(file.path(), enc, path, chunk);
+                    SCOPED_TRACE("doc=" + doc + "\npath=" + path + " enc=" + encodingName(enc));
+                    ASSERT_EQ(o.status == StreamStatus::Found, expected.has_value());
+                    if (expected) {
+                        ASSERT_EQ(o.raw, *expected);
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(stream, differential_patterns_at_every_block_offset) {
+    // Tricky byte patterns slid across every offset of a 64-byte block (and of a 1 KiB chunk
+    // boundary), inside a container that the scan skips.
+    static const char* const kSnippets[] = {
+        "\"\"", "\" \"", "\"{}\" ", "\"[]\"x", "\\\"", "\\\\\"", "\\\\\\\"", "'a'", "\"'\"", "'\"'",
+        "\"a\":\"b\"", "\"a\"\\\"", "]\"", "}\"{", "\"\\", "\\{", "\\}\"", ",\"\"\"", ":'x\\'y'",
+    };
+    for (const char* snippet : kSnippets) {
+        for (int pad = 0; pad < 140; ++pad) {
+            for (int lead : {0, 960}) {
+                const std::string doc = "{\"k\":[" + std::string(static_cast<size_t>(lead), ' ') + "\"" +
+                                        std::string(static_cast<size_t>(pad), 'x') + "\"" + snippet + " ], \"m\":1}";
+                for (int32_t enc : {1, 2}) {
+                    const std::string bytes = enc < 2 ? doc : widen(doc, false);
+                    const MemFile file(bytes);
+                    for (const char* path : {"m", "k"}) {
+                        CompiledStreamPath compiled;
+                        compileStreamPath(u16(path), enc, compiled);
+                        const auto expected = stream_reference::extract(bytes, enc, compiled);
+                        const Outcome o = extractFile(file.path(), enc, path, 1);
+                        SCOPED_TRACE("doc=" + doc + " path=" + path + " enc=" + encodingName(enc));
+                        ASSERT_EQ(o.status == StreamStatus::Found, expected.has_value());
+                        if (expected) {
+                            ASSERT_EQ(o.raw, *expected);
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST(stream, differential_long_documents_across_many_chunks) {
     // Large members and long blank runs, so that keys, values, blank checks and backslashes fall on
     // and across 1 KiB chunk boundaries at every offset.

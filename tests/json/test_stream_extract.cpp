@@ -104,6 +104,16 @@ const std::vector<Case>& cases() {
         {R"({\"k":1, "m":2})", "->0", R"(\"k":1, "m":2)"},
         {R"({"k":"x]}y", "m":[1]})", "m", "[1]"},
         {R"({"k":'x"y', "m":"'"})", "m", R"("'")"},
+        // A quoted token closed right before a bracket: the level keeps its closed-quote state
+        // across the nested container, so the quote after it is plain text.
+        {R"({"k":["a"{}" ], "m":1})", "m", "1"},
+        {R"({"k":["a"[]" ], "m":1})", "m", "1"},
+        {R"({"k":["a"{"pad":"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}" ], "m":1})", "m", "1"},
+        {R"({"k":["a"{"pad":"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}" ], "m":1})", "k", R"(["a"{"pad":"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}" ])"},
+        // Backslash runs of every length before quotes and brackets.
+        {R"({"k":"a\\\"]", "m":2})", "m", "2"},
+        {R"({"k":"a\\\\"], "m":2})", "m", std::nullopt},
+        {R"({"k":[\], "m":2]})", "m", std::nullopt},
         // A key compared after unquoting and trimming.
         {R"({"  spaced  ":1})", "spaced", "1"},
         {R"({  bare   :1})", "bare", "1"},

@@ -1,0 +1,32 @@
+// The skip loop of stream extraction: runs through the bytes of one chunk of a container that is
+// off the path, tracking only what decides where the container ends. Internal to the stream
+// extractor; compiled once per instruction set (stream_skip_avx2.cpp, stream_skip_sse2.cpp).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace rg_Tolvar_JSON::detail {
+
+// Quote state of one nesting level while skipping. kNormal: outside quotes; kDouble/kSingle:
+// inside quotes; kClosed: a quoted token has closed and no delimiter has come yet (quote bytes are
+// plain bytes until then).
+enum SkipQuoteState : uint8_t { kSkipNormal, kSkipDouble, kSkipSingle, kSkipClosed };
+
+struct SkipState {
+    uint8_t state = kSkipNormal;
+    size_t level = 1;            // nesting level inside the skipped container, 1 = its own
+    std::vector<uint8_t>* stack; // stack[level - 1]: the state to restore at the next closing bracket
+    int32_t backslashSkip = 1;   // bytes a backslash skips (2 in UTF-16 files)
+};
+
+// Scans data[next .. end) (data padded with at least 64 zero bytes after end). Returns the offset
+// of the bracket that closes level 1, or -1 when the chunk ran out first; `next` is then the
+// offset to continue from (end, or beyond it after a backslash in the last bytes).
+using SkipChunkFunction = int64_t (*)(const uint8_t* data, int64_t& next, int64_t end, SkipState& s);
+
+int64_t skipChunkSse2(const uint8_t* data, int64_t& next, int64_t end, SkipState& s);
+int64_t skipChunkAvx2(const uint8_t* data, int64_t& next, int64_t end, SkipState& s);
+SkipChunkFunction bestSkipChunkFunction();
+
+} // namespace rg_Tolvar_JSON::detail
