@@ -92,7 +92,7 @@ private:
         return {b, static_cast<size_t>(e - b)};
     }
 
-    Node* addChild(Node* parent, View key, View value, int32_t type, int32_t depth = 0) {
+    __attribute__((always_inline)) Node* addChild(Node* parent, View key, View value, int32_t type, int32_t depth = 0) {
         auto* s = new (arena_.allocRecord(sizeof(Slot))) Slot;
         Node& n = s->node;
         uint8_t flags = 0;
