@@ -372,9 +372,9 @@ int main(int argc, char** argv) {
     };
     auto ratio = [&](const char* label, const std::string& a, const std::string& b) {
         const double x = get(a), y = get(b);
-        if (x > 0 && y > 0) std::printf("%-44s %12.3f us %12.3f us  ratio %.4f\n", label, x * 1e6, y * 1e6, x / y);
+        if (x > 0 && y > 0) std::printf("%-48s %14.3f us %14.3f us  ratio %.3g\n", label, x * 1e6, y * 1e6, x / y);
     };
-    std::printf("\n%-44s %15s %15s\n", "", "ours", "peer/scanned");
+    std::printf("\n%-48s %17s %17s  (real time; ratio = first / second)\n", "", "ours/indexed", "peer/scanned");
     ratio("fillFromNode vs object per item (ours/peer)", "fill/ours", "fill/objects_peer");
     ratio("find 6 segments vs engine walkPath (ours/peer)", "find_6_segments/indexed", "find_6_segments/engine_peer");
     for (const auto& [name, op] : ops) {
