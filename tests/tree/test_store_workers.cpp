@@ -202,4 +202,21 @@ TEST(tree_workers, million_items_then_a_burst_of_edits) {
     }
 }
 
+TEST(tree_workers, shared_index_outlives_later_changes) {
+    Store s;
+    appendLevels(s, {0, 1, 1});
+    EXPECT_EQ(s.sharedIndex(TreeIndexKind::Parent), nullptr);
+    s.startIndexWorkers();
+    s.waitForIndexWorkers();
+    auto parents = s.sharedIndex(TreeIndexKind::Parent);
+    ASSERT_NE(parents, nullptr);
+    ItemCursor c;
+    s.insertItem(-1, u"more", 0, 0, 0, c);
+    EXPECT_EQ(s.sharedIndex(TreeIndexKind::Parent), nullptr); // stale for the new buffer
+    s.buildIndexesNow();
+    // The build taken earlier is still readable and still describes the old buffer.
+    EXPECT_EQ(parents->values, (std::vector<int32_t>{-1, 0, 0}));
+    EXPECT_EQ(s.sharedIndex(TreeIndexKind::Parent)->values, (std::vector<int32_t>{-1, 0, 0, -1}));
+}
+
 } // namespace
