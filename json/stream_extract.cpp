@@ -517,6 +517,7 @@ void StreamScanner::begin() {
     backslashSkip_ = utf16_ ? 2 : 1;
     chunkSize_ = std::clamp<int64_t>(f_.chunkSizeKiB, 1, kMaxChunkKiB) * 1024;
     chunkStart_ = chunkEnd_ = -1; // the buffer may hold another file's bytes
+    chunkData_ = nullptr;
     blockStart_ = windowStart_ = -1;
     found_ = false;
     status_ = StreamStatus::NotFound;

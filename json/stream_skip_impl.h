@@ -27,6 +27,10 @@ QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t
         const uint64_t closed = bm.backslash | brackets | bm.delim;
         uint64_t from = ~((uint64_t(1) << (pos - base)) - 1);
         pos = base + 64 < end ? base + 64 : end;
+        // Most blocks hold nothing the current state reacts to (the middle of a long string, a run
+        // of numbers): they change nothing.
+        const uint64_t reacting = st == kSkipNormal ? normal : st == kSkipDouble ? inDouble : st == kSkipSingle ? inSingle : closed;
+        if ((reacting & from) == 0) continue;
 
         // Fast path for blocks outside single quotes: the quote state of
         // every byte comes from the parity of the double quotes before it, and a block is taken
@@ -35,19 +39,36 @@ QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t
         // the event loop below, which follows the rules byte by byte.
         bool eventLoop = true;
         const uint64_t backslashes = bm.backslash & from;
-        if (st != kSkipSingle && (backslashes == 0 || (s.backslashSkip == 1 && (backslashes >> 63) == 0))) {
-            // Bytes taken by a backslash: in each run of backslashes every other one skips the
-            // next byte, so a run of odd length takes the byte after it. A start bit added to its
-            // run carries out just past the run's end; whether that end lies at an even or odd
-            // distance from the start tells the run's parity.
-            uint64_t taken = 0;
-            if (backslashes != 0) {
+        // Bytes taken by backslashes (the backslash and the bytes it skips); `fits` is false when
+        // a backslash skips past the block, which the event loop handles.
+        uint64_t taken = 0;
+        bool fits = true;
+        if (backslashes != 0) {
+            if (s.backslashSkip == 1) {
+                // In each run of backslashes every other one skips the next byte, so a run of odd
+                // length takes the byte after it. A start bit added to its run carries out just
+                // past the run's end; whether that end lies at an even or odd distance from the
+                // start tells the run's parity.
                 constexpr uint64_t kEven = 0x5555555555555555ULL, kOdd = ~kEven;
                 const uint64_t runStarts = backslashes & ~(backslashes << 1);
                 const uint64_t afterEven = (backslashes + (runStarts & kEven)) & ~backslashes;
                 const uint64_t afterOdd = (backslashes + (runStarts & kOdd)) & ~backslashes;
                 taken = (afterEven & kOdd) | (afterOdd & kEven) | backslashes;
+                fits = (backslashes >> 63) == 0;
+            } else {
+                // Two bytes skipped (UTF-16): one backslash at a time, those already taken skip nothing.
+                for (uint64_t b = backslashes; b != 0; b &= b - 1) {
+                    const int i = __builtin_ctzll(b);
+                    if ((taken >> i) & 1) continue;
+                    if (i + s.backslashSkip > 63) {
+                        fits = false;
+                        break;
+                    }
+                    taken |= ((uint64_t(2) << s.backslashSkip) - 1) << i;
+                }
             }
+        }
+        if (st != kSkipSingle && fits) {
             const uint64_t live = from & ~taken; // bytes the rules examine
             const uint64_t quotes = bm.dquote & live;
             uint64_t inside = quotes; // parity of the quotes up to and including each byte
