@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <QTimer>
+
 #include "app/data_folder.h"
 #include "resources/images.h"
 #include "runtime/ui/platform.h"
@@ -62,6 +64,9 @@ rg_QiDongLei::~rg_QiDongLei() = default;
 int rg_QiDongLei::run() {
     window_->show();
     window_->activateWindow();
+    // A window manager that refuses to activate a new window (focus-stealing prevention) would
+    // otherwise leave the current slot unread until the user clicks the window.
+    QTimer::singleShot(500, window_.get(), [w = window_.get()] { w->onFirstActivated(); });
     return QApplication::exec();
 }
 

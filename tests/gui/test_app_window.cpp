@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/data_folder.h"
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "gui_test_util.h"
@@ -519,6 +520,16 @@ private slots:
             st.setSelection(1);
         QVERIFY(!w->current()->pane->text().empty());
         QVERIFY(gui_test::saveShot(w.get(), QStringLiteral("app_window")));
+    }
+
+    void dataFolderChoice() {
+        QVERIFY(isFolderWritable(fromQString(dir_->path())));
+        QVERIFY(!isFolderWritable(fromQString(dir_->filePath(QStringLiteral("missing/folder")))));
+        QCOMPARE(fileInFolder(u"/a/b", u"c.txt"), CWString(u"/a/b/c.txt"));
+        QCOMPARE(fileInFolder(u"/a/b/", u"c.txt"), CWString(u"/a/b/c.txt"));
+        QVERIFY(!chooseDataFolder().empty());
+        auto w = makeWindow();
+        QCOMPARE(w->slotFilePath(6), fileInFolder(fromQString(dir_->path()), u"JSON树7.txt"));
     }
 
     void unhandledExceptionTexts() {
