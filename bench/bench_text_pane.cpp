@@ -126,9 +126,9 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.skipped)
+            if (run.run_type != Run::RT_Iteration || run.error_occurred)
                 continue;
-            const double t = run.GetAdjustedRealTime();
+            const double t = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit); // s
             auto [it, inserted] = best_.emplace(run.run_name.function_name, t);
             if (!inserted && t < it->second)
                 it->second = t;
@@ -143,7 +143,7 @@ public:
             const auto peer = best_.find(name.substr(0, cut) + "/peer");
             if (peer != best_.end())
                 std::printf("  %-28s %.4f  (ours %.1f ms, peer %.1f ms)\n", name.substr(0, cut).c_str(),
-                            ours / peer->second, ours / 1e6, peer->second / 1e6);
+                            ours / peer->second, ours * 1e3, peer->second * 1e3);
         }
     }
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -102,6 +103,9 @@ private slots:
     void box_longSingleLine();
     void box_wrapWidthFollowsResize();
     void box_zeroSize();
+    void box_hideSelection_data();
+    void box_hideSelection();
+    void box_inputMethodCommit();
     void box_fiftyMegabytes();
 
     // --- the edit menu
@@ -497,6 +501,66 @@ void TextPaneTest::box_zeroSize() {
     box.ensureCaretVisible();
     box.positionAt(QPoint(5, 5));
     QCOMPARE(box.textLength(), 15 + 20000 + 1);
+}
+
+void TextPaneTest::box_hideSelection_data() {
+    QTest::addColumn<bool>("hide");
+    QTest::addColumn<bool>("focused");
+    QTest::addColumn<bool>("drawn");
+    QTest::newRow("shown without focus by default") << false << false << true;
+    QTest::newRow("hidden without focus when asked") << true << false << false;
+    QTest::newRow("shown with focus") << true << true << true;
+}
+
+void TextPaneTest::box_hideSelection() {
+    QFETCH(bool, hide);
+    QFETCH(bool, focused);
+    QFETCH(bool, drawn);
+    QWidget window;
+    window.resize(300, 120);
+    auto* other = new QLineEdit(&window);
+    auto* box = new rg_ChaoJiBianJiKuang(&window);
+    box->setGeometry(0, 30, 300, 90);
+    box->setText(u"selected text here");
+    box->setHideSelection(hide);
+    box->setBackColour(0xFFFFFF);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    if (focused)
+        box->setFocus();
+    else
+        other->setFocus();
+    QTRY_COMPARE(box->hasFocus(), focused);
+    box->setSelection(0, 8);
+    const QImage image = box->viewport()->grab().toImage();
+    const QColor highlight = box->palette().color(focused ? QPalette::Active : QPalette::Inactive, QPalette::Highlight);
+    int highlighted = 0; // pixels of the selection colour around the first word
+    for (int y = 0; y < 14; ++y)
+        for (int x = 0; x < 40; ++x)
+            highlighted += image.pixelColor(x, y) == highlight;
+    QCOMPARE(highlighted > 100, drawn);
+}
+
+void TextPaneTest::box_inputMethodCommit() {
+    rg_ChaoJiBianJiKuang box;
+    box.show();
+    box.setFocus();
+    box.setText(u"ab");
+    box.setSelection(1, 1);
+    QInputMethodEvent composing(QStringLiteral("zhong"), {});
+    QApplication::sendEvent(&box, &composing);
+    QCOMPARE(box.text(), CWString(u"ab")); // composition is not text yet
+    box.grab();
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("中文"));
+    QApplication::sendEvent(&box, &commit);
+    QCOMPARE(box.text(), CWString(u"a中文b"));
+    QCOMPARE(box.caretPosition(), 3);
+    QCOMPARE(box.inputMethodQuery(Qt::ImSurroundingText).toString(), QStringLiteral("a中文b"));
+    QCOMPARE(box.inputMethodQuery(Qt::ImCursorPosition).toInt(), 3);
+    box.setReadOnly(true);
+    QVERIFY(!box.inputMethodQuery(Qt::ImEnabled).toBool());
 }
 
 void TextPaneTest::box_fiftyMegabytes() {

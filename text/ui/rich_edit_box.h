@@ -123,6 +123,8 @@ public:
     const RowIndex& rowIndex() const { return rows_; }
     // The width text is wrapped at (the viewport width less the margins, at least 1).
     int wrapWidth() const;
+    // What an input method asks about the caret's surroundings (public as in QWidget).
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
     rg_Korrin_ChuangKou::rg_ShiJian<rg_ChaoJiBianJiKuang, int32_t, int32_t, int32_t> rightDown{this};
     rg_Korrin_ChuangKou::rg_ShiJian<rg_ChaoJiBianJiKuang, int32_t, int32_t> menuCommand{this};
@@ -136,7 +138,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
