@@ -18,6 +18,7 @@
 #include "text/codecs.h"
 #include "text/elapsed_time.h"
 #include "text/encoding.h"
+#include "text/ui/input_box.h"
 #include "text/ui/screen_font.h"
 
 namespace rg_Korrin_ChengXu {
@@ -664,14 +665,16 @@ void rg_ZhuChuangKou1::editSlotRemark() {
     rg_ShuCaoWei* s = current();
     if (!s)
         return;
-    // TODO(app): the input box of text/ui (200 px high, text selected) once it is available.
-    const std::optional<CWString> entered =
-        platform().inputText(u"修改当前树的备注名称，将显示在顶级节点。备注留空将使用默认值。", u"",
-                             remarkNames_[size_t(currentSlot_)]);
-    if (!entered)
+    const int32_t slotIndex = currentSlot_;
+    rg_ShuRuJieGuo result;
+    if (!showInputBox(remarkNames_[size_t(slotIndex)], u"",
+                      u"修改当前树的备注名称，将显示在顶级节点。备注留空将使用默认值。", result, 200, true))
         return;
-    remarkNames_[size_t(currentSlot_)] = *entered;
-    const CWString label = entered->empty() ? CWString(kTopItemText) : *entered;
+    // The remark belongs to the slot it was asked for, even when another slot was picked while
+    // the dialog was open (it does not block other input).
+    const CWString& entered = result.text;
+    remarkNames_[size_t(slotIndex)] = entered;
+    const CWString label = entered.empty() ? CWString(kTopItemText) : entered;
     auto& store = s->tree->store();
     if (store.itemCount() > 0) {
         store.setText(0, label);

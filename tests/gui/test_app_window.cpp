@@ -2,6 +2,7 @@
 // bar, output formats, settings exchange and write failures. Real widgets on the offscreen
 // platform; clipboard, beeps, dialogs and the clock come from the platform double.
 #include <memory>
+#include <optional>
 
 #include <sys/stat.h>
 
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "app/data_folder.h"
 #include "app/main_window.h"
@@ -18,6 +20,8 @@
 #include "runtime/ui/qt_text.h"
 #include "runtime/ui/test_platform.h"
 #include "text/encoding.h"
+#include "text/ui/input_box.h"
+#include "text/ui/rich_edit.h"
 
 using namespace rg_Korrin_ChengXu;
 using rg_Korrin_ChuangKou::fromQString;
@@ -274,29 +278,62 @@ private slots:
     }
 
     void remarkEditing() {
+        using rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarShuRuKuangLei;
+        // Answers the next input box from inside its wait: a text to confirm, or nullopt to cancel.
+        struct Seen {
+            QString caption;
+            CWString initial;
+            int height = 0;
+        };
+        auto answer = [](std::optional<CWString> text, Seen* seen) {
+            QTimer::singleShot(0, [text, seen] {
+                auto& box = rg_TolvarShuRuKuangLei::instance();
+                if (seen)
+                    *seen = {box.windowTitle(), box.startingText(), box.height()};
+                if (text) {
+                    box.inputBox()->setText(*text);
+                    click(box.okButton());
+                } else {
+                    click(box.cancelButton());
+                }
+            });
+        };
         auto w = windowWith(u"{\"a\":1}");
         click(w->slotBar->tab(1)); // slot 2 current
-        platform_->inputAnswers.push_back(CWString(u"订单"));
+        Seen seen;
+        answer(CWString(u"订单"), &seen);
         QTest::mousePress(w->slotBar->tab(4)->canvas(), Qt::RightButton, Qt::NoModifier, QPoint(8, 8));
         QTest::mouseRelease(w->slotBar->tab(4)->canvas(), Qt::RightButton, Qt::NoModifier, QPoint(8, 8));
         QCOMPARE(w->currentSlot(), 1);
         QCOMPARE(w->slotBar->currentTab(), 1);
-        QCOMPARE(platform_->inputCalls.size(), size_t(1));
-        QCOMPARE(platform_->inputCalls[0].caption, CWString(u"修改当前树的备注名称，将显示在顶级节点。备注留空将使用默认值。"));
+        QCOMPARE(seen.caption, QStringLiteral("修改当前树的备注名称，将显示在顶级节点。备注留空将使用默认值。"));
+        QVERIFY(seen.initial.empty());
+        QVERIFY(seen.height > 150 && seen.height <= 200); // the 200 px window, frame included
         QCOMPARE(w->remarkNames()[1], CWString(u"订单"));
         QCOMPARE(store(*w).getText(0), CWString(u"订单"));
         // Stored at once.
-        const QString ini = QString::fromUtf16(reinterpret_cast<const char16_t*>(readAll(file(QStringLiteral("软件配置.ini"))).constData() + 2));
-        QVERIFY(ini.contains(QStringLiteral("顶级节点备注组=|订单|||")));
+        const QByteArray ini = readAll(file(QStringLiteral("软件配置.ini")));
+        const QString iniText = QString::fromUtf16(reinterpret_cast<const char16_t*>(ini.constData() + 2), (ini.size() - 2) / 2);
+        QVERIFY(iniText.contains(QStringLiteral("顶级节点备注组=|订单|||")));
         // A reparse labels the top item with the remark; cancelling changes nothing; empty gives the default.
         platform_->clipboard = u"[]";
         click(w->clipboardParseButton);
         QCOMPARE(store(*w).getText(0), CWString(u"订单"));
-        w->slotBar->tabRightClicked.raise(3); // dialog cancelled (empty queue)
-        QCOMPARE(w->remarkNames()[1], CWString(u"订单"));
-        platform_->inputAnswers.push_back(CWString());
+        answer(std::nullopt, &seen);
         w->slotBar->tabRightClicked.raise(3);
+        QCOMPARE(seen.initial, CWString(u"订单"));
+        QCOMPARE(w->remarkNames()[1], CWString(u"订单"));
+        answer(CWString(), nullptr);
+        w->slotBar->tabRightClicked.raise(3);
+        QCOMPARE(w->remarkNames()[1], CWString());
         QCOMPARE(store(*w).getText(0), CWString(u"Tolvar·JSON"));
+        // A name holding "|" splits into two entries at the next start, shifting the later names.
+        answer(CWString(u"x|y"), nullptr);
+        w->slotBar->tabRightClicked.raise(3);
+        w->close();
+        auto again = makeWindow();
+        QCOMPARE(again->remarkNames()[1], CWString(u"x"));
+        QCOMPARE(again->remarkNames()[2], CWString(u"y"));
     }
 
     void pathModesAndJumps() {
