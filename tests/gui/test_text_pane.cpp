@@ -106,6 +106,7 @@ private slots:
     void box_hideSelection_data();
     void box_hideSelection();
     void box_inputMethodCommit();
+    void box_singleLine();
     void box_fiftyMegabytes();
 
     // --- the edit menu
@@ -423,7 +424,10 @@ void TextPaneTest::box_scrollToEnd() {
     box.setFocus();
     box.setText(text);
     QCOMPARE(box.verticalScrollBar()->value(), 0);
+    int scrolledCount = 0;
+    box.scrolled.bind([&] { ++scrolledCount; });
     QTest::keyClick(&box, Qt::Key_End, Qt::ControlModifier);
+    QVERIFY(scrolledCount > 0);
     QCOMPARE(box.caretPosition(), box.textLength());
     const QRect caret = box.caretRect();
     QVERIFY(!caret.isNull());
@@ -561,6 +565,26 @@ void TextPaneTest::box_inputMethodCommit() {
     QCOMPARE(box.inputMethodQuery(Qt::ImCursorPosition).toInt(), 3);
     box.setReadOnly(true);
     QVERIFY(!box.inputMethodQuery(Qt::ImEnabled).toBool());
+}
+
+void TextPaneTest::box_singleLine() {
+    rg_CeShiPingTai platform;
+    rg_CeShiPingTaiAnZhuang installed(platform);
+    rg_ChaoJiBianJiKuang box;
+    box.setMultiLine(false);
+    box.resize(120, 24);
+    box.show();
+    box.setFocus();
+    QCOMPARE(box.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QTest::keyClicks(&box, QStringLiteral("one"));
+    QTest::keyClick(&box, Qt::Key_Return);
+    QCOMPARE(box.text(), CWString(u"one"));
+    platform.clipboard = u" two\r\nthree";
+    box.paste(); // a single-line box takes the clipboard up to its first line break
+    QCOMPARE(box.text(), CWString(u"one two"));
+    QTest::keyClicks(&box, QString(60, QLatin1Char('x'))); // scrolls sideways to keep the caret in view
+    QVERIFY(!box.caretRect().isNull());
+    QVERIFY(box.caretRect().right() <= box.viewport()->width());
 }
 
 void TextPaneTest::box_fiftyMegabytes() {
