@@ -1,0 +1,12 @@
+# Stream extraction benchmark, and the simdjson On-Demand peer program used by stream_peers.sh.
+quelix_add_bench(bench_stream SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_stream.cpp LIBS json text runtime)
+find_package(simdjson CONFIG QUIET)
+if(simdjson_FOUND)
+  add_executable(stream_peer_simdjson ${CMAKE_CURRENT_LIST_DIR}/stream_peer_simdjson.cpp)
+  target_link_libraries(stream_peer_simdjson PRIVATE simdjson::simdjson quelix_warnings)
+  include(CheckCXXCompilerFlag)
+  check_cxx_compiler_flag(-march=native QUELIX_HAS_MARCH_NATIVE)
+  if(QUELIX_HAS_MARCH_NATIVE)
+    target_compile_options(stream_peer_simdjson PRIVATE -march=native)
+  endif()
+endif()

@@ -1,0 +1,32 @@
+// simdjson On-Demand peer of the stream benchmark: loads FILE and prints the raw JSON of the value
+// at the dotted object path (for example tail.wanted), then the seconds taken on standard error.
+// Built for the machine it runs on (-march=native), since On-Demand picks its kernel at compile time.
+#include <simdjson.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: stream_peer_simdjson FILE KEY.KEY...\n");
+        return 2;
+    }
+    const auto t0 = std::chrono::steady_clock::now();
+    simdjson::padded_string json;
+    if (simdjson::padded_string::load(argv[1]).get(json)) return 2;
+    simdjson::ondemand::parser parser;
+    simdjson::ondemand::document doc;
+    if (parser.iterate(json).get(doc)) return 2;
+    std::string pointer = "/" + std::string(argv[2]);
+    for (char& c : pointer)
+        if (c == '.') c = '/';
+    std::string_view raw;
+    if (simdjson::to_json_string(doc.at_pointer(pointer)).get(raw)) return 1;
+    const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    std::fwrite(raw.data(), 1, raw.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fprintf(stderr, "%.3f\n", s);
+    return 0;
+}
