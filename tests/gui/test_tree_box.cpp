@@ -453,6 +453,25 @@ private slots:
         QCOMPARE(pixel(static_cast<int>(first.indent) - L.margin, 1), 0xC0C0C0);
     }
 
+    void ancestor_lines_appear_once_the_indexes_are_built() {
+        std::vector<Item> items{{0, "root"}};
+        for (int k = 0; k < 3000; ++k) {
+            items.push_back({1, "group " + std::to_string(k)});
+            for (int j = 0; j < 20; ++j)
+                items.push_back({2, "leaf " + std::to_string(j)});
+        }
+        fill(*box, items);
+        box->store().waitForIndexWorkers();
+        // A change of length: the next paint has no parent or sibling index for a while.
+        box->properties().autoRedraw = 0;
+        box->store().setText(2, u"a longer leaf text");
+        box->properties().autoRedraw = 1;
+        box->redraw(5);
+        const int groupColumn = 6 + 21 - 6;
+        QTRY_COMPARE(pixel(groupColumn, box->canvas()->height() - 2), 0xC0C0C0);
+        QVERIFY(box->store().isIndexCurrent(TreeIndexKind::Parent));
+    }
+
     void redraw_while_hidden_paints_nothing() {
         fill(*box, flat(5));
         const auto before = box->paintCount();

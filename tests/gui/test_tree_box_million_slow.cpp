@@ -176,6 +176,37 @@ private slots:
         QCOMPARE(box->paintedRows().back().item, 1000000);
     }
 
+    void a_million_levels_deep() {
+        auto& store = box->store();
+        store.properties().autoRedraw = 0;
+        store.clearItems();
+        store.appendTopItem(u"Tolvar·JSON", 0);
+        CKorMem rest;
+        rest.setGrowthStep(48u << 20);
+        const CWString text = u"[0]";
+        for (int32_t level = 1; level < 1000000; ++level)
+            appendRecordBytes(rest, text, 1, level, 2);
+        ItemCursor c;
+        QCOMPARE(store.replaceSubtree(0, 2, rest, 999999, c), 0);
+        store.properties().autoRedraw = 1;
+        box->redraw(-1);
+        QCOMPARE(store.rowCount(), 1000000);
+        QVERIFY(box->canvas()->width() < 1000); // the first rows are near the left
+        gui_test::wheel(box->canvas(), QPoint(50, 50), -120 * 2000000);
+        QCOMPARE(box->paintedRows().back().item, 999999);
+        QCOMPARE(box->canvas()->width(), 65535);
+        store.waitForIndexWorkers();
+        box->redraw(-1); // with every index: the ancestor walk covers a million levels
+        QCOMPARE(box->paintedRows().back().item, 999999);
+        box->setSelection(999999);
+        QTest::keyClick(box->canvas(), Qt::Key_Up);
+        QCOMPARE(store.getSelection(), 999998);
+        QTest::keyClick(box->canvas(), Qt::Key_Left);
+        QCOMPARE(store.rowCount(), 999999);
+        gui_test::wheel(box->canvas(), QPoint(50, 50), 120 * 2000000);
+        QCOMPARE(box->paintedRows().front().item, 0);
+    }
+
     void painting_is_right_while_workers_rebuild() {
         fillGroups(*box, 6000);
         auto& store = box->store();
