@@ -322,7 +322,8 @@ bool rg_TolvarShuXingKuang::paintOnce() {
     canvas_->setBackColour(p.boxBackColour);
     if (p.defaultItemBackColour == -1)
         p.defaultItemBackColour = p.boxBackColour;
-    client_->setBackColour(p.boxBackColour);
+    if (client_->backColour() != p.boxBackColour)
+        client_->setBackColour(p.boxBackColour);
     refreshLayout();
 
     const int32_t ch = clientHeight();
@@ -719,16 +720,16 @@ bool rg_TolvarShuXingKuang::layoutBars(bool& again) {
         vBar_->setPosition(position);
         vBar_->refresh(0, 0);
     }
-    suppressBarReports_ = false;
-
     rg_ZuJianBuJuQi::place(sideStrip_, vBar_->x(), vBar_->y(), kBarThickness + 1, ch);
     rg_ZuJianBuJuQi::place(bottomStrip_, hBar_->x(), hBar_->y(), cw, kBarThickness + 1);
     vBarShown_ = vNeeded;
     hBarShown_ = hNeeded;
+    // A bar shown now gets its pending resize, and with it a refresh, here: still our own report.
     vBar_->setVisible(vNeeded);
     sideStrip_->setVisible(vNeeded);
     hBar_->setVisible(hNeeded);
     bottomStrip_->setVisible(hNeeded);
+    suppressBarReports_ = false;
     return true;
 }
 
