@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <string>
 
 #include <QApplication>
@@ -231,6 +232,7 @@ void rg_ZhuChuangKou1::createControls() {
     pathBox->setBackColour(0xECECEC);
     pathBox->setMargins(35, 250);
     pathBox->setThinBorder(true);
+    pathBox->setMaxLength(std::numeric_limits<int>::max()); // paths of deep items run long
     pathBox->setContent(u"JSON路径");
     place(pathBox, 9, 100, 1112, 32);
 

@@ -105,6 +105,8 @@ public:
     rg_ShuCaiChanLei& treeMenu() { return treeMenu_; }
     rg_ChaZhaoCaiChanLei& findMenu() { return findMenu_; }
     bool firstActivationDone() const { return activated_; }
+    // The icon strip the tree boxes use now: 500 with "文字图标" checked, else 501.
+    int32_t treeImageStrip() const { return textIconCheck->checked() ? kTextIconsImage : kPictureIconsImage; }
 
     // ---- controls (owned, Qt children; public so commands and tests can reach them) ----
     rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarXuanZeGa1* slotBar = nullptr;

@@ -189,10 +189,10 @@ private slots:
     void toolbarChecks() {
         auto w = makeWindow();
         w->show();
-        QCOMPARE(w->current()->tree->imageStrip(), 501);
+        QCOMPARE(w->treeImageStrip(), 501);
         click(w->textIconCheck->button());
         QCOMPARE(w->textIconCheck->checked(), 1);
-        QCOMPARE(w->slot(7).tree->imageStrip(), 500);
+        QCOMPARE(w->treeImageStrip(), 500);
         click(w->topMostCheck->button());
         QVERIFY(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(w->isVisible());
@@ -557,6 +557,29 @@ private slots:
             st.setSelection(1);
         QVERIFY(!w->current()->pane->text().empty());
         QVERIFY(gui_test::saveShot(w.get(), QStringLiteral("app_window")));
+    }
+
+    void deeplyNestedDocument() {
+        const int depth = 3000;
+        auto w = windowWith(CWString(size_t(depth), u'[') + CWString(size_t(depth), u']'));
+        auto& st = store(*w);
+        QCOMPARE(st.itemCount(), depth);
+        st.setSelection(depth - 1);
+        QVERIFY(w->pathBox->content().starts_with(u"[0][0][0]"));
+        QCOMPARE(w->statusText(4), CWString(u"0个子节点"));
+        w->close();
+    }
+
+    void longPathsAreNotCut() {
+        const CWString key(40000, u'k'); // past the usual edit-box limit of 32767
+        auto w = windowWith(u"{\"" + key + u"\":{\"v\":1}}");
+        auto& st = store(*w);
+        st.setSelection(2);
+        QCOMPARE(w->pathBox->content(), key + u".v");
+        QCOMPARE(w->current()->pane->text(), CWString(u"1"));
+        st.setSelection(0);
+        typePath(*w, key + u".v");
+        QCOMPARE(st.getSelection(), 2);
     }
 
     void dataFolderChoice() {
