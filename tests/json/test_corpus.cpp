@@ -48,7 +48,7 @@ void roundTrip(const CWString& text, const std::string& name) {
         std::string where;
         EXPECT_TRUE(json_test::sameTree(first.root(), second.root(), &where))
             << name << (compact ? " (compact)" : " (indented)") << ": " << where;
-        if (maxDepth(first.root()) < 500) {
+        if (text.size() < 200000 && maxDepth(first.root()) < 500) {
             EXPECT_EQ(out, json_test::referenceJson(first.root(), compact)) << name;
         }
         // The output is a fixed point: writing the reparsed tree gives the same text.

@@ -17,7 +17,7 @@ void parseEveryPrefix(const CWString& text, size_t stride = 1) {
         std::unique_ptr<char16_t[]> exact(new char16_t[k == 0 ? 1 : k]);
         std::copy_n(text.data(), k, exact.get());
         doc.parseText(CWStringView(exact.get(), k));
-        CWString out = toJsonText(doc.root(), true);
+        if (k % 16 == 0 || text.size() < 1000) toJsonText(doc.root(), true);
         rg_Korrin_JiBen::rg_WenBenShuZuLei segs;
         splitPath(CWStringView(exact.get(), k < 12 ? k : 12), segs);
         walkPath(doc.root(), segs, 0);
@@ -27,7 +27,6 @@ void parseEveryPrefix(const CWString& text, size_t stride = 1) {
 TEST(truncation, corpus_prefixes) {
     const char* files[] = {
         "bench/twitter_api_compact_response.json",
-        "bench/repeat.json",
         "bench/small/adversarial.json",
         "bench/small/flatadversarial.json",
         "bench/small/demo.json",
