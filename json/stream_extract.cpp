@@ -164,7 +164,7 @@ bool StreamScanner::loadChunk(int64_t pos) {
     // aligned destination several times faster, and blocks then match cache lines.
     CKorMem& buf = f_.chunkBytes;
     buf.clear();
-    buf.reserve(static_cast<size_t>(chunkSize_ + 128));
+    buf.reserve(static_cast<size_t>(want + 128)); // a small file needs no full-size chunk
     const size_t lead = static_cast<size_t>((64 - (reinterpret_cast<uintptr_t>(buf.data()) & 63)) & 63);
     uint8_t* d = buf.extend(lead + static_cast<size_t>(want)) + lead;
     int64_t got = readAt(start, d, want);
