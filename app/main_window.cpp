@@ -562,7 +562,6 @@ void rg_ZhuChuangKou1::createSlotControls() {
         store.properties().treeLines = 1;
         store.properties().hotTracking = 1;
         store.properties().fontSize = 11;
-        s.tree->setFont(screenFont(kF11));
         s.tree->setImageStrip(strip);
         ItemCursor cursor;
         store.insertItem(-1, kTopItemText, 0, 3, 0, cursor);
@@ -680,7 +679,7 @@ void rg_ZhuChuangKou1::editSlotRemark() {
     auto& store = s->tree->store();
     if (store.itemCount() > 0) {
         store.setText(0, label);
-        s->tree->update();
+        s->tree->redraw(-1);
     }
     exchangeSettings(rg_TolvarMFCZuJianPeiZhiLei::kSave);
 }

@@ -31,7 +31,6 @@
 
 #include "app/control_settings.h"
 #include "app/menus.h"
-#include "app/slot_tree.h"
 #include "app/window_parts.h"
 #include "controls/button.h"
 #include "controls/check_box.h"
@@ -40,8 +39,12 @@
 #include "runtime/ui/container.h"
 #include "runtime/ui/edit_box.h"
 #include "text/ui/rich_edit.h"
+#include "tree/ui/tree_box.h"
 
 namespace rg_Korrin_ChengXu {
+
+// The tree box of a slot.
+using rg_ShuKuang = rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarShuXingKuang;
 
 // One slot: tree box, text pane, document and the texts and flags that go with them.
 struct rg_ShuCaoWei {

@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
         rg_ZhuChuangKou1 w(rg_Korrin_ChuangKou::fromQString(dir.path()));
         w.show();
         w.onFirstActivated();
-        PaintWatch watch(w.current()->tree);
+        PaintWatch watch(w.current()->tree->canvas());
         watch.waitAfter(0);
         startup.push_back(ms(t0, Clock::now()));
         for (int n = 2; n <= 20; ++n)
@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
             w.onFirstActivated();
             QCoreApplication::processEvents();
             platform.clipboard = rg_Korrin_ChuangKou::fromQString(text);
-            PaintWatch watch(w.current()->tree);
+            PaintWatch watch(w.current()->tree->canvas());
             const int before = watch.paints;
             const auto t0 = Clock::now();
             w.onButtonClicked(w.clipboardParseButton, 0);
