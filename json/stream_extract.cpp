@@ -307,7 +307,7 @@ bool StreamScanner::keyEquals(const Frame& f, const CKorMem& key) {
 // Whether the member just completed is the one segment `segmentIndex` addresses; counts
 // occurrences and elements on the way. Only containers on the path match anything.
 bool StreamScanner::tryMatch(Frame& f, bool keyed) {
-    if (!f.onPath || f.segmentIndex >= int64_t(path_->size())) return false;
+    if (!f.onPath || f.segmentIndex < 0 || f.segmentIndex >= int64_t(path_->size())) return false;
     const size_t s = static_cast<size_t>(f.segmentIndex);
     const bool indexSeg = path_->isIndexSegment[s] != 0;
     if (keyed) {

@@ -1,20 +1,28 @@
 // Stream extraction: the JSON text at a path inside a file of any size, found without loading the
 // file or building a tree.
 //
-// The file is read in chunks (chunkSizeKiB x 1024 bytes, one reusable buffer, positioned reads)
-// and scanned with the lenient parser's structural rules applied to single bytes, whatever the
-// encoding (ANSI, UTF-8, UTF-16LE, UTF-16BE). The path is followed segment by segment; as soon as
-// the addressed member or element is complete, exactly its bytes are read from the file by a
-// separate positioned read, and the scan stops. Positions are 64-bit.
+// The file is read in chunks (chunkSizeKiB x 1024 bytes, one positioned read each, into one
+// reusable buffer) and scanned with the lenient parser's structural rules applied to single bytes,
+// whatever the encoding (ANSI, UTF-8, UTF-16LE, UTF-16BE). The path is followed segment by
+// segment; as soon as the addressed member or element is complete, exactly its bytes are read
+// from the file by a separate positioned read, and the scan stops. Positions are 64-bit.
 //
 // Speed: bytes between structural characters are never looked at one by one. Each 64-byte block
-// is classified once (SIMD), and the scan jumps from one structural byte of interest to the next;
-// containers off the path are skipped by a reduced state machine that only tracks quotes and
-// nesting. Nesting is handled with explicit stacks, never by recursion, so any depth works.
+// is classified once (SIMD); containers on the path jump from one structural byte to the next,
+// containers off the path are skipped by the reduced state machine of stream_skip.h, which takes
+// most blocks whole. Nesting uses explicit stacks, never recursion, so any depth works. Keys are
+// compared in place when their bytes are still in the chunk, and read from the file otherwise.
 //
-// Limits: a value (or, for an empty path, the whole file) of more than maxValueBytes bytes
-// (default 2^31 - 1) is not read: the extraction fails with status TooLarge instead of making an
-// enormous allocation or returning a cut value.
+// Sound behaviour where a literal reading would fail:
+// - the file is opened for reading only, so read-only files can be extracted from;
+// - a value (or, for an empty path, the whole file) larger than maxValueBytes (default 2^31 - 1)
+//   is not read: the extraction fails with status TooLarge instead of cutting the value or making
+//   an enormous allocation;
+// - a value found with no bytes (possible in UTF-16, where the range adjustments can take away
+//   the one byte between mark and delimiter) still ends the search: the result is the empty text;
+// - element and occurrence counters are 64-bit, so they cannot wrap round in huge files;
+// - a file that shrinks or fails to read during the scan ends the scan there (ReadError on a
+//   failed read); nothing is read out of bounds.
 //
 // Threads: a scanner or extractor is used by one thread at a time; independent objects may run in
 // parallel. The file is open only during one extractFromFile call.
@@ -50,7 +58,7 @@ enum class StreamStatus : int32_t {
 };
 
 // The working state of an extraction. The owner (a document, or a StreamExtractor) keeps the
-// fields; a scanner borrows them for the length of its use.
+// fields; a scanner borrows them for the length of its use (they must outlive it).
 struct StreamFields {
     uint64_t& length;      // file size in bytes
     int32_t& encoding;     // 0 ANSI, 1 UTF-8, 2 UTF-16LE, 3 UTF-16BE
@@ -61,8 +69,13 @@ struct StreamFields {
     int& fd;               // descriptor of the open file during a call, -1 otherwise; not owned
 };
 
-// Runs extractions over borrowed StreamFields. One scanner serves one whole extractFromFile call
-// (it remembers which chunk the buffer holds); it may be kept and reused for further calls.
+// Runs extractions over borrowed StreamFields.
+//
+// Invariants: between calls no file is open (fields.fd is -1) and resultBytes is empty; while a
+// scan runs, chunkData_ points into fields.chunkBytes and holds the file bytes
+// [chunkStart_, chunkEnd_) followed by 64 zero bytes. One scanner serves one whole
+// extractFromFile call (it remembers which chunk the buffer holds) and may be reused afterwards.
+// Ownership: owns its stacks and look-back window; borrows the fields. One thread at a time.
 class StreamScanner {
 public:
     explicit StreamScanner(StreamFields fields);
@@ -156,7 +169,8 @@ private:
 };
 
 // Self-contained extraction state, for callers that have no document (quelix-cli, tests,
-// benchmarks). Owns its fields and a scanner over them.
+// benchmarks). Owns its fields and a scanner over them; keeps the chunk buffer between calls.
+// Not copyable (the scanner refers to the fields). One thread at a time.
 class StreamExtractor {
 public:
     StreamExtractor();

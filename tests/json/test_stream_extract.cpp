@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "json/stream_extract.h"
+#include "json/document.h"
 #include "json/node.h"
 #include "tests/json/test_stream_support.h"
+#include "text/file_rw.h"
 
 using namespace rg_Tolvar_JSON;
 using namespace stream_test;
@@ -447,4 +449,54 @@ TEST(stream, normalize_key_bytes) {
         normalizeStreamKeyBytes(m, r.enc);
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(m.data()), m.size()), r.out);
     }
+}
+
+TEST(stream, document_operations) {
+    TempDir tmp;
+    const std::string doc = R"({"a":[1,{"k":"v"}], "b": 2 })";
+    const auto file = tmp.write("doc.json", encodeAs(doc, kStreamUtf16BE));
+    rg_TolvarJSONLei document;
+    document.chunkSizeKiB = 1;
+    CWString out;
+    ASSERT_TRUE(document.extractFromFile(fileText(file), kStreamUtf16BE, u"a[1].k", out));
+    EXPECT_EQ(out, u"\"v\"");
+    EXPECT_TRUE(document.resultBytes.empty()); // released after every call
+    EXPECT_EQ(document.streamFd, -1);          // the file is open only during the call
+    EXPECT_EQ(document.streamLength, encodeAs(doc, kStreamUtf16BE).size());
+    ASSERT_TRUE(document.extractFromFile(fileText(file), kStreamUtf16BE, u"b", out));
+    EXPECT_EQ(out, u" 2 ");
+    ASSERT_TRUE(document.extractFromFile(fileText(file), kStreamUtf16BE, u"zz", out));
+    EXPECT_EQ(out, u"");
+    out = u"kept";
+    EXPECT_FALSE(document.extractFromFile(u"", kStreamUtf16BE, u"b", out));
+    EXPECT_EQ(out, u"kept");
+
+    // normalizeKeyBytes follows the encoding of the last extraction.
+    CKorMem key;
+    key.append("\0\"\0 \0k\0\"", 8);
+    document.normalizeKeyBytes(key);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(key.data()), key.size()), std::string("\0k", 2));
+
+    // scanContainer and readRange on an open file, driven by hand.
+    const std::string utf8 = R"([10, "x", {"q":1}])";
+    const auto plain = tmp.write("plain.json", utf8);
+    rg_Tolvar_MingLingJi::rg_TolvarWenJianDouXieLei reader;
+    ASSERT_TRUE(reader.open(fileText(plain)));
+    document.streamFd = reader.handle();
+    document.streamLength = utf8.size();
+    document.streamEncoding = kStreamUtf8;
+    CompiledStreamPath path;
+    compileStreamPath(u"[2].q", kStreamUtf8, path);
+    EXPECT_EQ(document.scanContainer(-1, 0, path, true), -1);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(document.resultBytes.data()), document.resultBytes.size()), "1");
+    compileStreamPath(u"[7]", kStreamUtf8, path);
+    EXPECT_EQ(document.scanContainer(-1, 0, path, true), int64_t(utf8.size()) - 1); // the closing bracket
+    compileStreamPath(u"[0]", kStreamUtf8, path);
+    EXPECT_EQ(document.scanContainer(-1, 0, path, false), int64_t(utf8.size()) - 1); // off the path: nothing matches
+    CKorMem range;
+    document.readRange(5, 7, false, range);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(range.data()), range.size()), "\"x\"");
+    document.readRange(15, 99, false, range); // cut at the end of the file
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(range.data()), range.size()), "1}]");
+    document.streamFd = -1;
 }
