@@ -1,6 +1,7 @@
 // The main window end to end: start-up, layout, slots and their files, parse and load, the path
 // bar, output formats, settings exchange and write failures. Real widgets on the offscreen
 // platform; clipboard, beeps, dialogs and the clock come from the platform double.
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -375,6 +376,21 @@ private slots:
         st.setSelection(2);
         click(w->copyPathButton);
         QCOMPARE(platform_->clipboard, CWString(u"a.b"));
+    }
+
+    void clickingATreeItemShowsIt() {
+        auto w = windowWith(u"{\"a\":{\"b\":[1,2]}}");
+        auto* tree = w->current()->tree;
+        QTRY_VERIFY(!tree->paintedRows().empty());
+        const auto& rows = tree->paintedRows();
+        const auto row = std::find_if(rows.begin(), rows.end(), [](const auto& r) { return r.item == 1; });
+        QVERIFY(row != rows.end());
+        QTest::mousePress(tree->canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(row->textX + 2, row->top + 4));
+        QTest::mouseRelease(tree->canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(row->textX + 2, row->top + 4));
+        QCOMPARE(tree->store().getSelection(), 1);
+        QCOMPARE(w->pathBox->content(), CWString(u"a"));
+        QVERIFY(w->current()->pane->text().starts_with(u"{\r\n"));
+        QCOMPARE(w->statusText(4), CWString(u"1个子节点"));
     }
 
     void jumpsToRepeatedKeysAndDottedKeys() {
