@@ -294,31 +294,53 @@ bool StreamScanner::hasNonBlank(int64_t from, int64_t to) {
 bool StreamScanner::keyEquals(const Frame& f, const CKorMem& key) {
     int64_t a = f.pendFrom, b = f.pendTo;
     adjustRange(a, b, f.pendAfterMark);
+    const int64_t want = static_cast<int64_t>(key.size());
+    if (b - a + 1 < want) return false; // unquoting and trimming only shorten
+    if (a >= chunkStart_ && b < chunkEnd_) {
+        // The usual case: the key's bytes are still in the chunk.
+        const uint8_t* d = chunkData_;
+        const int64_t base = chunkStart_;
+        normalizeBounds([d, base](int64_t i) { return d[i - base]; }, a, b, f_.encoding);
+        return b - a + 1 == want && (want == 0 || std::memcmp(d + (a - base), key.data(), size_t(want)) == 0);
+    }
     normalizeBounds([this](int64_t i) { return byteAnywhere(i, false); }, a, b, f_.encoding);
-    const int64_t n = b >= a ? b - a + 1 : 0;
-    if (n != int64_t(key.size())) return false;
+    if (b - a + 1 != want) return false;
     const uint8_t* k = key.data();
-    if (a >= chunkStart_ && b < chunkEnd_) return n == 0 || std::memcmp(chunkData_ + (a - chunkStart_), k, size_t(n)) == 0;
-    for (int64_t i = 0; i < n; ++i)
+    for (int64_t i = 0; i < want; ++i)
         if (byteAnywhere(a + i, false) != k[i]) return false;
     return true;
 }
 
+// Sets up a frame's matching: what kind of segment its members are compared with.
+void StreamScanner::initFrame(Frame& f, int32_t segmentIndex, bool onPath) const {
+    f.segmentIndex = segmentIndex;
+    f.onPath = onPath;
+    f.matchKind = kMatchNothing;
+    if (!onPath || segmentIndex < 0 || segmentIndex >= int64_t(path_->size())) return;
+    const size_t s = static_cast<size_t>(segmentIndex);
+    if (path_->isIndexSegment[s] != 0) {
+        f.matchKind = kMatchIndex;
+        f.wantedIndex = path_->segmentIndexValue(s);
+    } else {
+        f.matchKind = path_->segmentKeys[s].empty() ? kMatchEmptyKey : kMatchKey;
+    }
+}
+
 // Whether the member just completed is the one segment `segmentIndex` addresses; counts
 // occurrences and elements on the way. Only containers on the path match anything.
-bool StreamScanner::tryMatch(Frame& f, bool keyed) {
-    if (!f.onPath || f.segmentIndex < 0 || f.segmentIndex >= int64_t(path_->size())) return false;
-    const size_t s = static_cast<size_t>(f.segmentIndex);
-    const bool indexSeg = path_->isIndexSegment[s] != 0;
-    if (keyed) {
-        if (indexSeg || !keyEquals(f, path_->segmentKeys[s])) return false;
-    } else if (f.containerType == 3) {
-        const bool hit = indexSeg && f.elementCounter == path_->segmentIndexValue(s);
-        ++f.elementCounter;
-        return hit;
-    } else if (indexSeg || !path_->segmentKeys[s].empty()) {
+inline bool StreamScanner::tryMatch(Frame& f, bool keyed) {
+    if (f.matchKind == kMatchNothing) return false;
+    if (!keyed) {
+        if (f.containerType == 3) { // elements: keyless members of a '[' container
+            const bool hit = f.matchKind == kMatchIndex && f.elementCounter == f.wantedIndex;
+            ++f.elementCounter;
+            return hit;
+        }
+        if (f.matchKind != kMatchEmptyKey) return false;
+    } else if (f.matchKind == kMatchIndex || !keyEquals(f, path_->segmentKeys[static_cast<size_t>(f.segmentIndex)])) {
         return false;
     }
+    const size_t s = static_cast<size_t>(f.segmentIndex);
     int64_t& seen = path_->seenCount[s];
     const bool hit = seen == path_->wantedOccurrence[s];
     ++seen;
@@ -353,8 +375,7 @@ int64_t StreamScanner::scan(int64_t start, int32_t segmentIndex, bool onPath) {
     const int64_t segments = static_cast<int64_t>(path_->size());
     frames_.clear();
     frames_.emplace_back();
-    frames_.back().segmentIndex = segmentIndex;
-    frames_.back().onPath = onPath;
+    initFrame(frames_.back(), segmentIndex, onPath);
     int64_t pos = start + 1;
     for (;;) {
         Frame* f = &frames_.back();
@@ -387,8 +408,7 @@ int64_t StreamScanner::scan(int64_t start, int32_t segmentIndex, bool onPath) {
                 Frame child;
                 child.mark = p;
                 child.containerType = c == '{' ? 2 : 3;
-                child.segmentIndex = f->segmentIndex + 1;
-                child.onPath = true;
+                initFrame(child, f->segmentIndex + 1, true);
                 frames_.push_back(child);
                 break;
             }
@@ -441,7 +461,8 @@ int64_t StreamScanner::scan(int64_t start, int32_t segmentIndex, bool onPath) {
             } else if (!f->keyPending && f->quoteStart >= 0) {
                 newMark = p;
             } else if (!f->keyPending) { // a keyless bare value
-                if (f->mark < p - 1 && f->onPath && f->segmentIndex < segments && hasNonBlank(f->mark + 1, p - 1) &&
+                if (f->matchKind != kMatchNothing && f->mark < p - 1 &&
+                    ((p - 1 >= chunkStart_ && byteAt(p - 1) > 0x20) || hasNonBlank(f->mark + 1, p - 1)) &&
                     tryMatch(*f, false) && last) {
                     takeValue(f->mark + 1, p - 1, true);
                     frames_.clear();

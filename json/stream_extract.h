@@ -122,12 +122,16 @@ private:
         bool closedAtBracket = false;
         bool pendAfterMark = false; // the first token was bare (its range starts after a mark)
         bool onPath = false;
+        uint8_t matchKind = 0;    // kMatchNothing, kMatchKey, kMatchEmptyKey or kMatchIndex
+        int32_t wantedIndex = 0;  // index segment: the element wanted
     };
+    enum : uint8_t { kMatchNothing, kMatchKey, kMatchEmptyKey, kMatchIndex };
     enum MaskKind : int { kInDouble, kInSingle, kSkipNormal, kSkipClosed, kBeforeBracket, kFull, kKinds };
 
     void begin();
     int64_t scan(int64_t start, int32_t segmentIndex, bool onPath);
     int64_t skipContainer(int64_t openPos);
+    void initFrame(Frame& f, int32_t segmentIndex, bool onPath) const;
     bool tryMatch(Frame& f, bool keyed);
     bool keyEquals(const Frame& f, const CKorMem& key);
     bool hasNonBlank(int64_t from, int64_t to);
