@@ -295,16 +295,17 @@ bool StreamScanner::keyEquals(const Frame& f, const CKorMem& key) {
     int64_t a = f.pendFrom, b = f.pendTo;
     adjustRange(a, b, f.pendAfterMark);
     const int64_t want = static_cast<int64_t>(key.size());
-    if (b - a + 1 < want) return false; // unquoting and trimming only shorten
+    if (std::max<int64_t>(0, b - a + 1) < want) return false; // unquoting and trimming only shorten
     if (a >= chunkStart_ && b < chunkEnd_) {
         // The usual case: the key's bytes are still in the chunk.
         const uint8_t* d = chunkData_;
         const int64_t base = chunkStart_;
         normalizeBounds([d, base](int64_t i) { return d[i - base]; }, a, b, f_.encoding);
-        return b - a + 1 == want && (want == 0 || std::memcmp(d + (a - base), key.data(), size_t(want)) == 0);
+        if (std::max<int64_t>(0, b - a + 1) != want) return false;
+        return want == 0 || std::memcmp(d + (a - base), key.data(), size_t(want)) == 0;
     }
     normalizeBounds([this](int64_t i) { return byteAnywhere(i, false); }, a, b, f_.encoding);
-    if (b - a + 1 != want) return false;
+    if (std::max<int64_t>(0, b - a + 1) != want) return false;
     const uint8_t* k = key.data();
     for (int64_t i = 0; i < want; ++i)
         if (byteAnywhere(a + i, false) != k[i]) return false;

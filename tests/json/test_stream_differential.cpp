@@ -178,8 +178,10 @@ TEST(stream, differential_token_soup) {
         const int n = pick(rng, 40);
         for (int i = 0; i < n; ++i) doc += kTokens[pick(rng, 20)];
         const std::string path = randomPath(rng);
-        for (int32_t enc = 0; enc < 4; ++enc) {
-            const std::string bytes = enc < 2 ? doc : widen(doc, enc == 3);
+        // Encodings 4 and 5: the narrow bytes read as UTF-16LE and UTF-16BE (every unit misread).
+        for (int32_t variant = 0; variant < 6; ++variant) {
+            const int32_t enc = variant < 4 ? variant : variant - 2;
+            const std::string bytes = enc < 2 || variant >= 4 ? doc : widen(doc, enc == 3);
             const MemFile file(bytes);
             CompiledStreamPath compiled;
             compileStreamPath(u16(path), enc, compiled);
