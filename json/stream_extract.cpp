@@ -534,9 +534,7 @@ int64_t StreamScanner::scan(int64_t start, int32_t segmentIndex, bool onPath) {
 
 void StreamScanner::begin() {
     length_ = static_cast<int64_t>(std::min<uint64_t>(f_.length, uint64_t(INT64_MAX)));
-    utf16_ = f_.encoding == kStreamUtf16LE || f_.encoding == kStreamUtf16BE;
-    bigEndian_ = f_.encoding == kStreamUtf16BE;
-    backslashSkip_ = utf16_ ? 2 : 1;
+    backslashSkip_ = f_.encoding == kStreamUtf16LE || f_.encoding == kStreamUtf16BE ? 2 : 1;
     chunkSize_ = std::clamp<int64_t>(f_.chunkSizeKiB, 1, kMaxChunkKiB) * 1024;
     chunkStart_ = chunkEnd_ = -1; // the buffer may hold another file's bytes
     chunkData_ = nullptr;

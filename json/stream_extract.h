@@ -153,7 +153,6 @@ private:
     int64_t length_ = 0;     // signed copy of f_.length (may shrink if the file does)
     int64_t chunkSize_ = 0;
     int32_t backslashSkip_ = 1; // bytes a backslash skips: 2 in UTF-16 files
-    bool utf16_ = false, bigEndian_ = false;
 
     int64_t chunkStart_ = -1; // file position of chunkBytes[0], -1 when the buffer holds nothing
     int64_t chunkEnd_ = -1;
