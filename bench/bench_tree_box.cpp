@@ -112,9 +112,14 @@ struct Fixture {
     }
 };
 
-Fixture& fixture(int groups) {
+// Built once per size; emptied before the application object goes away.
+std::map<int, std::unique_ptr<Fixture>>& fixtures() {
     static std::map<int, std::unique_ptr<Fixture>> all;
-    auto& f = all[groups];
+    return all;
+}
+
+Fixture& fixture(int groups) {
+    auto& f = fixtures()[groups];
     if (!f)
         f = std::make_unique<Fixture>(groups);
     return *f;
@@ -276,5 +281,6 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     printRatios();
     benchmark::Shutdown();
+    fixtures().clear();
     return 0;
 }
