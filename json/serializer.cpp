@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "json/arena.h"
 #include "json/node_access.h"
 
 namespace rg_Tolvar_JSON {
@@ -27,11 +28,15 @@ struct Counter {
     void spaces(uint64_t k) { n += k; }
 };
 
+// Writes into storage that has at least kSlack code units after the text's end, so indentation
+// can be stored in whole 16-byte runs.
+constexpr size_t kSlack = 16;
+
 struct Writer {
     char16_t* p;
     void put(char16_t c) { *p++ = c; }
     void put(CWStringView s) {
-        if (!s.empty()) std::memcpy(p, s.data(), s.size() * 2);
+        detail::copyUnits(p, s.data(), s.size());
         p += s.size();
     }
     void crlf() {
@@ -40,10 +45,18 @@ struct Writer {
         p += 2;
     }
     void spaces(uint64_t k) {
-        for (uint64_t i = 0; i < k; ++i) p[i] = u' ';
+        static const char16_t run[16] = {u' ', u' ', u' ', u' ', u' ', u' ', u' ', u' ',
+                                         u' ', u' ', u' ', u' ', u' ', u' ', u' ', u' '};
+        for (uint64_t i = 0; i < k; i += 16) std::memcpy(p + i, run, sizeof run);
         p += k;
     }
 };
+
+template <class Sink>
+void separator(Sink& out, bool compact) {
+    out.put(u',');
+    if (compact) out.put(u' ');
+}
 
 template <class Sink>
 void members(const Node& node, uint64_t depth, bool compact, Sink& out) {
@@ -69,7 +82,7 @@ void members(const Node& node, uint64_t depth, bool compact, Sink& out) {
                 out.spaces(2 * up.depth);
             }
             out.put(closeOf(closed));
-            if (up.next < NodeAccess::count(*up.node)) out.put(compact ? CWStringView(u", ") : CWStringView(u","));
+            if (up.next < NodeAccess::count(*up.node)) separator(out, compact);
             continue;
         }
         const uint32_t i = lv.next++;
@@ -99,7 +112,7 @@ void members(const Node& node, uint64_t depth, bool compact, Sink& out) {
             continue;
         }
         out.put(c.valueText());
-        if (i + 1 < count) out.put(compact ? CWStringView(u", ") : CWStringView(u","));
+        if (i + 1 < count) separator(out, compact);
     }
 }
 
@@ -111,13 +124,14 @@ uint64_t containerLength(const Node& node, bool compact) {
 
 CWString writeContainer(const Node& node, bool compact, uint64_t length) {
     CWString text;
-    text.resize(length);
+    text.resize(length + kSlack);
     Writer w{text.data()};
     w.put(openOf(node));
     if (!compact) w.crlf();
     members(node, 1, compact, w);
     if (!compact) w.crlf();
     w.put(closeOf(node));
+    text.resize(length);
     return text;
 }
 
@@ -138,9 +152,10 @@ void writeMembers(const rg_TolvarJSONJieDian& node, CWString& out, int32_t depth
     Counter c;
     members(node, d, compact, c);
     size_t at = out.size();
-    out.resize(at + c.n);
+    out.resize(at + c.n + kSlack);
     Writer w{out.data() + at};
     members(node, d, compact, w);
+    out.resize(at + c.n);
 }
 
 uint64_t estimateTextLength64(const rg_TolvarJSONJieDian& node) {
