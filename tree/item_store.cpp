@@ -947,22 +947,43 @@ void rg_TolvarShuXingKuangCunChu::ensureVisible(int32_t index, ItemCursor& curso
         redraw(-1);
         return;
     }
-    std::vector<int32_t> closed; // collapsed ancestors, bottom-up
+    if (rowOfItem(index) >= 0) { // already has a row: every ancestor is open
+        redraw(-1);
+        if (view_ != nullptr) view_->scrollIntoView(index, rowOfItem(index));
+        return;
+    }
+    std::vector<int32_t> closed;            // collapsed ancestors, bottom-up
+    std::vector<ItemCursor> closedCursors;  // their cursors, so none is located again from the start
     ItemCursor c = cursor;
     for (int32_t i = index;;) {
         ItemCursor pc;
         const int32_t p = getParent(i, c, pc);
         if (p < 0) break;
-        if (getExpandState(p, pc) < 2) closed.push_back(p);
+        if (getExpandState(p, pc) < 2) {
+            closed.push_back(p);
+            closedCursors.push_back(pc);
+        }
         i = p;
         c = pc;
     }
-    for (auto it = closed.rbegin(); it != closed.rend(); ++it) {
-        ItemCursor pc;
-        Rec prec;
-        if (!resolve(*it, pc, prec)) continue;
-        const uint8_t old = data()[prec.sep + kSeparatorLength + kExpandField];
-        applyExpandChange(*it, prec, static_cast<uint8_t>(old ^ 2));
+    if (closed.size() <= 1) {
+        for (size_t k = 0; k < closed.size(); ++k) {
+            Rec prec;
+            if (!resolve(closed[k], closedCursors[k], prec)) continue;
+            const uint8_t old = data()[prec.sep + kSeparatorLength + kExpandField];
+            applyExpandChange(closed[k], prec, static_cast<uint8_t>(old ^ 2));
+        }
+    } else {
+        // Opening a chain of collapsed ancestors one by one costs a subtree walk each, which grows
+        // with the square of the depth; set all their bits, then rebuild the row list once.
+        for (size_t k = 0; k < closed.size(); ++k) {
+            Rec prec;
+            if (!resolve(closed[k], closedCursors[k], prec)) continue;
+            uint8_t& state = writableBuffer().data()[prec.sep + kSeparatorLength + kExpandField];
+            state = static_cast<uint8_t>(state ^ 2);
+        }
+        markRowListStale();
+        ensureRowList();
     }
     redraw(-1);
     if (view_ != nullptr) view_->scrollIntoView(index, rowOfItem(index));
