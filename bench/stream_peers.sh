@@ -22,14 +22,17 @@ utf8="$build/data/stream_utf8.json"
 utf16="$build/data/stream_utf16le.json"
 wanted='[1,2,{"x":"found"}]'
 
-# measure NAME BYTES CMD... : runs CMD $runs times (output checked against $wanted), keeps the best
-# wall time, and prints one line; sets best_wall and best_cpu for the caller.
+# check=TEXT measure NAME BYTES CMD... : runs CMD $runs times (its output compared with TEXT unless
+# TEXT is empty, in which case the output goes to /dev/null), keeps the best wall time and prints
+# one line; sets best_wall and best_cpu for the caller.
 measure() {
   local name=$1 bytes=$2
   shift 2
   local best=999999 line="" out
   for ((i = 0; i < runs; i++)); do
-    out=$({ /usr/bin/time -f "TIME %e %U %S %M" "$@" > /tmp/stream_peers_out.$$; } 2>&1 | grep '^TIME' || true)
+    local sink=/dev/null
+    [ -n "${check:-}" ] && sink=/tmp/stream_peers_out.$$
+    out=$({ /usr/bin/time -f "TIME %e %U %S %M" "$@" > "$sink"; } 2>&1 | grep '^TIME' || true)
     local wall user sys rss
     read -r _ wall user sys rss <<< "$out"
     if [ -n "${check:-}" ] && [ "$(tr -d ' \n' < /tmp/stream_peers_out.$$)" != "$check" ]; then
