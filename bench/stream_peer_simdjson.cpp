@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
     simdjson::ondemand::parser parser;
     simdjson::ondemand::document doc;
     if (parser.iterate(json).get(doc)) return 2;
-    std::string pointer = "/" + std::string(argv[2]);
+    std::string pointer(1, '/');
+    pointer += argv[2];
     for (char& c : pointer)
         if (c == '.') c = '/';
     std::string_view raw;
