@@ -42,9 +42,8 @@ inline void copyUnits(char16_t* d, const char16_t* s, size_t n) {
 // blocks) and one for UTF-16 texts, so that a text can be extended in place while nothing else has
 // been placed after it (copyText). Nothing is freed singly; release() frees every chunk at once.
 // Chunks grow geometrically up to kMaxChunk, so a small document costs a few KiB and a large one a
-// few dozen chunks. Chunks of 2 MiB and more are mapped directly and offered to the kernel as huge
-// pages: a large tree then costs a few hundred page faults instead of a hundred thousand. A
-// recycled arena hands its chunks out again before asking the system for new ones.
+// few dozen chunks. A recycled arena hands its chunks out again before asking the system for new
+// ones, so a document that parses again does not fault fresh pages in.
 // Owned by one document; one thread at a time.
 class Arena {
 public:
@@ -111,7 +110,7 @@ private:
     enum Region { records_, texts_ };
     void newChunk(Region region, size_t need);
     void newTextChunk(size_t needUnits);
-    void* allocChunk(size_t& bytes); // may round `bytes` up
+    void* allocChunk(size_t bytes);
 
     static constexpr size_t kFirstChunk = 4096;
     static constexpr size_t kMaxChunk = size_t(8) << 20;
@@ -128,7 +127,6 @@ private:
     struct Chunk {
         void* p;
         size_t bytes;
-        bool mapped; // from mmap (large chunks), else from malloc
     };
     std::vector<Chunk> chunks_; // owned, in use
     std::vector<Chunk> spare_;  // owned, kept by recycle()

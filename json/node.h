@@ -140,6 +140,9 @@ int32_t parsePathInteger(CWStringView text);
 // compact. The indented layout grows with the square of the nesting depth; when it would exceed
 // kMaxIndentedLength code units the compact layout is returned instead.
 CWString toJsonText(const rg_TolvarJSONJieDian& node, bool compact);
+// The same into `out` (its content replaced, its storage reused): a caller that writes large texts
+// again and again keeps one buffer instead of faulting fresh pages in each time.
+void toJsonText(const rg_TolvarJSONJieDian& node, bool compact, CWString& out);
 inline constexpr uint64_t kMaxIndentedLength = uint64_t(1) << 31;
 // Appends the children of `node` as members at `depth` to `out`.
 void writeMembers(const rg_TolvarJSONJieDian& node, CWString& out, int32_t depth, bool compact);

@@ -136,11 +136,18 @@ void ParseRun::placeChildren(Node* node, size_t begin) {
     slots_.resize(begin);
 }
 
-// The container scan. The state of the container being scanned lives in locals; a nested
-// container suspends it. Rule numbers and steps D1-D5 follow the scanning rules:
-//   1 backslash skips the next character; 2 brackets (own bracket, or a nested container);
-//   3 before the own bracket everything else is skipped and a closer ends the scan;
-//   4 quotes; 5 delimiters outside quotes (steps D1-D5); 6 anything else belongs to a bare token.
+// The container scan, one hot loop. The state of the container being scanned lives in locals; a
+// nested container suspends it. For each character, the first that applies:
+//   - a backslash skips the next character, whatever it is (the backslash stays in the token);
+//   - before the container's own bracket only brackets count: `{` `[` is the own bracket, `}` `]`
+//     ends the scan;
+//   - inside quotes only the opening quote character counts (it closes the token);
+//   - `{` `[` opens a nested container, which takes the pending key;
+//   - a quote opens a token, or, after one was closed and before the next delimiter, closes it
+//     again measured from the same opening quote; the other quote character is plain text;
+//   - `:` `,` `}` `]` run the delimiter step below;
+//   - anything else belongs to a bare token, cut out by position at the next delimiter.
+// Tokens are cut out of the text only when a delimiter or a closing quote completes them.
 int64_t ParseRun::scan(int64_t start, Node* base, int32_t baseDepth, bool keepBaseChildren) {
     const char16_t* const t = t_;
     const int64_t len = len_;
@@ -245,12 +252,14 @@ int64_t ParseRun::scan(int64_t start, Node* base, int32_t baseDepth, bool keepBa
             break;
         }
 
-        // Delimiter step for : , } ] outside quotes.
+        // The delimiter step for : , } ] outside quotes, in five phases: choose the new mark (and
+        // emit what the delimiter completes), drop a closed quote, skip the tail after a nested
+        // container, cut the tail token, end the container at a closer.
         const bool closing = c == u'}' || c == u']';
         bool ended = closing;
-        bool tail = true; // whether D4 runs
+        bool tail = true; // whether the tail phase runs
         bool closedAtBracket = false, skipTail = false;
-        // D1: the first case that applies wins.
+        // Choosing the new mark: the first case that applies wins.
         int64_t newMark;
         bool toTail = false;
         if (c == u':') {
@@ -270,12 +279,12 @@ int64_t ParseRun::scan(int64_t start, Node* base, int32_t baseDepth, bool keepBa
             addChild(node, {}, pending, Quoted);
             keyPending = false;
             newMark = pos;
-        } else { // a key waiting for a bare value: straight to D4
+        } else { // a key waiting for a bare value: straight to the tail phase
             newMark = mark;
             toTail = true;
         }
         if (!toTail) {
-            // D2
+            // Dropping a closed quote: `:` and `,` end the step here.
             mark = newMark;
             if (quoteStart != -1) {
                 quoteStart = -1;
@@ -285,13 +294,13 @@ int64_t ParseRun::scan(int64_t start, Node* base, int32_t baseDepth, bool keepBa
                 }
                 closedAtBracket = true;
             }
-            // D3
+            // After a nested container there is no tail token.
             if (afterChild) {
                 afterChild = false;
                 tail = false;
             }
         }
-        // D4: the tail token
+        // The tail token: from after the mark to before the delimiter, a key or a bare value.
         if (tail) {
             if (closedAtBracket || skipTail) {
                 // cleared
@@ -307,7 +316,7 @@ int64_t ParseRun::scan(int64_t start, Node* base, int32_t baseDepth, bool keepBa
                 mark = pos;
             }
         }
-        // D5
+        // A closer ends the container; its parent resumes after it.
         if (ended) {
             if (suspended_.size() == 0) {
                 if (!keepBaseChildren) placeChildren(node, childBegin);

@@ -122,8 +122,7 @@ uint64_t containerLength(const Node& node, bool compact) {
     return c.n + (compact ? 2 : 6);
 }
 
-CWString writeContainer(const Node& node, bool compact, uint64_t length) {
-    CWString text;
+void writeContainer(const Node& node, bool compact, uint64_t length, CWString& text) {
     text.resize(length + kSlack);
     Writer w{text.data()};
     w.put(openOf(node));
@@ -132,19 +131,30 @@ CWString writeContainer(const Node& node, bool compact, uint64_t length) {
     if (!compact) w.crlf();
     w.put(closeOf(node));
     text.resize(length);
-    return text;
 }
 
 } // namespace
 
-CWString toJsonText(const rg_TolvarJSONJieDian& node, bool compact) {
-    if (!node.isContainer()) return unquote(node.valueText());
+void toJsonText(const rg_TolvarJSONJieDian& node, bool compact, CWString& out) {
+    if (!node.isContainer()) {
+        out.assign(unquoteView(node.valueText()));
+        return;
+    }
     if (!compact) {
         uint64_t len = containerLength(node, false);
-        if (len <= kMaxIndentedLength) return writeContainer(node, false, len);
+        if (len <= kMaxIndentedLength) {
+            writeContainer(node, false, len, out);
+            return;
+        }
         // Indentation grows with the square of the depth: such a tree is written compact.
     }
-    return writeContainer(node, true, containerLength(node, true));
+    writeContainer(node, true, containerLength(node, true), out);
+}
+
+CWString toJsonText(const rg_TolvarJSONJieDian& node, bool compact) {
+    CWString out;
+    toJsonText(node, compact, out);
+    return out;
 }
 
 void writeMembers(const rg_TolvarJSONJieDian& node, CWString& out, int32_t depth, bool compact) {
