@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <new>
+#include <system_error>
+#include <thread>
 
 namespace rg_Tolvar_JSON::detail {
 
@@ -11,9 +14,25 @@ void Arena::release() {
     trimSpare();
 }
 
+// Returning a few hundred megabytes to the system costs tens of milliseconds of page-table work;
+// a large set of chunks is handed to a short-lived thread so that the caller does not wait.
 void Arena::trimSpare() {
-    for (const Chunk& c : spare_) std::free(c.p);
+    if (spare_.empty()) return;
+    size_t bytes = 0;
+    for (const Chunk& c : spare_) bytes += c.bytes;
+    auto chunks = std::make_shared<std::vector<Chunk>>(std::move(spare_));
     spare_.clear();
+    if (bytes >= kBackgroundFree) {
+        try {
+            std::thread([chunks] {
+                for (const Chunk& c : *chunks) std::free(c.p);
+            }).detach();
+            return;
+        } catch (const std::system_error&) {
+            // no thread: free here
+        }
+    }
+    for (const Chunk& c : *chunks) std::free(c.p);
 }
 
 void Arena::recycle() {

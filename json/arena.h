@@ -43,7 +43,8 @@ inline void copyUnits(char16_t* d, const char16_t* s, size_t n) {
 // been placed after it (copyText). Nothing is freed singly; release() frees every chunk at once.
 // Chunks grow geometrically up to kMaxChunk, so a small document costs a few KiB and a large one a
 // few dozen chunks. A recycled arena hands its chunks out again before asking the system for new
-// ones, so a document that parses again does not fault fresh pages in.
+// ones, so a document that parses again does not fault fresh pages in. Releasing 64 MiB or more
+// frees the chunks on a detached thread that owns nothing else.
 // Owned by one document; one thread at a time.
 class Arena {
 public:
@@ -114,6 +115,7 @@ private:
 
     static constexpr size_t kFirstChunk = 4096;
     static constexpr size_t kMaxChunk = size_t(8) << 20;
+    static constexpr size_t kBackgroundFree = size_t(64) << 20; // larger releases run on a thread
 
     char* recCur_ = nullptr;
     char* recEnd_ = nullptr;
