@@ -58,7 +58,8 @@ public:
     bool isContainer() const { return type_ == Object || type_ == Array; }
 
     // Plain field writers: no quoting rules, no re-linking. The editing operations (setValueText,
-    // setKeyText, ...) are what the commands use.
+    // setKeyText, ...) are what the commands use. Edits of a parsed node find their document through
+    // the parent chain (to free its heap parts with it), so setParent must keep that chain intact.
     void setNodeType(int32_t type) { type_ = static_cast<int8_t>(type); }
     void setKeyRaw(CWStringView text);
     void setValueRaw(CWStringView text);
@@ -66,8 +67,8 @@ public:
     void setParent(rg_TolvarJSONJieDian* parent) { parent_ = parent; }
     void setEmptyObjectFlag(bool on);
 
-    // Appends a slot (ownership passes to this node) and returns its node. The slot's node gets no
-    // parent here; callers set it (or run linkParents).
+    // Appends a slot made by rg_TolvarJSONKanTao::create() (or otherwise with new); ownership passes
+    // to this node, the slot's node gets this node as parent. Returns that node.
     rg_TolvarJSONJieDian* appendSlot(rg_TolvarJSONKanTao* slot);
     // Appends a fresh node from the slot factory.
     rg_TolvarJSONJieDian* appendNewChild();
