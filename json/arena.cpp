@@ -35,6 +35,14 @@ void Arena::trimSpare() {
     for (const Chunk& c : *chunks) std::free(c.p);
 }
 
+bool Arena::contains(const void* p) const {
+    auto in = [p](const Chunk& c) {
+        auto a = reinterpret_cast<uintptr_t>(c.p), x = reinterpret_cast<uintptr_t>(p);
+        return x >= a && x < a + c.bytes;
+    };
+    return std::any_of(chunks_.begin(), chunks_.end(), in) || std::any_of(spare_.begin(), spare_.end(), in);
+}
+
 void Arena::recycle() {
     spare_.insert(spare_.end(), chunks_.begin(), chunks_.end());
     chunks_.clear();

@@ -104,6 +104,8 @@ public:
     void recycle();
     // Frees the chunks kept by recycle() that were not reused.
     void trimSpare();
+    // Whether `p` points into one of the chunks (in use or kept).
+    bool contains(const void* p) const;
     // Bytes of the chunks in use.
     size_t bytes() const { return total_; }
 

@@ -352,6 +352,12 @@ int64_t ParseRun::scan(int64_t start, Node* base, int32_t baseDepth, bool keepBa
 int32_t rg_TolvarJSONLei::parseText(CWStringView text, int32_t skipParentLinks) {
     static const char16_t kEmptyText[] = u"{}";
     if (text.empty()) text = CWStringView(kEmptyText, 2);
+    // A text taken from this document's own tree would be released (or overwritten) below.
+    CWString own;
+    if ((arena_ && arena_->contains(text.data())) || (NodeAccess::flags(root_) & NodeAccess::kTreeOnHeap)) {
+        own.assign(text);
+        text = own;
+    }
     releaseTree();
     if (text.size() >= (uint64_t(1) << 32)) text = CWStringView(); // refused: see the class comment
 

@@ -154,6 +154,22 @@ TEST(parser, text_views_survive_the_callers_buffer) {
     EXPECT_EQ(dump(doc.root()), "O[Q(\"key\")\"value\" | B(k2)v2]");
 }
 
+TEST(parser, text_from_the_documents_own_tree) {
+    rg_TolvarJSONLei doc;
+    doc.parseText(u"{\"a\":\"[1, 2, {\\\"b\\\": 3}]\", \"c\":[4]}");
+    // A value of the tree itself, parsed into the same document.
+    CWStringView inner = doc.root().child(0)->valueText();
+    doc.parseText(inner.substr(1, inner.size() - 2));
+    EXPECT_EQ(dump(doc.root()), "A[B1 | B2 | O[B(\\\"b\\\")3]]");
+    // The same after an edit gave the tree heap texts.
+    setValueText(*doc.root().child(0), u"[7, [8]]", false);
+    doc.parseText(toJsonText(*doc.root().child(0), true));
+    EXPECT_EQ(dump(doc.root()), "A[B7 | A[B8]]");
+    setKeyText(*doc.root().child(0), u"{\"k\":9}", true);
+    doc.parseText(doc.root().child(0)->keyText());
+    EXPECT_EQ(dump(doc.root()), "O[B(\"k\")9]");
+}
+
 TEST(parser, repeated_closing_quotes_cost_linear_space) {
     // Each further quote is another closing quote measured from the same opening quote; the tokens
     // share one copy of the text.
