@@ -91,7 +91,7 @@ std::string ParsedArgs::value(std::string_view name, std::string fallback) const
     return fallback;
 }
 
-bool parseOptions(const Args& args, const std::vector<OptionSpec>& specs, ParsedArgs& out, std::string& error) {
+bool parseOptions(const Args& args, const std::vector<OptionDef>& defs, ParsedArgs& out, std::string& error) {
     out = ParsedArgs{};
     size_t i = 0;
     for (; i < args.size(); ++i) {
@@ -117,20 +117,20 @@ bool parseOptions(const Args& args, const std::vector<OptionSpec>& specs, Parsed
             name.resize(eq);
             inlineValue = true;
         }
-        const OptionSpec* spec = nullptr;
-        for (const OptionSpec& s : specs)
-            if (s.name == name) spec = &s;
-        if (spec == nullptr) {
+        const OptionDef* def = nullptr;
+        for (const OptionDef& s : defs)
+            if (s.name == name) def = &s;
+        if (def == nullptr) {
             error = "unknown option '--" + name + "'";
             return false;
         }
-        if (spec->takesValue && !inlineValue) {
+        if (def->takesValue && !inlineValue) {
             if (i + 1 >= args.size()) {
                 error = "option '--" + name + "' needs a value";
                 return false;
             }
             value = args[++i];
-        } else if (!spec->takesValue && inlineValue) {
+        } else if (!def->takesValue && inlineValue) {
             error = "option '--" + name + "' takes no value";
             return false;
         }

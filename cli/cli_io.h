@@ -28,7 +28,7 @@ bool writeOutput(CWStringView text);
 bool writeOutputBytes(std::string_view bytes);
 
 // One option a command accepts: "--name" alone (flag) or "--name VALUE" / "--name=VALUE".
-struct OptionSpec {
+struct OptionDef {
     std::string name;        // without the leading "--"
     bool takesValue = false;
 };
@@ -45,9 +45,9 @@ struct ParsedArgs {
     std::string value(std::string_view name, std::string fallback = {}) const;
 };
 
-// Parses `args` against `specs`. False on an unknown option, a missing value or a value given to
+// Parses `args` against `defs`. False on an unknown option, a missing value or a value given to
 // a flag; `error` then holds the reason.
-bool parseOptions(const Args& args, const std::vector<OptionSpec>& specs, ParsedArgs& out, std::string& error);
+bool parseOptions(const Args& args, const std::vector<OptionDef>& defs, ParsedArgs& out, std::string& error);
 
 // Prints "quelix-cli <command>: <message>" and the usage text to standard error; returns 2.
 int usageError(std::string_view command, std::string_view message, std::string_view usage);
