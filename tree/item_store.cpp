@@ -596,21 +596,27 @@ int32_t rg_TolvarShuXingKuangCunChu::getParent(int32_t index, ItemCursor& cursor
         toCursor(prec, outCursor);
         return p;
     }
-    // Walk back record by record; the first shallower record is the parent (levels climb by at
-    // most one, so it is exactly one level up).
+    // The first shallower record before it is the parent (levels climb by at most one, so it is
+    // exactly one level up).
+    Rec prev;
+    const int32_t k = walkBackToLevel(rec, index, rec.level - 1, prev);
+    if (k < 0) {
+        outCursor.assign({-1, -1, -1});
+        return -1;
+    }
+    toCursor(prev, outCursor);
+    return k;
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::walkBackToLevel(const Rec& rec, int32_t index, int32_t level, Rec& found) const {
     Rec cur = rec;
     int32_t k = index;
     while (cur.start > 0) {
-        Rec prev;
-        if (!recordEndingAt(cur.start - kRecordOverhead, prev)) break;
+        if (!recordEndingAt(cur.start - kRecordOverhead, found)) break;
         --k;
-        if (prev.level < rec.level) {
-            toCursor(prev, outCursor);
-            return k;
-        }
-        cur = prev;
+        if (found.level <= level) return k;
+        cur = found;
     }
-    outCursor.assign({-1, -1, -1});
     return -1;
 }
 
@@ -630,20 +636,11 @@ int32_t rg_TolvarShuXingKuangCunChu::previousSibling(int32_t index, ItemCursor& 
         toCursor(srec, outCursor);
         return d;
     }
-    Rec cur = rec;
-    int32_t k = index;
-    while (cur.start > 0) {
-        Rec prev;
-        if (!recordEndingAt(cur.start - kRecordOverhead, prev)) break;
-        --k;
-        if (prev.level <= rec.level) {
-            if (prev.level != rec.level) return -1;
-            toCursor(prev, outCursor);
-            return k;
-        }
-        cur = prev;
-    }
-    return -1;
+    Rec prev;
+    const int32_t k = walkBackToLevel(rec, index, rec.level, prev);
+    if (k < 0 || prev.level != rec.level) return -1; // reached the parent first: no earlier sibling
+    toCursor(prev, outCursor);
+    return k;
 }
 
 int32_t rg_TolvarShuXingKuangCunChu::previousSibling(int32_t index) const {

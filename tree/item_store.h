@@ -268,6 +268,9 @@ private:
 
     bool validIndex(int32_t index) const { return index >= 0 && index < itemCount_; }
     bool resolve(int32_t index, ItemCursor& cursor, Rec& rec) const;
+    // Walks back from `rec` (item `index`) to the first earlier record whose level is at most
+    // `level`; returns its index with the record in `found`, or -1 when there is none.
+    int32_t walkBackToLevel(const Rec& rec, int32_t index, int32_t level, Rec& found) const;
     bool recordFromCursor(const ItemCursor& cursor, Rec& rec) const;
     bool recordAtStart(int64_t start, Rec& rec) const;
     bool recordOfItemByIndex(int32_t index, Rec& rec) const;
