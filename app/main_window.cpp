@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QScreen>
 
+#include "app/app_text.h"
 #include "app/data_folder.h"
 #include "json/node.h"
 #include "resources/images.h"
@@ -42,7 +43,6 @@ constexpr char16_t kF11[] = u", 11, 0, 0, 0, 0, 0";
 constexpr char16_t kF11B[] = u", 11, 1, 0, 0, 0, 0";
 constexpr char16_t kF17[] = u", 17, 0, 0, 0, 0, 0";
 constexpr char16_t kFH15[] = u"黑体, 15, 0, 0, 0, 0, 0";
-constexpr char16_t kTopItemText[] = u"Tolvar·JSON";
 constexpr char16_t kParseCaption[] = u"从剪贴板解析到树";
 constexpr char16_t kSettingsSection[] = u"主界面";
 constexpr int kPathMargin = 9; // left edge of the path box, the layout's unit gap
@@ -102,17 +102,6 @@ std::vector<CWString> splitRemarks(CWStringView text, size_t count) {
     return out;
 }
 
-CWString decimal(int64_t v) {
-    const std::string s = std::to_string(v);
-    return CWString(s.begin(), s.end());
-}
-
-// The file name part of a path, for status texts.
-CWString fileNameOf(const CWString& path) {
-    const size_t cut = path.find_last_of(u"/\\");
-    return cut == CWString::npos ? path : path.substr(cut + 1);
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -127,6 +116,7 @@ rg_ZhuChuangKou1::rg_ZhuChuangKou1(CWString dataFolder, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
     setFont(screenFont(kF11));
+    setAcceptDrops(true);
 
     settings_.processMessages = [this] { processMessages(); };
     settings_.showMessage = [](const CWString& text) {
@@ -324,6 +314,12 @@ void rg_ZhuChuangKou1::bindEvents() {
     jumpIcon->leftDown.bind([this](int32_t, int32_t, int32_t) { jumpToPath(false); });
     jumpIcon->rightDown.bind([this](int32_t, int32_t, int32_t) { nextPathMode(); });
     pathBox->enterPressed.bind([this] { jumpToPath(false); });
+    findTextBox->enterPressed.bind([this] { findInTree(false); });
+    connect(findOptionsButton, &QPushButton::clicked, this, [this] {
+        const int32_t id = findMenu_.trackPopup(this, platform().cursorScreenPos() + QPoint(3, 3));
+        if (id != 0)
+            onMenuCommand(id);
+    });
     topMostCheck->clicked.bind([this] { onCheckChanged(topMostCheck); });
     textIconCheck->clicked.bind([this] { onCheckChanged(textIconCheck); });
     for (rg_TolvarAnNiu1* b : {streamParseButton, findButton, streamToggle, findToggle, clipboardParseButton,
@@ -372,6 +368,8 @@ void rg_ZhuChuangKou1::keyPressEvent(QKeyEvent* event) {
 }
 
 void rg_ZhuChuangKou1::closeEvent(QCloseEvent* event) {
+    if (streamProgress_ != nullptr)
+        streamProgress_->cancel.store(true); // a running extraction stops at its next read
     saveOnClose();
     event->accept();
 }
@@ -482,8 +480,15 @@ void rg_ZhuChuangKou1::applyTopMost() {
 }
 
 void rg_ZhuChuangKou1::onButtonClicked(rg_TolvarAnNiu1* button, int32_t argument) {
-    (void)argument;
-    if (button == streamToggle || button == findToggle) {
+    if (button == findButton) {
+        findInTree(argument != 0);
+    } else if (button == streamParseButton) {
+        exchangeSettings(rg_TolvarMFCZuJianPeiZhiLei::kSave);
+        streamParse(filePathBox->content(), encodingList->currentIndex(), streamPathBox->content(),
+                    popupOnlyCheck->isChecked());
+    } else if (button == browseButton) {
+        browseStreamFile();
+    } else if (button == streamToggle || button == findToggle) {
         relayout();
     } else if (button == clipboardParseButton) {
         if (current())
@@ -498,7 +503,6 @@ void rg_ZhuChuangKou1::onButtonClicked(rg_TolvarAnNiu1* button, int32_t argument
     } else if (button == copyPathButton) {
         platform().setClipboardText(pathBox->content());
     }
-    // streamParseButton, findButton and browseButton belong to the stream and find panels.
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -567,6 +571,9 @@ void rg_ZhuChuangKou1::createSlotControls() {
         store.insertItem(-1, kTopItemText, 0, 3, 0, cursor);
         store.selectionChanged.bind(this, i, [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuangCunChu&, int64_t slot,
                                                 int32_t item, int32_t) { w.onTreeSelection(int32_t(slot), item); });
+        store.rightClicked.bind(this, i, [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuangCunChu&, int64_t slot) {
+            w.onTreeRightClick(int32_t(slot));
+        });
         s.tree->setGeometry(treeTemplate->geometry());
 
         s.pane = new rg_TolvarChaoJiBianJiKuang1(this);
@@ -843,35 +850,6 @@ void rg_ZhuChuangKou1::jumpToPath(bool force) {
     // (the same node); reading a large node twice would only cost time.
     if (shownNodes_ == before)
         showSelectedNode();
-}
-
-bool rg_ZhuChuangKou1::onTreeMenuCommand(int32_t id) {
-    using M = rg_ShuCaiChanLei;
-    switch (id) {
-    case M::kDecodeOnShow:
-        treeMenu_.setChecked(id, !treeMenu_.isChecked(id));
-        showSelectedNode();
-        return true;
-    case M::kDecodeOnParse:
-        treeMenu_.setChecked(id, !treeMenu_.isChecked(id));
-        if (rg_ShuCaoWei* s = current()) {
-            parseTextToSlot(s->sourceText, true, true);
-            jumpToPath(true);
-        }
-        return true;
-    case M::kPathModeDefault:
-    case M::kPathModeArrays:
-    case M::kPathModeKorrin:
-        for (int32_t m : {M::kPathModeDefault, M::kPathModeArrays, M::kPathModeKorrin})
-            treeMenu_.setChecked(m, m == id);
-        if (rg_ShuCaoWei* s = current()) {
-            auto& store = s->tree->store();
-            pathBox->setContent(store.pathOfItem(store.getSelection(), pathMode()));
-        }
-        return true;
-    default:
-        return false;
-    }
 }
 
 } // namespace rg_Korrin_ChengXu

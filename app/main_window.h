@@ -36,6 +36,8 @@
 #include "controls/check_box.h"
 #include "controls/selector_bar.h"
 #include "json/document.h"
+#include "json/stream_extract.h"
+#include "text/regex.h"
 #include "runtime/ui/container.h"
 #include "runtime/ui/edit_box.h"
 #include "text/ui/rich_edit.h"
@@ -88,8 +90,28 @@ public:
     void nextPathMode();
     // 0 default, 1 independent array separation, 2 KorrinJSON, from the menu's check marks.
     int32_t pathMode() const;
-    // Option items of the tree menu handled here: 20013, 20014, 20016 to 20018. False for others.
+    // A choice from either popup menu: the tree menu's commands, then the find options.
+    void onMenuCommand(int32_t id);
+    // Runs a tree menu command (10001 to 10012) or option (20013, 20014, 20016 to 20018). False
+    // for ids that are not the tree menu's.
     bool onTreeMenuCommand(int32_t id);
+    // Runs a find-options item (20001, 20002, 20004 to 20008). False for other ids.
+    bool onFindMenuCommand(int32_t id);
+    // A right-click on an item of slot `slot`'s tree box: path box brought up to date, then the
+    // tree menu at the mouse.
+    void onTreeRightClick(int32_t slot);
+    // The find panel's search from the selected item, forward or backward, wrapping around.
+    void findInTree(bool backward);
+    // Takes the value at `path` out of the file without loading it: into the current slot, or only
+    // shown in the input box's view mode. The window keeps painting (with the progress in percent
+    // in the last status column) while the file is scanned on a worker thread.
+    void streamParse(const CWString& filePath, int32_t encoding, const CWString& path, bool popupOnly);
+    // The open-file dialog of the stream panel's ".." button.
+    void browseStreamFile();
+    // A file dropped on the window: parsed into the current slot, or, above kLargeDropBytes, put
+    // into the stream panel's file box (the panel is shown).
+    void openDroppedFile(const CWString& path);
+    static constexpr int64_t kLargeDropBytes = int64_t(256) << 20;
     void onButtonClicked(rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1* button, int32_t argument);
     void onCheckChanged(rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarXuanZhongKuang1* box);
     void relayout();
@@ -108,6 +130,12 @@ public:
     rg_ShuCaiChanLei& treeMenu() { return treeMenu_; }
     rg_ChaZhaoCaiChanLei& findMenu() { return findMenu_; }
     bool firstActivationDone() const { return activated_; }
+    // What the last search looked for (after a UCS-2 retry, the escaped text).
+    const CWString& lastFindText() const { return lastFindText_; }
+    int32_t lastMatchMode() const { return lastMatchMode_; }
+    int32_t lastIgnoreCase() const { return lastIgnoreCase_; }
+    // True while a stream extraction runs (closing then cancels it first).
+    bool streaming() const { return streamProgress_ != nullptr; }
     // The icon strip the tree boxes use now: 500 with "文字图标" checked, else 501.
     int32_t treeImageStrip() const { return textIconCheck->checked() ? kTextIconsImage : kPictureIconsImage; }
 
@@ -151,6 +179,8 @@ protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls();
@@ -165,6 +195,14 @@ private:
     // Writes text to the slot file; reports a failure in the last status column.
     bool writeSlotFile(int32_t slot, const CWString& text);
     void reportWriteFailure(const CWString& what);
+    // The selected item of the current tree for 10003-10005 and 10007, or -1 after telling the
+    // user to select one (items below `minimum` do not count).
+    int32_t commandItem(int32_t minimum);
+    void createNode();
+    void deleteNode();
+    void renameKey();
+    void setNodeValue();
+    void showInfo(const CWString& text);
     void parseTextToSlotImpl(const CWString& text, bool fromFile, bool keepSource, bool writeFile);
 
     CWString dataFolder_;
@@ -177,7 +215,12 @@ private:
     bool activated_ = false;
     bool closed_ = false;
     bool created_ = false;
-    uint64_t shownNodes_ = 0; // counts showSelectedNode runs (jumpToPath avoids a second read)
+    CWString lastFindText_;
+    int32_t lastMatchMode_ = 0;
+    int32_t lastIgnoreCase_ = 0;
+    rg_Tolvar_MingLingJi::rg_TolvarZhengZeBiaoDaShiLei findRegex_;
+    rg_Tolvar_JSON::StreamProgress* streamProgress_ = nullptr; // set while an extraction runs
+        uint64_t shownNodes_ = 0; // counts showSelectedNode runs (jumpToPath avoids a second read)
 };
 
 } // namespace rg_Korrin_ChengXu

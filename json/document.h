@@ -10,6 +10,8 @@
 
 namespace rg_Tolvar_JSON {
 
+struct StreamProgress; // json/stream_extract.h
+
 namespace detail {
 class Arena;
 }
@@ -82,6 +84,9 @@ public:
     int32_t chunkOffset = 0;
     CKorMem chunkBytes;
     int streamFd = -1;           // the open file during one call (stream manages it)
+    // When set, extractFromFile publishes its progress there and stops when asked (not owned;
+    // the caller sets it for one call and clears it afterwards).
+    StreamProgress* streamProgress = nullptr;
 
     // Bytes the arena holds (nodes, child blocks, texts), for measurements.
     size_t arenaBytes() const;

@@ -142,6 +142,10 @@ StreamScanner::StreamScanner(StreamFields fields)
     : f_(fields), masks_(detail::bestStreamMaskFunction()), skip_(detail::bestSkipChunkFunction()) {}
 
 int64_t StreamScanner::readAt(int64_t offset, uint8_t* dst, int64_t count) {
+    if (progress != nullptr && progress->cancel.load(std::memory_order_relaxed)) {
+        status_ = StreamStatus::Cancelled;
+        return -1;
+    }
     int64_t got = 0;
     while (got < count) {
         const size_t want = static_cast<size_t>(std::min<int64_t>(count - got, int64_t(1) << 30));
@@ -179,6 +183,8 @@ bool StreamScanner::loadChunk(int64_t pos) {
     chunkStart_ = start;
     chunkEnd_ = start + got;
     chunkData_ = d;
+    if (progress != nullptr)
+        progress->bytesRead.store(chunkEnd_, std::memory_order_relaxed);
     blockStart_ = -1;
     f_.chunkOffset = static_cast<int32_t>(pos - start);
     return pos < chunkEnd_;
@@ -603,7 +609,8 @@ bool StreamScanner::extractFromFile(CWStringView filePath, int32_t encoding, CWS
     path_ = nullptr;
     f_.fd = -1;
     file.close();
-    if (status_ == StreamStatus::TooLarge || status_ == StreamStatus::ReadError) {
+    if (status_ == StreamStatus::TooLarge || status_ == StreamStatus::ReadError ||
+        status_ == StreamStatus::Cancelled) {
         f_.resultBytes.release();
         return false;
     }
@@ -626,6 +633,7 @@ StreamFields fieldsOf(rg_TolvarJSONLei& d) {
 
 bool rg_TolvarJSONLei::extractFromFile(CWStringView filePath, int32_t encoding, CWStringView path, CWString& out) {
     StreamScanner scanner(fieldsOf(*this));
+    scanner.progress = streamProgress;
     return scanner.extractFromFile(filePath, encoding, path, out);
 }
 

@@ -28,6 +28,7 @@
 // parallel. The file is open only during one extractFromFile call.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -55,6 +56,14 @@ enum class StreamStatus : int32_t {
     BadEncoding, // encoding number outside 0..3
     TooLarge,    // the value (or the whole file, for an empty path) exceeds maxValueBytes
     ReadError,   // the system reported a read failure during the scan
+    Cancelled,   // the caller asked the scan to stop (StreamProgress::cancel)
+};
+
+// Shared with another thread during one extraction: how far the scan has read, and a request to
+// stop. The scanner publishes the end of each chunk it reads and checks `cancel` before each read.
+struct StreamProgress {
+    std::atomic<int64_t> bytesRead{0};
+    std::atomic<bool> cancel{false};
 };
 
 // The working state of an extraction. The owner (a document, or a StreamExtractor) keeps the
@@ -103,6 +112,8 @@ public:
     // Keep a copy of the raw bytes of the last value found (rawBytes()), for tests and tools.
     bool keepRawBytes = false;
     const CKorMem& rawBytes() const { return raw_; }
+    // Progress and cancellation for one call, when set (not owned).
+    StreamProgress* progress = nullptr;
 
 private:
     // Scan state of one container on the path (the parser's container-scan variables, 64-bit).
