@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "app/main_window.h"
 #include "gui_test_util.h"
@@ -209,6 +210,31 @@ private slots:
             QVERIFY2(lastMenu_[i] == expected[i], qPrintable(QStringLiteral("row %1: %2").arg(i).arg(lastMenu_[i].text)));
         // Dismissing the menu changes nothing.
         QCOMPARE(documentText(*w), CWString(u"{\"a\":1}"));
+    }
+
+    void real_popup_menu_runs_the_chosen_command() {
+        auto w = windowWith(u"{\"a\":{\"b\":1}}");
+        rightClick(*w, 1, 0); // paints and selects item 1 through the hook first
+        rg_Korrin_MFCJieMian_KuoZhanZuJian::setPopupHook({});
+        bool picked = false;
+        QTimer::singleShot(20, [&picked] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            for (QAction* a : menu->actions())
+                if (!a->isSeparator() && a->data().toInt() == M::kCopyPath) {
+                    menu->setActiveAction(a);
+                    QTest::keyClick(menu, Qt::Key_Return);
+                    picked = true;
+                }
+        });
+        QTimer::singleShot(3000, [] { // never hang the run if the menu did not show
+            if (QWidget* popup = QApplication::activePopupWidget())
+                popup->close();
+        });
+        w->onTreeRightClick(w->currentSlot());
+        QVERIFY(picked);
+        QCOMPARE(platform_->clipboard, CWString(u"a"));
     }
 
     void right_click_brings_path_box_up_to_date() {
