@@ -500,3 +500,29 @@ TEST(stream, document_operations) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(range.data()), range.size()), "1}]");
     document.streamFd = -1;
 }
+
+TEST(stream, progress_is_published_and_cancel_stops_the_scan) {
+    TempDir tmp;
+    std::string doc = "{\"pad\":[";
+    for (int i = 0; i < 4000; ++i) doc += "12345678,";
+    doc += "0],\"v\":\"end\"}";
+    const auto file = tmp.write("progress", doc);
+
+    rg_Tolvar_JSON::rg_TolvarJSONLei d;
+    d.chunkSizeKiB = 1;
+    rg_Tolvar_JSON::StreamProgress progress;
+    d.streamProgress = &progress;
+    CWString out;
+    ASSERT_TRUE(d.extractFromFile(fileText(file), 1, u"v", out));
+    EXPECT_EQ(out, u"\"end\"");
+    EXPECT_EQ(progress.bytesRead.load(), static_cast<int64_t>(doc.size())); // the value is at the end
+
+    // A cancelled scan fails and leaves the result alone; the document works again afterwards.
+    progress.cancel = true;
+    out = u"<unchanged>";
+    EXPECT_FALSE(d.extractFromFile(fileText(file), 1, u"v", out));
+    EXPECT_EQ(out, u"<unchanged>");
+    d.streamProgress = nullptr;
+    EXPECT_TRUE(d.extractFromFile(fileText(file), 1, u"v", out));
+    EXPECT_EQ(out, u"\"end\"");
+}
