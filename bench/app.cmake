@@ -3,3 +3,8 @@
 if(TARGET app)
   quelix_add_bench(bench_app SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_app.cpp LIBS app)
 endif()
+# bench_app_commands: find, set value, delete and stream-parse on large data, with the window's
+# liveness (timer ticks and paints) during each.
+if(TARGET app)
+  quelix_add_bench(bench_app_commands SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_app_commands.cpp LIBS app)
+endif()
