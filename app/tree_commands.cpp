@@ -187,7 +187,7 @@ void rg_ZhuChuangKou1::createNode() {
     const CWString value = u"值" + decimal(count);
     CWString entered;
     if (node->nodeType() == rg_Tolvar_JSON::Array) {
-        entered = u"[" + decimal(node->childCount()) + u"]";
+        entered.assign(u"[").append(decimal(node->childCount())).append(u"]");
         rg_TolvarJSONJieDian* element = rg_Tolvar_JSON::childBySegment(*node, entered, true);
         if (!found(element)) {
             s->tree->setFocus();

@@ -190,7 +190,9 @@ bool rg_TolvarPeiZhiJiLei::writeValue(CWStringView section, CWStringView key, CW
     int64_t header = findSection(section);
     for (int attempt = 0; header == npos && attempt < 6; ++attempt) {
         if (static_cast<int64_t>(bytes_.size()) > textStart_) appendUnits(bytes_, u"\r\n");
-        appendUnits(bytes_, u"[" + std::u16string(section) + u"]");
+        appendUnits(bytes_, u"[");
+        appendUnits(bytes_, section);
+        appendUnits(bytes_, u"]");
         header = findSection(section);
     }
     if (header == npos) {
