@@ -609,7 +609,8 @@ void rg_ZhuChuangKou1::showCurrentSlot(bool load) {
         s->loaded = true;
         CWString text;
         const bool readable = readSlotFile(currentSlot_, text);
-        parseTextToSlotImpl(text, true, false, readable);
+        s->sourceText = std::move(text);
+        parseTextToSlotImpl(s->sourceText, true, false, readable);
     }
 }
 
@@ -712,6 +713,16 @@ void rg_ZhuChuangKou1::parseTextToSlot(const CWString& text, bool fromFile, bool
     parseTextToSlotImpl(text, fromFile, keepSource, true);
 }
 
+void rg_ZhuChuangKou1::parseTextToSlot(CWString&& text, bool fromFile, bool keepSource) {
+    rg_ShuCaoWei* s = current();
+    if (s && !keepSource) {
+        s->sourceText = std::move(text);
+        parseTextToSlotImpl(s->sourceText, fromFile, keepSource, true);
+    } else {
+        parseTextToSlotImpl(text, fromFile, keepSource, true);
+    }
+}
+
 void rg_ZhuChuangKou1::parseTextToSlotImpl(const CWString& text, bool fromFile, bool keepSource, bool writeFile) {
     rg_ShuCaoWei* s = current();
     if (!s)
@@ -722,7 +733,7 @@ void rg_ZhuChuangKou1::parseTextToSlotImpl(const CWString& text, bool fromFile, 
     clipboardParseButton->setCaption(u"正在解析到树..");
     clipboardParseButton->redraw();
     statusBar->setColumnText(kColParse, u"正在解析..");
-    if (!keepSource)
+    if (!keepSource && &text != &s->sourceText)
         s->sourceText = text;
     if (treeMenu_.isChecked(rg_ShuCaiChanLei::kDecodeOnParse))
         s->document.parseText(rg_Tolvar_MingLingJi::unescapeText(text, rg_Tolvar_MingLingJi::kUnescapeUcs2));

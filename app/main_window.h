@@ -84,6 +84,8 @@ public:
     // Writes every dirty slot; false when a write failed (the slot stays dirty).
     bool saveDirtySlots();
     void parseTextToSlot(const CWString& text, bool fromFile, bool keepSource);
+    // The same for a text the caller gives up: it becomes the slot's source text without a copy.
+    void parseTextToSlot(CWString&& text, bool fromFile, bool keepSource);
     void loadDocumentToTree();
     void showSelectedNode();
     void jumpToPath(bool force);

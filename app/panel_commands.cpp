@@ -157,7 +157,7 @@ void rg_ZhuChuangKou1::streamParse(const CWString& filePath, int32_t encoding, c
         return;
     }
     if (current() == s && s != nullptr)
-        parseTextToSlot(result, false, false);
+        parseTextToSlot(std::move(result), false, false);
 }
 
 void rg_ZhuChuangKou1::browseStreamFile() {
@@ -206,13 +206,13 @@ void rg_ZhuChuangKou1::openDroppedFile(const CWString& path) {
         return;
     CWString encoding;
     bool ok = false;
-    const CWString text = rg_Tolvar_MingLingJi::readTextFile(path, encoding, &ok);
+    CWString text = rg_Tolvar_MingLingJi::readTextFile(path, encoding, &ok);
     if (!ok) {
         statusBar->setColumnText(kColOther, u"读取失败：" + fileNameOf(path));
         platform().beep(rg_FengMingLeiXing::Error);
         return;
     }
-    parseTextToSlot(text, true, false);
+    parseTextToSlot(std::move(text), true, false);
 }
 
 } // namespace rg_Korrin_ChengXu

@@ -7,6 +7,8 @@
 #include <system_error>
 #include <thread>
 
+#include "runtime/large_block.h"
+
 namespace rg_Tolvar_JSON::detail {
 
 void Arena::release() {
@@ -67,7 +69,7 @@ void* Arena::allocChunk(size_t bytes) {
             return c.p;
         }
     }
-    void* p = std::malloc(bytes);
+    void* p = rg_Korrin_JiBen::allocateBlock(bytes);
     if (!p) throw std::bad_alloc();
     chunks_.push_back({p, bytes});
     total_ += bytes;

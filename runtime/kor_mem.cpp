@@ -1,6 +1,10 @@
 #include "runtime/kor_mem.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
+
+#include "runtime/large_block.h"
 
 CKorMem::CKorMem(const CKorMem& other) : step_(other.step_) {
     if (other.size_ != 0) {
@@ -39,11 +43,15 @@ void CKorMem::grow(size_t needed) {
     reserve(next);
 }
 
+void CKorMem::FreeBlock::operator()(uint8_t* p) const noexcept { std::free(p); }
+
 void CKorMem::reserve(size_t capacity) {
     if (capacity <= capacity_) return;
-    std::unique_ptr<uint8_t[]> bigger(new uint8_t[capacity]);
-    if (size_ != 0) std::memcpy(bigger.get(), data_.get(), size_);
-    data_ = std::move(bigger);
+    void* bigger = data_ ? rg_Korrin_JiBen::reallocateBlock(data_.get(), capacity)
+                         : rg_Korrin_JiBen::allocateBlock(capacity);
+    if (bigger == nullptr) throw std::bad_alloc();
+    (void)data_.release(); // realloc freed or kept it; `bigger` owns the bytes now
+    data_.reset(static_cast<uint8_t*>(bigger));
     capacity_ = capacity;
 }
 

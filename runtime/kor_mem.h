@@ -2,7 +2,8 @@
 //
 // Holds bytes, a length and a capacity. The growth step (64 bytes unless a caller sets a larger
 // one before a bulk fill) is the least a full buffer grows by; growth is also at least
-// geometric so appending stays amortised O(1) whatever the step. Copying is deep.
+// geometric so appending stays amortised O(1) whatever the step. Copying is deep. Storage comes
+// from allocateBlock (huge pages for large buffers) and grows in place where it can.
 #pragma once
 
 #include <cstddef>
@@ -41,7 +42,10 @@ public:
 private:
     void grow(size_t needed);
 
-    std::unique_ptr<uint8_t[]> data_; // owned
+    struct FreeBlock {
+        void operator()(uint8_t* p) const noexcept;
+    };
+    std::unique_ptr<uint8_t[], FreeBlock> data_; // owned
     size_t size_ = 0;
     size_t capacity_ = 0;
     size_t step_ = 64;

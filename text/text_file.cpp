@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <bit>
 #include <cerrno>
+#include <initializer_list>
 #include <string>
 #include <system_error>
 
@@ -112,7 +114,11 @@ int64_t readFileBytes(CWStringView fileName, CKorMem& out) {
     return int64_t(out.size());
 }
 
-bool writeFileBytes(CWStringView fileName, std::string_view bytes) {
+namespace {
+
+// Writes the pieces one after another into a temporary file beside the target, then renames it
+// over the target (see writeFileBytes).
+bool writeFilePieces(CWStringView fileName, std::initializer_list<std::string_view> pieces) {
     std::string name = nativeName(fileName);
     if (name.empty() || name.back() == '/') return false;
     // Replace what a symbolic link points at, not the link.
@@ -137,7 +143,8 @@ bool writeFileBytes(CWStringView fileName, std::string_view bytes) {
     }
     if (fd < 0) return false;
     Fd file(fd);
-    bool ok = writeAll(fd, bytes.data(), bytes.size());
+    bool ok = true;
+    for (std::string_view piece : pieces) ok = ok && writeAll(fd, piece.data(), piece.size());
     if (ok && hadOld) (void)::fchmod(fd, old.st_mode & 07777); // keep the old file's permissions
     ok = ok && ::fsync(fd) == 0;
     ok = file.close() && ok;
@@ -156,6 +163,10 @@ bool writeFileBytes(CWStringView fileName, std::string_view bytes) {
     return true;
 }
 
+} // namespace
+
+bool writeFileBytes(CWStringView fileName, std::string_view bytes) { return writeFilePieces(fileName, {bytes}); }
+
 CWString readTextFile(CWStringView fileName, CWString& encodingName, bool* ok) {
     CKorMem units = decodeTextBytes({}, fileName, encodingName, ok);
     if (ok && fileName.empty()) *ok = false; // no file to read
@@ -168,6 +179,11 @@ CWString readTextFile(CWStringView fileName, CWString& encodingName, bool* ok) {
 bool writeTextFile(CWStringView text, CWStringView fileName, CWStringView encodingName) {
     size_t z = text.find(u'\0');
     if (z != CWStringView::npos) text = text.substr(0, z);
+    if (encodingName == u"UTF-16" && std::endian::native == std::endian::little) {
+        // The text's own units are the file's bytes: no copy of a possibly huge text.
+        const std::string_view body(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+        return writeFilePieces(fileName, {byteOrderMark(encodingName), body});
+    }
     CWString from = u"UTF-16";
     CWString to(encodingName);
     CKorMem units = utf16BytesFromText(text);
