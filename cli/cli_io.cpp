@@ -152,4 +152,16 @@ int printHelp(std::string_view usage) {
     return 0;
 }
 
+void appendField(CWString& out, CWStringView text) {
+    for (char16_t c : text) {
+        switch (c) {
+        case u'\t': out.append(u"\\t"); break;
+        case u'\n': out.append(u"\\n"); break;
+        case u'\r': out.append(u"\\r"); break;
+        case u'\0': out.append(u"\\0"); break;
+        default: out.push_back(c);
+        }
+    }
+}
+
 } // namespace quelix_cli

@@ -27,6 +27,9 @@ bool readInputBytes(const std::string& pathOrDash, std::string& out, std::string
 bool writeOutput(CWStringView text);
 bool writeOutputBytes(std::string_view bytes);
 
+// Appends `text` to a tab-separated output line: tab, LF, CR and NUL become \t, \n, \r and \0.
+void appendField(CWString& out, CWStringView text);
+
 // One option a command accepts: "--name" alone (flag) or "--name VALUE" / "--name=VALUE".
 struct OptionDef {
     std::string name;        // without the leading "--"

@@ -22,18 +22,6 @@ const char kTreeUsage[] =
     "  --mode 1   array index as its own segment: a.items.[3].b\n"
     "  --mode 2   platform library form:          //a.items.[3].b\n";
 
-void appendField(CWString& out, CWStringView text) {
-    for (char16_t c : text) {
-        switch (c) {
-        case u'\t': out.append(u"\\t"); break;
-        case u'\n': out.append(u"\\n"); break;
-        case u'\r': out.append(u"\\r"); break;
-        case u'\0': out.append(u"\\0"); break;
-        default: out.push_back(c);
-        }
-    }
-}
-
 void appendNumber(CWString& out, int32_t v) {
     const std::string s = std::to_string(v);
     out.append(s.begin(), s.end());

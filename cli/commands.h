@@ -15,5 +15,6 @@ int cmdExtract(const Args& args);  // cmd_extract.cpp
 int cmdEscape(const Args& args);   // cmd_codec.cpp
 int cmdUnescape(const Args& args); // cmd_codec.cpp
 int cmdTree(const Args& args);     // cmd_tree.cpp
+int cmdFind(const Args& args);     // cmd_find.cpp
 
 } // namespace quelix_cli

@@ -20,6 +20,7 @@ const Command kCommands[] = {
     {"escape", quelix_cli::cmdEscape, "escape standard input (\\uXXXX, &#xHHHH;, &#DDDD;)"},
     {"unescape", quelix_cli::cmdUnescape, "decode \\uXXXX escapes or HTML references"},
     {"tree", quelix_cli::cmdTree, "print the tree items of a JSON file with their paths"},
+    {"find", quelix_cli::cmdFind, "find the next tree item whose text matches, as the window does"},
 };
 
 int usage(FILE* out) {
