@@ -24,9 +24,16 @@ int64_t findSeparator(const uint8_t* data, int64_t size, int64_t from) {
 
 int64_t findSeparatorBackward(const uint8_t* data, int64_t size, int64_t from) {
     if (from > size - kSeparatorLength) from = size - kSeparatorLength;
+    // Windows of 4 KiB, nearest first: a step back touches the bytes it passes, not everything
+    // before it (checked memory functions, as under sanitizers, look at the whole range given).
+    constexpr int64_t kWindow = 4096;
     while (from >= 0) {
-        const void* hit = ::memrchr(data, 0x01, static_cast<size_t>(from) + 1);
-        if (hit == nullptr) return -1;
+        const int64_t low = from >= kWindow ? from + 1 - kWindow : 0;
+        const void* hit = ::memrchr(data + low, 0x01, static_cast<size_t>(from - low) + 1);
+        if (hit == nullptr) {
+            from = low - 1;
+            continue;
+        }
         int64_t p = static_cast<const uint8_t*>(hit) - data;
         if (data[p + 1] == 0x02 && data[p + 2] == 0x03 && data[p + 3] == 0x04) return p;
         from = p - 1;
