@@ -773,6 +773,40 @@ private slots:
         QVERIFY(QFile::remove(path));
     }
 
+    void stream_closingTheWindowCancelsTheExtraction() {
+        const QString path = file(QStringLiteral("large.json"));
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            const QByteArray chunk = QByteArray("12345678,").repeated((1 << 20) / 9);
+            f.write("{\"pad\":[");
+            for (int i = 0; i < 200; ++i)
+                QCOMPARE(f.write(chunk), chunk.size());
+            f.write("0],\"v\":1}");
+        }
+        auto w = windowWith(u"{\"keep\":1}");
+        fillStreamPanel(*w, path, u"v", false);
+        bool closedWhileStreaming = false;
+        QTimer timer;
+        timer.setInterval(0);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (w->streaming() && !closedWhileStreaming) {
+                closedWhileStreaming = true;
+                w->close();
+            }
+        });
+        timer.start();
+        click(w->streamParseButton);
+        timer.stop();
+        QVERIFY(!w->streaming());
+        if (closedWhileStreaming) {
+            // The cancelled extraction leaves the slot and its file as they were.
+            QCOMPARE(store(*w).itemCount(), 2);
+            QCOMPARE(store(*w).getText(1), CWString(u"keep:1"));
+        }
+        QVERIFY(QFile::remove(path));
+    }
+
     // ---------------------------------------------------------------------------------------
     // Dropped files
 

@@ -154,6 +154,10 @@ TEST(tree_find, search_from_selection) {
         {"selection below -1 counts as none", three, -2, true, u"xx", 5},
         {"only match is the selected item", {u"a", u"b", u"only", u"c"}, 2, false, u"only", 2},
         {"only match is the selected item, backward", {u"a", u"b", u"only", u"c"}, 2, true, u"only", 2},
+        // The wrap-around also runs when the selection is the first item (forward) or the last
+        // (backward): the selected item itself is still searched.
+        {"only match is the selected first item", {u"only", u"x", u"y"}, 0, false, u"only", 0},
+        {"only match is the selected last item, backward", {u"x", u"y", u"only"}, 2, true, u"only", 2},
         // Backward from item 0: the last item first, down to item 1, then item 0.
         {"backward from 0 tests the last item first", ends, 0, true, u"xx", 4},
         {"backward from 0 reaches item 1 before item 0", {u"xx0", u"xx1", u"m"}, 0, true, u"xx", 1},
