@@ -103,8 +103,14 @@ int32_t findItem(rg_TolvarShuXingKuangCunChu& store, int32_t start, int32_t boun
         if (timer.tick() && store.bufferVersion() != version) {
             // The tree changed while messages were processed: find the place again by index.
             version = store.bufferVersion();
-            if (index >= store.itemCount())
-                return -1;
+            if (index >= store.itemCount()) {
+                // Items went away behind the walk: backward it goes on from the new last item.
+                if (!backward)
+                    return -1;
+                index = store.itemCount() - 1;
+                if (index < last)
+                    return -1;
+            }
             cursor.clear();
             if (!store.locateItem(static_cast<int32_t>(index), cursor, -1))
                 return -1;
