@@ -200,6 +200,9 @@ private:
     // The selected item of the current tree for 10003-10005 and 10007, or -1 after telling the
     // user to select one (items below `minimum` do not count).
     int32_t commandItem(int32_t minimum);
+    // The node the path box names in the current slot's document (with its key as the path's last
+    // segment gives it), or nullptr after giving the tree box the focus.
+    rg_Tolvar_JSON::rg_TolvarJSONJieDian* nodeAtPathBox(CWString* key);
     void createNode();
     void deleteNode();
     void renameKey();

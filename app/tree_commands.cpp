@@ -92,6 +92,20 @@ int32_t rg_ZhuChuangKou1::commandItem(int32_t minimum) {
     return -1;
 }
 
+rg_TolvarJSONJieDian* rg_ZhuChuangKou1::nodeAtPathBox(CWString* key) {
+    rg_ShuCaoWei* s = current();
+    rg_TolvarJSONJieDian* node = nullptr;
+    CWString timing;
+    CWString text = s->document.readAtPath(pathBox->content(), node, true, false, timing);
+    if (!found(node)) {
+        s->tree->setFocus();
+        return nullptr;
+    }
+    if (key)
+        *key = std::move(text);
+    return node;
+}
+
 bool rg_ZhuChuangKou1::onTreeMenuCommand(int32_t id) {
     switch (id) {
     case M::kCopyPath:
@@ -177,13 +191,10 @@ void rg_ZhuChuangKou1::createNode() {
         return;
     Store& store = s->tree->store();
     const int32_t count = store.itemCount();
-    rg_TolvarJSONJieDian* node = nullptr;
-    CWString timing;
-    const CWString key = s->document.readAtPath(pathBox->content(), node, true, false, timing);
-    if (!found(node)) {
-        s->tree->setFocus();
+    CWString key;
+    rg_TolvarJSONJieDian* node = nodeAtPathBox(&key);
+    if (!node)
         return;
-    }
     const CWString value = u"值" + decimal(count);
     CWString entered;
     if (node->nodeType() == rg_Tolvar_JSON::Array) {
@@ -265,13 +276,9 @@ void rg_ZhuChuangKou1::renameKey() {
     const int32_t item = commandItem(1);
     if (item < 0)
         return;
-    rg_TolvarJSONJieDian* node = nullptr;
-    CWString timing;
-    s->document.readAtPath(pathBox->content(), node, true, false, timing);
-    if (!found(node)) {
-        s->tree->setFocus();
+    rg_TolvarJSONJieDian* node = nodeAtPathBox(nullptr);
+    if (!node)
         return;
-    }
     if (node->parent() != nullptr && node->parent()->nodeType() == rg_Tolvar_JSON::Array) {
         showInfo(u"这是数组序号名称，不允许修改！");
         s->tree->setFocus();
@@ -300,13 +307,9 @@ void rg_ZhuChuangKou1::setNodeValue() {
     const int32_t item = commandItem(0);
     if (item < 0)
         return;
-    rg_TolvarJSONJieDian* node = nullptr;
-    CWString timing;
-    s->document.readAtPath(pathBox->content(), node, true, false, timing);
-    if (!found(node)) {
-        s->tree->setFocus();
+    rg_TolvarJSONJieDian* node = nodeAtPathBox(nullptr);
+    if (!node)
         return;
-    }
     rg_Tolvar_JSON::setValueText(*node, s->pane->text(), node->nodeType() == rg_Tolvar_JSON::Bare);
     s->slotDirty = true;
 

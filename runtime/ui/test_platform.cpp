@@ -22,8 +22,9 @@ std::optional<CWString> rg_CeShiPingTai::inputText(const CWString& caption, cons
     return answer;
 }
 
-std::optional<CWString> rg_CeShiPingTai::openFileName(const CWString&, const CWString&, const CWString&) {
-    ++openFileCalls;
+std::optional<CWString> rg_CeShiPingTai::openFileName(const CWString& caption, const CWString& initialPath,
+                                                      const CWString& filter) {
+    openFileCalls.push_back({caption, initialPath, filter});
     if (openFileAnswers.empty())
         return std::nullopt;
     std::optional<CWString> answer = std::move(openFileAnswers.front());

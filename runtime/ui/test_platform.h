@@ -29,6 +29,11 @@ public:
         CWString prompt;
         CWString initialText;
     };
+    struct OpenFileCall {
+        CWString caption;
+        CWString initialPath;
+        CWString filter;
+    };
 
     class ManualClock final : public rg_Korrin_JiBen::ITickClock {
     public:
@@ -40,7 +45,7 @@ public:
     std::vector<MessageBoxCall> messageBoxes;
     std::vector<InputCall> inputCalls;
     std::vector<rg_FengMingLeiXing> beeps;
-    int openFileCalls = 0;
+    std::vector<OpenFileCall> openFileCalls;
 
     // Queued answers; when empty: message boxes answer kResultOk, dialogs are cancelled.
     std::deque<int32_t> messageBoxAnswers;

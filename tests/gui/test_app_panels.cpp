@@ -25,6 +25,7 @@
 #include <QUrl>
 
 #include "app/main_window.h"
+#include "app_test_base.h"
 #include "runtime/tick_clock.h"
 #include "runtime/ui/qt_text.h"
 #include "runtime/ui/test_platform.h"
@@ -38,58 +39,11 @@ using rg_Korrin_ChuangKou::rg_CeShiPingTai;
 using rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang;
 using rg_Korrin_ChuangKou::rg_FengMingLeiXing;
 using rg_Korrin_ChuangKou::toQString;
+using namespace app_test;
 using rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1;
 using rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarShuRuKuangLei;
 
 namespace {
-
-// The test double with the open-file dialog's arguments recorded as well (the double itself
-// only counts the calls).
-class RecordingPlatform final : public rg_Korrin_ChuangKou::rg_PingTaiJieKou {
-public:
-    struct OpenFileCall {
-        CWString caption;
-        CWString initialPath;
-        CWString filter;
-    };
-    rg_CeShiPingTai inner;
-    std::vector<OpenFileCall> openFileCalls;
-
-    int32_t messageBox(const CWString& caption, const CWString& text, rg_Korrin_ChuangKou::rg_XiaoXiTuBiao icon,
-                       rg_Korrin_ChuangKou::rg_XiaoXiAnNiu buttons) override {
-        return inner.messageBox(caption, text, icon, buttons);
-    }
-    std::optional<CWString> inputText(const CWString& caption, const CWString& prompt,
-                                      const CWString& initialText) override {
-        return inner.inputText(caption, prompt, initialText);
-    }
-    std::optional<CWString> openFileName(const CWString& caption, const CWString& initialPath,
-                                         const CWString& filter) override {
-        openFileCalls.push_back({caption, initialPath, filter});
-        return inner.openFileName(caption, initialPath, filter);
-    }
-    void beep(rg_FengMingLeiXing kind) override { inner.beep(kind); }
-    CWString clipboardText() override { return inner.clipboardText(); }
-    void setClipboardText(const CWString& text) override { inner.setClipboardText(text); }
-    rg_Korrin_JiBen::ITickClock& tickClock() override { return inner.tickClock(); }
-    QPoint cursorScreenPos() override { return inner.cursorScreenPos(); }
-};
-
-QByteArray utf16File(const CWString& text) {
-    QByteArray out("\xFF\xFE", 2);
-    out.append(reinterpret_cast<const char*>(text.data()), qsizetype(text.size() * 2));
-    return out;
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 // The settings file's text (UTF-16LE after its byte-order mark).
 QString iniText(const QString& path) {
@@ -97,13 +51,6 @@ QString iniText(const QString& path) {
     if (bytes.size() < 2)
         return {};
     return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
-}
-
-// A custom button acts on the press; the release completes the click (and raises rightReleased
-// for the right button).
-void click(rg_TolvarAnNiu1* button, Qt::MouseButton b = Qt::LeftButton) {
-    QTest::mousePress(button->canvas(), b, Qt::NoModifier, QPoint(8, 8));
-    QTest::mouseRelease(button->canvas(), b, Qt::NoModifier, QPoint(8, 8));
 }
 
 // What the input box showed while a call was waiting. The watch polls from the event loop and,
@@ -160,36 +107,15 @@ struct LiveWatch {
 
 } // namespace
 
-class AppPanelsTest : public QObject {
+class AppPanelsTest : public AppTestBase {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<RecordingPlatform> platform_;
-    std::unique_ptr<rg_CeShiPingTaiAnZhuang> install_;
-
-    rg_CeShiPingTai& dbl() { return platform_->inner; }
-    QString file(const QString& name) const { return dir_->filePath(name); }
-    QString slotFile(int number) const { return file(QStringLiteral("JSON树%1.txt").arg(number)); }
-    QString iniFile() const { return file(QStringLiteral("软件配置.ini")); }
-
-    std::unique_ptr<rg_ZhuChuangKou1> makeWindow() {
-        auto w = std::make_unique<rg_ZhuChuangKou1>(fromQString(dir_->path()));
-        w->resize(rg_ZhuChuangKou1::kDesignWidth, rg_ZhuChuangKou1::kDesignHeight);
-        w->show();
-        w->onFirstActivated();
-        return w;
-    }
     // A shown window with `json` parsed from the clipboard into slot 1; the parse's beep is
     // forgotten so each test sees only its own.
     std::unique_ptr<rg_ZhuChuangKou1> windowWith(const CWString& json) {
-        auto w = makeWindow();
-        dbl().clipboard = json;
-        click(w->clipboardParseButton);
-        dbl().beeps.clear();
+        auto w = parsedWindow(json);
+        platform_->beeps.clear();
         return w;
-    }
-    static rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarShuXingKuangCunChu& store(rg_ZhuChuangKou1& w) {
-        return w.current()->tree->store();
     }
     static void enterInFindBox(rg_ZhuChuangKou1& w) { QTest::keyClick(w.findTextBox, Qt::Key_Return); }
     // Shows the stream panel and fills it.
@@ -209,20 +135,8 @@ class AppPanelsTest : public QObject {
     }
 
 private slots:
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir_->isValid());
-        platform_ = std::make_unique<RecordingPlatform>();
-        install_ = std::make_unique<rg_CeShiPingTaiAnZhuang>(*platform_);
-        rg_Korrin_JiBen::setTickClock(&dbl().clock);
-    }
-    void cleanup() {
-        rg_Korrin_MFCJieMian_KuoZhanZuJian::setPopupHook({});
-        rg_Korrin_JiBen::setTickClock(nullptr);
-        install_.reset();
-        platform_.reset();
-        dir_.reset();
-    }
+    void init() { setUpEnvironment(); }
+    void cleanup() { tearDownEnvironment(); }
 
     // ---------------------------------------------------------------------------------------
     // Find panel
@@ -233,14 +147,14 @@ private slots:
         auto& st = store(*w);
         QCOMPARE(w->findTextBox->content(), CWString(u"level"));
         st.setSelection(0);
-        dbl().beeps.clear();
+        platform_->beeps.clear();
 
         click(w->findButton);
         QCOMPARE(st.getSelection(), 1);
         QCOMPARE(w->pathBox->content(), CWString(u"level"));
         QCOMPARE(w->current()->pane->text(), CWString(u"1"));
         QCOMPARE(w->statusText(4), CWString(u"已找到用时 0 毫秒"));
-        QCOMPARE(dbl().beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Simple});
+        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Simple});
         // The tree box takes the keyboard focus (the window's focus child, active or not).
         QCOMPARE(w->focusWidget() == w->current()->tree || w->current()->tree->isAncestorOf(w->focusWidget()), true);
 
@@ -254,8 +168,8 @@ private slots:
         enterInFindBox(*w);
         QCOMPARE(st.getSelection(), 1);
         QCOMPARE(w->pathBox->content(), CWString(u"level"));
-        QCOMPARE(dbl().beeps.size(), size_t(4));
-        for (rg_FengMingLeiXing b : dbl().beeps)
+        QCOMPARE(platform_->beeps.size(), size_t(4));
+        for (rg_FengMingLeiXing b : platform_->beeps)
             QCOMPARE(b, rg_FengMingLeiXing::Simple);
         QCOMPARE(w->lastFindText(), CWString(u"level"));
         QCOMPARE(w->lastMatchMode(), 0);
@@ -282,11 +196,11 @@ private slots:
         w->current()->pane->setText(u"marker");
         const CWString path = w->pathBox->content();
         w->findTextBox->setContent(u"needle");
-        dbl().beeps.clear();
+        platform_->beeps.clear();
         click(w->findButton);
         QCOMPARE(st.getSelection(), 2);
         QCOMPARE(w->statusText(4), CWString(u"已找到用时 0 毫秒"));
-        QCOMPARE(dbl().beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Simple});
+        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Simple});
         // Nothing is re-shown for an unchanged selection.
         QCOMPARE(w->current()->pane->text(), CWString(u"marker"));
         QCOMPARE(w->pathBox->content(), path);
@@ -311,11 +225,11 @@ private slots:
         // Only item 0 matches: tested last, after the wrap, and the selection stays.
         w->findTextBox->setContent(u"Tolvar");
         st.setSelection(0);
-        dbl().beeps.clear();
+        platform_->beeps.clear();
         click(w->findButton, Qt::RightButton);
         QCOMPARE(st.getSelection(), 0);
         QCOMPARE(w->statusText(4), CWString(u"已找到用时 0 毫秒"));
-        QCOMPARE(dbl().beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Simple});
+        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Simple});
     }
 
     void find_notFoundBeepsAndKeepsTheSelection() {
@@ -323,16 +237,16 @@ private slots:
         auto& st = store(*w);
         st.setSelection(1);
         w->findTextBox->setContent(u"absent");
-        dbl().beeps.clear();
+        platform_->beeps.clear();
         click(w->findButton);
         QCOMPARE(st.getSelection(), 1);
         QCOMPARE(w->statusText(4), CWString(u"未找到用时 0 毫秒"));
-        QCOMPARE(dbl().beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
+        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
         // With nothing selected the whole tree is searched once.
         st.setSelection(-1);
         click(w->findButton);
         QCOMPARE(st.getSelection(), -1);
-        QCOMPARE(dbl().beeps.back(), rg_FengMingLeiXing::Error);
+        QCOMPARE(platform_->beeps.back(), rg_FengMingLeiXing::Error);
     }
 
     void find_ucs2RetryFindsEscapes() {
@@ -347,7 +261,7 @@ private slots:
         QCOMPARE(st.getSelection(), 1);
         QCOMPARE(w->lastFindText(), CWString(u"\\u4E2D"));
         QCOMPARE(w->findTextBox->content(), CWString(u"中")); // the box keeps what was typed
-        QCOMPARE(dbl().beeps.back(), rg_FengMingLeiXing::Simple);
+        QCOMPARE(platform_->beeps.back(), rg_FengMingLeiXing::Simple);
         // Ignoring case, the lower-case escape matches too.
         click(w->findButton);
         QCOMPARE(st.getSelection(), 2);
@@ -364,21 +278,21 @@ private slots:
         // Without the retry the plain text is not found.
         QVERIFY(w->onFindMenuCommand(rg_ChaZhaoCaiChanLei::kRetryEncoded));
         QVERIFY(!w->findMenu().isChecked(rg_ChaZhaoCaiChanLei::kRetryEncoded));
-        dbl().beeps.clear();
+        platform_->beeps.clear();
         click(w->findButton);
         QCOMPARE(st.getSelection(), 1);
         QCOMPARE(w->statusText(4), CWString(u"未找到用时 0 毫秒"));
-        QCOMPARE(dbl().beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
+        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
         QCOMPARE(w->lastFindText(), CWString(u"中"));
 
         // In the pattern modes the retry runs the same compiled pattern again: still nothing.
         QVERIFY(w->onFindMenuCommand(rg_ChaZhaoCaiChanLei::kRetryEncoded));
         for (int mode : {1, 2}) {
             w->matchModeList->setCurrentIndex(mode);
-            dbl().beeps.clear();
+            platform_->beeps.clear();
             click(w->findButton);
             QCOMPARE(st.getSelection(), 1);
-            QCOMPARE(dbl().beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
+            QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
         }
     }
 
@@ -411,10 +325,10 @@ private slots:
         QCOMPARE(w->lastMatchMode(), mode);
         if (expected < 0) {
             QCOMPARE(st.getSelection(), 0);
-            QCOMPARE(dbl().beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
+            QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
         } else {
             QCOMPARE(st.getSelection(), expected);
-            QCOMPARE(dbl().beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Simple});
+            QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Simple});
         }
     }
 
@@ -425,7 +339,7 @@ private slots:
         w->findTextBox->setContent(u"Tolvar·JSON");
         click(w->findButton);
         QCOMPARE(st.getSelection(), 0);
-        QCOMPARE(dbl().beeps.back(), rg_FengMingLeiXing::Simple);
+        QCOMPARE(platform_->beeps.back(), rg_FengMingLeiXing::Simple);
         // In the wildcard mode too.
         st.setSelection(1);
         w->matchModeList->setCurrentIndex(1);
@@ -441,7 +355,7 @@ private slots:
         st.clearItems();
         QCOMPARE(st.itemCount(), 0);
         click(w->findButton);
-        QCOMPARE(dbl().beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
+        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
         QVERIFY(w->statusText(4).starts_with(u"未找到"));
     }
 
@@ -464,7 +378,7 @@ private slots:
         // Even a search that finds nothing saves first.
         w->findTextBox->setContent(u"nowhere");
         click(w->findButton);
-        QCOMPARE(dbl().beeps.back(), rg_FengMingLeiXing::Error);
+        QCOMPARE(platform_->beeps.back(), rg_FengMingLeiXing::Error);
         QVERIFY(iniText(iniFile()).contains(QStringLiteral("编辑框查找内容=nowhere")));
     }
 
@@ -492,7 +406,7 @@ private slots:
                 texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
             return id;
         });
-        dbl().cursor = QPoint(300, 400);
+        platform_->cursor = QPoint(300, 400);
         w->findTextBox->setContent(fromQString(before));
         QTest::mouseClick(w->findOptionsButton, Qt::LeftButton);
         QCOMPARE(w->findTextBox->content(), fromQString(after));
@@ -538,7 +452,7 @@ private slots:
         // The marks persist.
         w->close();
         w.reset();
-        auto again = makeWindow();
+        auto again = shownWindow();
         QVERIFY(again->findMenu().isChecked(rg_ChaZhaoCaiChanLei::kIgnoreCase));
         QVERIFY(!again->findMenu().isChecked(rg_ChaZhaoCaiChanLei::kRetryEncoded));
     }
@@ -565,8 +479,8 @@ private slots:
         QCOMPARE(w->streamParseButton->caption(), CWString(u"开始文件流解析"));
         QCOMPARE(w->statusText(4), CWString(u"解析文件流用时 0 毫秒"));
         QVERIFY(!w->streaming());
-        QCOMPARE(dbl().beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Default});
-        QVERIFY(dbl().messageBoxes.empty());
+        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Default});
+        QVERIFY(platform_->messageBoxes.empty());
         // The caption stays after later runs.
         w->streamPathBox->setContent(u"tail");
         click(w->streamParseButton);
@@ -622,7 +536,7 @@ private slots:
         QCOMPARE(store(*w).itemCount(), 2);
         QCOMPARE(store(*w).getText(1), CWString(u"keep:1"));
         QCOMPARE(readAll(slotFile(1)), slotBefore);
-        QVERIFY(dbl().beeps.empty());
+        QVERIFY(platform_->beeps.empty());
         QCOMPARE(w->streamParseButton->caption(), CWString(u"开始文件流解析"));
         QVERIFY(w->statusText(4).starts_with(u"解析文件流用时 "));
     }
@@ -664,7 +578,7 @@ private slots:
         QCOMPARE(store(*w).itemCount(), 1);
         QCOMPARE(store(*w).getText(0), CWString(u"Tolvar·JSON"));
         QCOMPARE(readAll(slotFile(1)), QByteArray("\xFF\xFE", 2));
-        QVERIFY(dbl().messageBoxes.empty());
+        QVERIFY(platform_->messageBoxes.empty());
         QCOMPARE(w->streamParseButton->caption(), CWString(u"开始文件流解析"));
         QVERIFY(w->statusText(4).starts_with(u"解析文件流用时 "));
 
@@ -674,7 +588,7 @@ private slots:
         click(w->streamParseButton);
         QVERIFY(watch.seen);
         QVERIFY(watch.text.empty());
-        QVERIFY(dbl().messageBoxes.empty());
+        QVERIFY(platform_->messageBoxes.empty());
     }
 
     void stream_settingsWrittenBeforeTheExtraction() {
@@ -707,7 +621,7 @@ private slots:
         const CWString initial = w->filePathBox->content();
         QCOMPARE(initial, CWString(u"\\json.txt"));
         const CWString chosen = fromQString(file(QStringLiteral("chosen.json")));
-        dbl().openFileAnswers.push_back(chosen);
+        platform_->openFileAnswers.push_back(chosen);
         click(w->browseButton);
         QCOMPARE(w->filePathBox->content(), chosen);
         QCOMPARE(platform_->openFileCalls.size(), size_t(1));
@@ -719,14 +633,13 @@ private slots:
         QCOMPARE(w->filePathBox->content(), chosen);
         QCOMPARE(platform_->openFileCalls.size(), size_t(2));
         QCOMPARE(platform_->openFileCalls[1].initialPath, chosen);
-        QCOMPARE(dbl().openFileCalls, 2);
-        QVERIFY(dbl().beeps.empty());
+        QVERIFY(platform_->beeps.empty());
     }
 
     void stream_pasteButtonFillsThePath() {
         auto w = windowWith(u"{}");
         click(w->streamToggle);
-        dbl().clipboard = u"a.b.[3]";
+        platform_->clipboard = u"a.b.[3]";
         click(w->pasteStreamPathButton);
         QCOMPARE(w->streamPathBox->content(), CWString(u"a.b.[3]"));
     }
@@ -812,13 +725,13 @@ private slots:
 
     void drop_utf8FileParsesWithoutABeep() {
         const QString path = jsonFile(QStringLiteral("dropped.json"), QStringLiteral("{\"名\":\"值\",\"n\":[1]}").toUtf8());
-        auto w = makeWindow();
-        QVERIFY(dbl().beeps.empty());
+        auto w = shownWindow();
+        QVERIFY(platform_->beeps.empty());
         w->openDroppedFile(fromQString(path));
         auto& st = store(*w);
         QCOMPARE(st.itemCount(), 4);
         QCOMPARE(st.getText(1), CWString(u"名:\"值\""));
-        QVERIFY(dbl().beeps.empty());
+        QVERIFY(platform_->beeps.empty());
         QCOMPARE(readAll(slotFile(1)), utf16File(u"{\"名\":\"值\",\"n\":[1]}"));
         QVERIFY(!w->current()->slotDirty);
     }
@@ -826,14 +739,14 @@ private slots:
     void drop_utf16FileWithAByteOrderMark() {
         const QString path = file(QStringLiteral("dropped16.json"));
         QVERIFY(writeAll(path, utf16File(u"[\"中\",{\"k\":true}]")));
-        auto w = makeWindow();
+        auto w = shownWindow();
         w->openDroppedFile(fromQString(path));
         auto& st = store(*w);
         QCOMPARE(st.itemCount(), 4);
         QCOMPARE(st.getImage(0), 1);
         QCOMPARE(st.getText(1), CWString(u"[0]:\"中\""));
         QCOMPARE(st.getText(3), CWString(u"k:true"));
-        QVERIFY(dbl().beeps.empty());
+        QVERIFY(platform_->beeps.empty());
     }
 
     void drop_missingFileIsReported() {
@@ -841,11 +754,11 @@ private slots:
         const QByteArray slotBefore = readAll(slotFile(1));
         w->openDroppedFile(fromQString(file(QStringLiteral("gone.json"))));
         QCOMPARE(w->statusText(4), CWString(u"读取失败：gone.json"));
-        QCOMPARE(dbl().beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
+        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
         QCOMPARE(store(*w).itemCount(), 2);
         QCOMPARE(store(*w).getText(1), CWString(u"keep:1"));
         QCOMPARE(readAll(slotFile(1)), slotBefore);
-        QVERIFY(dbl().messageBoxes.empty());
+        QVERIFY(platform_->messageBoxes.empty());
     }
 
     void drop_largeFileGoesToTheStreamPanel() {
@@ -871,7 +784,7 @@ private slots:
         QCOMPARE(w->streamPanel->y(), tree->y() + tree->height() + 9);
         QCOMPARE(store(*w).getText(1), CWString(u"keep:1"));
         QCOMPARE(readAll(slotFile(1)), slotBefore);
-        QVERIFY(dbl().beeps.empty());
+        QVERIFY(platform_->beeps.empty());
 
         // A small file at the same place is read whole again (an empty file parses as {}).
         QVERIFY(QFile::resize(path, 0));
@@ -881,7 +794,7 @@ private slots:
 
     void drop_realDragAndDropEvents() {
         const QString path = jsonFile(QStringLiteral("real drop.json"), "{\"dropped\":[1,2]}");
-        auto w = makeWindow();
+        auto w = shownWindow();
         QVERIFY(w->acceptDrops());
         QMimeData mime;
         mime.setUrls({QUrl::fromLocalFile(path)});
@@ -896,7 +809,7 @@ private slots:
         QCOMPARE(st.itemCount(), 4);
         QCOMPARE(st.getText(1), CWString(u"dropped"));
         QCOMPARE(st.getText(3), CWString(u"[1]:2"));
-        QVERIFY(dbl().beeps.empty());
+        QVERIFY(platform_->beeps.empty());
 
         // Text that is not a local file is refused at the door.
         QMimeData text;

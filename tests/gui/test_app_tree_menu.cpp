@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include "app/main_window.h"
+#include "app_test_base.h"
 #include "gui_test_util.h"
 #include "json/node.h"
 #include "runtime/tick_clock.h"
@@ -32,6 +33,7 @@ using rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang;
 using rg_Korrin_ChuangKou::rg_FengMingLeiXing;
 using rg_Korrin_ChuangKou::toQString;
 using Store = rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarShuXingKuangCunChu;
+using namespace app_test;
 using M = rg_ShuCaiChanLei;
 
 namespace {
@@ -57,11 +59,6 @@ QString describe(const std::vector<Item>& items) {
     return s;
 }
 
-void click(rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1* button) {
-    QTest::mousePress(button->canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(8, 8));
-    QTest::mouseRelease(button->canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(8, 8));
-}
-
 // One visible row of the popup as the user sees it.
 struct MenuRow {
     QString text; // empty for a separator
@@ -76,33 +73,21 @@ struct MenuRow {
 
 } // namespace
 
-class AppTreeMenuTest : public QObject {
+class AppTreeMenuTest : public AppTestBase {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<rg_CeShiPingTai> platform_;
-    std::unique_ptr<rg_CeShiPingTaiAnZhuang> install_;
     std::vector<MenuRow> lastMenu_;
     QPoint lastMenuPos_;
     int menusShown_ = 0;
 
-    std::unique_ptr<rg_ZhuChuangKou1> makeWindow() {
-        auto w = std::make_unique<rg_ZhuChuangKou1>(fromQString(dir_->path()));
-        w->resize(rg_ZhuChuangKou1::kDesignWidth, rg_ZhuChuangKou1::kDesignHeight);
-        w->show();
-        w->onFirstActivated();
-        return w;
-    }
-    // A window with `json` parsed from the clipboard into slot 1, every item expanded.
+    // A window with `json` parsed from the clipboard into slot 1, every item expanded, the parse's
+    // beep forgotten.
     std::unique_ptr<rg_ZhuChuangKou1> windowWith(const CWString& json) {
-        auto w = makeWindow();
-        platform_->clipboard = json;
-        click(w->clipboardParseButton);
+        auto w = parsedWindow(json);
         expandAll(*w);
         platform_->beeps.clear();
         return w;
     }
-    static Store& store(rg_ZhuChuangKou1& w) { return w.current()->tree->store(); }
     // The document in compact form, with the ", " between members written as "," (the
     // expectations below are easier to read that way; no value here holds ", ").
     static CWString documentText(rg_ZhuChuangKou1& w) {
@@ -152,27 +137,14 @@ class AppTreeMenuTest : public QObject {
                 return i;
         return -1;
     }
-    QByteArray slotFileBytes() const {
-        QFile f(dir_->filePath(QStringLiteral("JSON树1.txt")));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray slotFileBytes() const { return readAll(slotFile(1)); }
 
 private slots:
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir_->isValid());
-        platform_ = std::make_unique<rg_CeShiPingTai>();
-        install_ = std::make_unique<rg_CeShiPingTaiAnZhuang>(*platform_);
-        rg_Korrin_JiBen::setTickClock(&platform_->clock);
+        setUpEnvironment();
         menusShown_ = 0;
     }
-    void cleanup() {
-        rg_Korrin_MFCJieMian_KuoZhanZuJian::setPopupHook({});
-        rg_Korrin_JiBen::setTickClock(nullptr);
-        install_.reset();
-        platform_.reset();
-        dir_.reset();
-    }
+    void cleanup() { tearDownEnvironment(); }
 
     void menu_rows_and_position() {
         auto w = windowWith(u"{\"a\":1}");
@@ -539,7 +511,7 @@ private slots:
             QCOMPARE(w->pathBox->content(), CWString(u"s"));
             w->close();
         }
-        auto again = makeWindow();
+        auto again = shownWindow();
         QVERIFY(!again->treeMenu().isChecked(M::kDecodeOnShow));
         QVERIFY(again->treeMenu().isChecked(M::kDecodeOnParse));
     }
@@ -569,7 +541,7 @@ private slots:
             w->onMenuCommand(M::kPathModeKorrin);
             w->close();
         }
-        auto again = makeWindow();
+        auto again = shownWindow();
         QCOMPARE(again->pathMode(), 2);
         QVERIFY(!again->treeMenu().isChecked(M::kPathModeDefault));
     }

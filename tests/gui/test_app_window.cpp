@@ -15,6 +15,7 @@
 
 #include "app/data_folder.h"
 #include "app/main_window.h"
+#include "app_test_base.h"
 #include "app/startup.h"
 #include "gui_test_util.h"
 #include "runtime/tick_clock.h"
@@ -30,84 +31,28 @@ using rg_Korrin_ChuangKou::rg_CeShiPingTai;
 using rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang;
 using rg_Korrin_ChuangKou::rg_FengMingLeiXing;
 using rg_Korrin_ChuangKou::toQString;
+using namespace app_test;
 
 namespace {
-
-QByteArray utf16File(const CWString& text) {
-    QByteArray out("\xFF\xFE", 2);
-    out.append(reinterpret_cast<const char*>(text.data()), qsizetype(text.size() * 2));
-    return out;
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 ino_t inodeOf(const QString& path) {
     struct stat st {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
-void click(rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1* button, Qt::MouseButton b = Qt::LeftButton) {
-    QTest::mousePress(button->canvas(), b, Qt::NoModifier, QPoint(8, 8));
-    QTest::mouseRelease(button->canvas(), b, Qt::NoModifier, QPoint(8, 8));
-}
-
 } // namespace
 
-class AppWindowTest : public QObject {
+class AppWindowTest : public AppTestBase {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<rg_CeShiPingTai> platform_;
-    std::unique_ptr<rg_CeShiPingTaiAnZhuang> install_;
-
-    QString file(const QString& name) const { return dir_->filePath(name); }
-    QString slotFile(int number) const { return file(QStringLiteral("JSON树%1.txt").arg(number)); }
-    std::unique_ptr<rg_ZhuChuangKou1> makeWindow() {
-        auto w = std::make_unique<rg_ZhuChuangKou1>(fromQString(dir_->path()));
-        w->resize(rg_ZhuChuangKou1::kDesignWidth, rg_ZhuChuangKou1::kDesignHeight);
-        return w;
-    }
-    // A shown and activated window with `json` parsed from the clipboard into slot 1.
-    std::unique_ptr<rg_ZhuChuangKou1> windowWith(const CWString& json) {
-        auto w = makeWindow();
-        w->show();
-        w->onFirstActivated();
-        platform_->clipboard = json;
-        click(w->clipboardParseButton);
-        return w;
-    }
-    static rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarShuXingKuangCunChu& store(rg_ZhuChuangKou1& w) {
-        return w.current()->tree->store();
-    }
     static void typePath(rg_ZhuChuangKou1& w, const CWString& path) {
         w.pathBox->setContent(path);
         QTest::keyClick(w.pathBox, Qt::Key_Return);
     }
 
 private slots:
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir_->isValid());
-        platform_ = std::make_unique<rg_CeShiPingTai>();
-        install_ = std::make_unique<rg_CeShiPingTaiAnZhuang>(*platform_);
-        rg_Korrin_JiBen::setTickClock(&platform_->clock);
-    }
-    void cleanup() {
-        rg_Korrin_JiBen::setTickClock(nullptr);
-        install_.reset();
-        platform_.reset();
-        if (dir_)
-            QFile::setPermissions(dir_->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        dir_.reset();
-    }
+    void init() { setUpEnvironment(); }
+    void cleanup() { tearDownEnvironment(); }
 
     void firstStartWithoutSettings() {
         auto w = makeWindow();
@@ -203,7 +148,7 @@ private slots:
 
     void clipboardParseBeepsAndWritesTheSlotFile() {
         const CWString json = u"{\"a\":{\"b\":[1,2]},\"c\":\"x\"}";
-        auto w = windowWith(json);
+        auto w = parsedWindow(json);
         QCOMPARE(platform_->beeps.size(), size_t(1));
         QCOMPARE(platform_->beeps[0], rg_FengMingLeiXing::Default);
         auto& st = store(*w);
@@ -299,7 +244,7 @@ private slots:
                 }
             });
         };
-        auto w = windowWith(u"{\"a\":1}");
+        auto w = parsedWindow(u"{\"a\":1}");
         click(w->slotBar->tab(1)); // slot 2 current
         Seen seen;
         answer(CWString(u"订单"), &seen);
@@ -338,7 +283,7 @@ private slots:
     }
 
     void pathModesAndJumps() {
-        auto w = windowWith(u"{\"a\":{\"b\":[1,2]}}");
+        auto w = parsedWindow(u"{\"a\":{\"b\":[1,2]}}");
         auto& st = store(*w);
         st.setSelection(4);
         QCOMPARE(w->pathBox->content(), CWString(u"a.b[1]"));
@@ -379,7 +324,7 @@ private slots:
     }
 
     void clickingATreeItemShowsIt() {
-        auto w = windowWith(u"{\"a\":{\"b\":[1,2]}}");
+        auto w = parsedWindow(u"{\"a\":{\"b\":[1,2]}}");
         auto* tree = w->current()->tree;
         QTRY_VERIFY(!tree->paintedRows().empty());
         const auto& rows = tree->paintedRows();
@@ -394,7 +339,7 @@ private slots:
     }
 
     void jumpsToRepeatedKeysAndDottedKeys() {
-        auto w = windowWith(u"{\"k\":1,\"k\":2}");
+        auto w = parsedWindow(u"{\"k\":1,\"k\":2}");
         auto& st = store(*w);
         st.setSelection(2);
         QCOMPARE(w->pathBox->content(), CWString(u"k->1"));
@@ -427,7 +372,7 @@ private slots:
     }
 
     void outputFormatAndDecodeOptions() {
-        auto w = windowWith(u"{\"a\":{\"b\":[1,2],\"u\":\"\\u4E2D\"}}");
+        auto w = parsedWindow(u"{\"a\":{\"b\":[1,2],\"u\":\"\\u4E2D\"}}");
         auto& st = store(*w);
         st.setSelection(1);
         QCOMPARE(w->statusText(4), CWString(u"2个子节点"));
@@ -454,7 +399,7 @@ private slots:
     void settingsRoundTripAndNoWriteWhenUnchanged() {
         const QString ini = file(QStringLiteral("软件配置.ini"));
         {
-            auto w = windowWith(u"{\"a\":1}");
+            auto w = parsedWindow(u"{\"a\":1}");
             click(w->streamToggle);
             w->encodingList->setCurrentIndex(3);
             w->findTextBox->setContent(u"两行\r\n文本");
@@ -553,7 +498,7 @@ private slots:
     }
 
     void closingWritesEditedSlotsCompact() {
-        auto w = windowWith(u"{ \"a\" : [ 1 , 2 ] }");
+        auto w = parsedWindow(u"{ \"a\" : [ 1 , 2 ] }");
         w->current()->slotDirty = true; // as an edit of the tree leaves it
         w->close();
         QCOMPARE(readAll(slotFile(1)), utf16File(u"{\"a\":[1, 2]}"));
@@ -565,7 +510,7 @@ private slots:
         CWString json = u"{\"name\":\"Tolvar\",\"items\":[{\"id\":1,\"tags\":[\"a\",\"b\"]},{\"id\":2}]}";
         if (corpus.open(QIODevice::ReadOnly))
             json = fromQString(QString::fromUtf8(corpus.readAll()));
-        auto w = windowWith(json);
+        auto w = parsedWindow(json);
         auto& st = store(*w);
         w->pathBox->setContent(u"[0].payload");
         QTest::keyClick(w->pathBox, Qt::Key_Return);
@@ -577,7 +522,7 @@ private slots:
 
     void deeplyNestedDocument() {
         const int depth = 3000;
-        auto w = windowWith(CWString(size_t(depth), u'[') + CWString(size_t(depth), u']'));
+        auto w = parsedWindow(CWString(size_t(depth), u'[') + CWString(size_t(depth), u']'));
         auto& st = store(*w);
         QCOMPARE(st.itemCount(), depth);
         st.setSelection(depth - 1);
@@ -588,7 +533,7 @@ private slots:
 
     void longPathsAreNotCut() {
         const CWString key(40000, u'k'); // past the usual edit-box limit of 32767
-        auto w = windowWith(u"{\"" + key + u"\":{\"v\":1}}");
+        auto w = parsedWindow(u"{\"" + key + u"\":{\"v\":1}}");
         auto& st = store(*w);
         st.setSelection(2);
         QCOMPARE(w->pathBox->content(), key + u".v");
