@@ -1,8 +1,14 @@
 #include "app/startup.h"
 
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include "app/data_folder.h"
@@ -14,6 +20,40 @@
 namespace rg_Korrin_ChengXu {
 
 using rg_Korrin_ChuangKou::platform;
+
+namespace {
+
+// A termination signal (the session ending, kill, Ctrl+C in a terminal) is turned into a byte on
+// this socket pair and handled by the event loop: the window closes the usual way, saving its
+// settings and edited slots.
+int gSignalSocket[2] = {-1, -1};
+
+extern "C" void onTerminationSignal(int) {
+    const char byte = 1;
+    const int saved = errno;
+    (void)!::write(gSignalSocket[1], &byte, 1);
+    errno = saved;
+}
+
+void closeOnTerminationSignals(rg_ZhuChuangKou1* window) {
+    if (gSignalSocket[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, gSignalSocket) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(gSignalSocket[0], QSocketNotifier::Read, window);
+    QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
+        char bytes[16];
+        while (::read(gSignalSocket[0], bytes, sizeof bytes) > 0) {
+        }
+        window->close();
+    });
+    struct sigaction action {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+}
+
+} // namespace
 
 CWString unhandledExceptionText(std::exception_ptr error) {
     try {
@@ -57,6 +97,7 @@ rg_QiDongLei::rg_QiDongLei(CWString dataFolder) {
     // Logging off or shutting down ends the session without a close event.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, window_.get(), [w = window_.get()] { w->saveOnClose(); });
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, window_.get(), [w = window_.get()] { w->saveOnClose(); });
+    closeOnTerminationSignals(window_.get());
 }
 
 rg_QiDongLei::~rg_QiDongLei() = default;

@@ -2,9 +2,10 @@
 // and the top-level exception handler.
 //
 // rg_QiDongLei sets the display name, picks the data folder (data_folder.h) unless it is given,
-// and holds the one main window. rg_YingYongChengXu is the QApplication whose notify() catches an
-// exception escaping any event handler, shows it the way the top level does and ends the program.
-// UI thread only.
+// and holds the one main window. SIGTERM, SIGINT and SIGHUP close that window the usual way
+// (settings and edited slots are saved) instead of ending the process on the spot.
+// rg_YingYongChengXu is the QApplication whose notify() catches an exception escaping any event
+// handler, shows it the way the top level does and ends the program. UI thread only.
 #pragma once
 
 #include <cstdint>

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <QDir>
@@ -551,6 +552,23 @@ private slots:
         QVERIFY(!chooseDataFolder().empty());
         auto w = makeWindow();
         QCOMPARE(w->slotFilePath(6), fileInFolder(fromQString(dir_->path()), u"JSON树7.txt"));
+    }
+
+    void terminationSignalClosesAndSaves() {
+        rg_QiDongLei startUp(fromQString(dir_->path()));
+        rg_ZhuChuangKou1& w = startUp.mainWindow();
+        w.show();
+        w.onFirstActivated();
+        platform_->clipboard = u"{\"a\":[1,2]}";
+        click(w.clipboardParseButton);
+        w.current()->slotDirty = true; // as an edit of the tree leaves it
+        w.findTextBox->setContent(u"before the signal");
+        QVERIFY(::raise(SIGTERM) == 0); // the process goes on: the window closes instead
+        QTRY_VERIFY(!w.isVisible());
+        QVERIFY(!w.current()->slotDirty);
+        QCOMPARE(readAll(slotFile(1)), utf16File(u"{\"a\":[1, 2]}"));
+        const CWString saved = u"before the signal"; // the settings file is UTF-16LE
+        QVERIFY(readAll(iniFile()).contains(QByteArray(reinterpret_cast<const char*>(saved.data()), qsizetype(saved.size() * 2))));
     }
 
     void unhandledExceptionTexts() {
