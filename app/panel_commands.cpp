@@ -1,6 +1,7 @@
 // The find panel, the stream-parse panel and files dropped on the window.
 #include <chrono>
 #include <filesystem>
+#include <new>
 #include <thread>
 
 #include <QDragEnterEvent>
@@ -125,9 +126,14 @@ void rg_ZhuChuangKou1::streamParse(const CWString& filePath, int32_t encoding, c
     document.streamProgress = &progress;
     streamProgress_ = &progress;
     std::thread worker([&] {
-        CWString out;
-        if (document.extractFromFile(filePath, encoding, path, out))
-            result = std::move(out);
+        try {
+            CWString out;
+            if (document.extractFromFile(filePath, encoding, path, out))
+                result = std::move(out);
+        } catch (const std::bad_alloc&) {
+            // A value too large for memory gives the empty result, like any failed extraction.
+            result.clear();
+        }
         done.store(true, std::memory_order_release);
     });
     auto lastShown = std::chrono::steady_clock::now();
