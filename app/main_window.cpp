@@ -135,6 +135,8 @@ rg_ZhuChuangKou1::rg_ZhuChuangKou1(CWString dataFolder, QWidget* parent)
 }
 
 rg_ZhuChuangKou1::~rg_ZhuChuangKou1() {
+    for (int32_t i = 0; i < kSlotCount; ++i)
+        finishSlotWrite(i);
     // The trees' stores raise events into this window; unbind before the members go.
     for (auto& s : slots_)
         if (s->tree) {
@@ -607,6 +609,7 @@ void rg_ZhuChuangKou1::showCurrentSlot(bool load) {
     pathBox->setContent(sel != -1 ? store.pathOfItem(sel, pathMode()) : CWString());
     if (load && !s->loaded) {
         s->loaded = true;
+        finishSlotWrite(currentSlot_);
         CWString text;
         const bool readable = readSlotFile(currentSlot_, text);
         s->sourceText = std::move(text);
@@ -670,6 +673,35 @@ void rg_ZhuChuangKou1::reportWriteFailure(const CWString& what) {
     statusBar->setColumnText(kColOther, u"写入失败：" + what);
 }
 
+void rg_ZhuChuangKou1::startSlotWrite(int32_t slot) {
+    rg_ShuCaoWei& s = *slots_[size_t(slot)];
+    finishSlotWrite(slot);
+    const uint64_t id = ++s.writeId;
+    s.writer = std::thread([this, &s, slot, id, path = slotFilePath(slot)] {
+        s.writeFailed = !rg_Tolvar_MingLingJi::writeTextFile(s.sourceText, path, u"UTF-16");
+        // Report as soon as the UI thread is free; dropped if the window is gone by then.
+        QMetaObject::invokeMethod(
+            this,
+            [this, slot, id] {
+                if (slots_[size_t(slot)]->writeId == id)
+                    finishSlotWrite(slot);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void rg_ZhuChuangKou1::finishSlotWrite(int32_t slot) {
+    rg_ShuCaoWei& s = *slots_[size_t(slot)];
+    if (!s.writer.joinable())
+        return;
+    s.writer.join();
+    if (s.writeFailed) {
+        s.writeFailed = false;
+        s.slotDirty = true;
+        reportWriteFailure(fileNameOf(slotFilePath(slot)));
+    }
+}
+
 void rg_ZhuChuangKou1::editSlotRemark() {
     rg_ShuCaoWei* s = current();
     if (!s)
@@ -695,6 +727,7 @@ void rg_ZhuChuangKou1::editSlotRemark() {
 bool rg_ZhuChuangKou1::saveDirtySlots() {
     bool allWritten = true;
     for (int32_t i = 0; i < kSlotCount; ++i) {
+        finishSlotWrite(i); // a failed background write makes the slot dirty
         rg_ShuCaoWei& s = *slots_[size_t(i)];
         if (!s.slotDirty)
             continue;
@@ -716,6 +749,7 @@ void rg_ZhuChuangKou1::parseTextToSlot(const CWString& text, bool fromFile, bool
 void rg_ZhuChuangKou1::parseTextToSlot(CWString&& text, bool fromFile, bool keepSource) {
     rg_ShuCaoWei* s = current();
     if (s && !keepSource) {
+        finishSlotWrite(currentSlot_);
         s->sourceText = std::move(text);
         parseTextToSlotImpl(s->sourceText, fromFile, keepSource, true);
     } else {
@@ -728,6 +762,7 @@ void rg_ZhuChuangKou1::parseTextToSlotImpl(const CWString& text, bool fromFile, 
     if (!s)
         return;
     const int32_t slotIndex = currentSlot_;
+    finishSlotWrite(slotIndex); // the source text and the file are about to change
     processMessages();
     sharedStopwatch().restartTimer();
     clipboardParseButton->setCaption(u"正在解析到树..");
@@ -743,10 +778,16 @@ void rg_ZhuChuangKou1::parseTextToSlotImpl(const CWString& text, bool fromFile, 
     loadDocumentToTree();
     clipboardParseButton->setCaption(kParseCaption);
     clipboardParseButton->redraw();
-    if (writeFile && writeSlotFile(slotIndex, text))
-        s->slotDirty = false;
-    else if (!writeFile)
+    if (!writeFile) {
         s->slotDirty = false; // the unreadable file is left alone; nothing new to keep either
+    } else if (&text == &s->sourceText && text.size() >= kBackgroundWriteUnits) {
+        // The tree is shown now; the file follows (a failure is reported when it is known).
+        s->slotDirty = false;
+        startSlotWrite(slotIndex);
+    } else {
+        // Not on disk: closing writes the document instead.
+        s->slotDirty = !writeSlotFile(slotIndex, text);
+    }
     if (!fromFile)
         platform().beep(rg_FengMingLeiXing::Default);
 }

@@ -21,6 +21,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include <QCheckBox>
@@ -56,6 +57,11 @@ struct rg_ShuCaoWei {
     CWString sourceText;   // the text last parsed with keep-source off
     bool slotDirty = false; // the tree or document was edited since the last parse
     bool loaded = false;    // the slot file was read (lazily, on first show)
+    // A large source text is written to the slot file on this thread; sourceText is not changed
+    // and the file not written again until it has been joined (finishSlotWrite).
+    std::thread writer;
+    bool writeFailed = false; // set by the writer, read after joining it
+    uint64_t writeId = 0;     // which write the writer's completion message belongs to
 };
 
 class rg_ZhuChuangKou1 : public QWidget {
@@ -114,6 +120,8 @@ public:
     // into the stream panel's file box (the panel is shown).
     void openDroppedFile(const CWString& path);
     static constexpr int64_t kLargeDropBytes = int64_t(256) << 20;
+    // Source texts of at least this many units are written to the slot file in the background.
+    static constexpr size_t kBackgroundWriteUnits = size_t(8) << 20;
     void onButtonClicked(rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1* button, int32_t argument);
     void onCheckChanged(rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarXuanZhongKuang1* box);
     void relayout();
@@ -197,6 +205,10 @@ private:
     // Writes text to the slot file; reports a failure in the last status column.
     bool writeSlotFile(int32_t slot, const CWString& text);
     void reportWriteFailure(const CWString& what);
+    // Writes the slot's source text to its file on a background thread (large texts).
+    void startSlotWrite(int32_t slot);
+    // Joins the slot's background write, if any, and reports its failure (the slot becomes dirty).
+    void finishSlotWrite(int32_t slot);
     // The selected item of the current tree for 10003-10005 and 10007, or -1 after telling the
     // user to select one (items below `minimum` do not count).
     int32_t commandItem(int32_t minimum);

@@ -554,6 +554,38 @@ private slots:
         QCOMPARE(w->slotFilePath(6), fileInFolder(fromQString(dir_->path()), u"JSON树7.txt"));
     }
 
+    void largeSourceTextsAreWrittenInTheBackground() {
+        // Above the threshold the tree is shown first and the slot file follows on a thread.
+        CWString big = u"[";
+        const size_t units = rg_ZhuChuangKou1::kBackgroundWriteUnits;
+        while (big.size() < units)
+            big += u"\"0123456789abcdef\",";
+        big.back() = u']';
+        QVERIFY(QDir().mkpath(slotFile(2))); // slot file 2 cannot be replaced
+        {
+            auto w = shownWindow();
+            platform_->clipboard = big;
+            click(w->clipboardParseButton);
+            QVERIFY(store(*w).itemCount() > 1000);
+            QTRY_COMPARE(readAll(slotFile(1)).size(), qsizetype(2 + big.size() * 2));
+            QVERIFY(!w->current()->slotDirty);
+
+            // A failed background write is reported and leaves the slot dirty.
+            click(w->slotBar->tab(1));
+            click(w->clipboardParseButton);
+            QTRY_COMPARE(w->statusText(4), CWString(u"写入失败：JSON树2.txt"));
+            QVERIFY(w->current()->slotDirty);
+            w->current()->slotDirty = false; // nothing to retry on close
+
+            // Parsing again and closing at once: the write in flight is finished first.
+            click(w->slotBar->tab(0));
+            platform_->clipboard = big + u" ";
+            click(w->clipboardParseButton);
+            w->close();
+        }
+        QCOMPARE(readAll(slotFile(1)), utf16File(big + u" "));
+    }
+
     void terminationSignalClosesAndSaves() {
         rg_QiDongLei startUp(fromQString(dir_->path()));
         rg_ZhuChuangKou1& w = startUp.mainWindow();
