@@ -164,4 +164,9 @@ void appendField(CWString& out, CWStringView text) {
     }
 }
 
+void appendNumber(CWString& out, int32_t value) {
+    const std::string s = std::to_string(value);
+    out.append(s.begin(), s.end());
+}
+
 } // namespace quelix_cli

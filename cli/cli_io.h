@@ -5,6 +5,7 @@
 // Single-threaded, like the rest of quelix-cli.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,8 @@ bool writeOutputBytes(std::string_view bytes);
 
 // Appends `text` to a tab-separated output line: tab, LF, CR and NUL become \t, \n, \r and \0.
 void appendField(CWString& out, CWStringView text);
+// Appends a number in decimal to an output line.
+void appendNumber(CWString& out, int32_t value);
 
 // One option a command accepts: "--name" alone (flag) or "--name VALUE" / "--name=VALUE".
 struct OptionDef {

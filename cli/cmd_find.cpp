@@ -41,11 +41,6 @@ bool parseItemIndex(const std::string& text, int32_t& out) {
     return ec == std::errc() && p == end && !text.empty();
 }
 
-void appendNumber(CWString& out, int32_t v) {
-    const std::string s = std::to_string(v);
-    out.append(s.begin(), s.end());
-}
-
 } // namespace
 
 int cmdFind(const Args& args) {

@@ -22,11 +22,6 @@ const char kTreeUsage[] =
     "  --mode 1   array index as its own segment: a.items.[3].b\n"
     "  --mode 2   platform library form:          //a.items.[3].b\n";
 
-void appendNumber(CWString& out, int32_t v) {
-    const std::string s = std::to_string(v);
-    out.append(s.begin(), s.end());
-}
-
 } // namespace
 
 int cmdTree(const Args& args) {
