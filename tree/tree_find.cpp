@@ -61,10 +61,23 @@ bool rg_ShuXiangPiPeiQi::matches(CWStringView text) {
         return regex_.containsMatch(text);
     if (!ignoreCase_)
         return text.find(findText_) != CWStringView::npos;
-    scratch_.assign(text);
-    for (char16_t& c : scratch_)
-        c = foldAscii(c);
-    return CWStringView(scratch_).find(folded_) != CWStringView::npos;
+    // Compared in place, letter case folded on the fly (no copy of each item's text).
+    const size_t n = folded_.size();
+    if (n == 0)
+        return true;
+    if (n > text.size())
+        return false;
+    const char16_t first = folded_[0];
+    for (size_t i = 0, last = text.size() - n; i <= last; ++i) {
+        if (foldAscii(text[i]) != first)
+            continue;
+        size_t k = 1;
+        while (k < n && foldAscii(text[i + k]) == folded_[k])
+            ++k;
+        if (k == n)
+            return true;
+    }
+    return false;
 }
 
 int32_t findItem(rg_TolvarShuXingKuangCunChu& store, int32_t start, int32_t bound, bool backward,

@@ -54,8 +54,7 @@ public:
 private:
     rg_Tolvar_MingLingJi::rg_TolvarZhengZeBiaoDaShiLei& regex_;
     CWString findText_;
-    CWString folded_;  // findText_ with A-Z lowered, when ignoring case
-    CWString scratch_; // an item text with A-Z lowered (reused between items)
+    CWString folded_; // findText_ with A-Z lowered, for ignoring case
     int32_t mode_ = kFindPlain;
     bool ignoreCase_ = false;
 };
