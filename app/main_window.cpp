@@ -872,13 +872,7 @@ void rg_ZhuChuangKou1::nextPathMode() {
         next = M::kPathModeArrays;
     else if (treeMenu_.isChecked(M::kPathModeArrays))
         next = M::kPathModeKorrin;
-    for (int32_t id : {M::kPathModeDefault, M::kPathModeArrays, M::kPathModeKorrin})
-        treeMenu_.setChecked(id, id == next);
-    rg_ShuCaoWei* s = current();
-    if (!s)
-        return;
-    auto& store = s->tree->store();
-    pathBox->setContent(store.pathOfItem(store.getSelection(), pathMode()));
+    onTreeMenuCommand(next); // as choosing that path mode in the tree menu
 }
 
 void rg_ZhuChuangKou1::jumpToPath(bool force) {

@@ -38,9 +38,9 @@
 #include "controls/selector_bar.h"
 #include "json/document.h"
 #include "json/stream_extract.h"
-#include "text/regex.h"
 #include "runtime/ui/container.h"
 #include "runtime/ui/edit_box.h"
+#include "text/regex.h"
 #include "text/ui/rich_edit.h"
 #include "tree/ui/tree_box.h"
 
@@ -237,7 +237,7 @@ private:
     int32_t lastIgnoreCase_ = 0;
     rg_Tolvar_MingLingJi::rg_TolvarZhengZeBiaoDaShiLei findRegex_;
     rg_Tolvar_JSON::StreamProgress* streamProgress_ = nullptr; // set while an extraction runs
-        uint64_t shownNodes_ = 0; // counts showSelectedNode runs (jumpToPath avoids a second read)
+    uint64_t shownNodes_ = 0; // counts showSelectedNode runs (jumpToPath avoids a second read)
 };
 
 } // namespace rg_Korrin_ChengXu
