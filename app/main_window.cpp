@@ -119,9 +119,7 @@ rg_ZhuChuangKou1::rg_ZhuChuangKou1(CWString dataFolder, QWidget* parent)
     setAcceptDrops(true);
 
     settings_.processMessages = [this] { processMessages(); };
-    settings_.showMessage = [](const CWString& text) {
-        platform().messageBox(u"信息:", text, rg_XiaoXiTuBiao::Information, rg_XiaoXiAnNiu::Ok);
-    };
+    settings_.showMessage = [this](const CWString& text) { showInfo(text); };
     settings_.open(settingsFilePath());
 
     resize(kDesignWidth, kDesignHeight);

@@ -219,6 +219,7 @@ private:
     void deleteNode();
     void renameKey();
     void setNodeValue();
+    // A message box with the caption "信息:" and the information icon, no owner window.
     void showInfo(const CWString& text);
     void parseTextToSlotImpl(const CWString& text, bool fromFile, bool keepSource, bool writeFile);
 
