@@ -9,19 +9,24 @@ cd "$(dirname "$0")/.."
 bash tools/deps.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
+# A compiler cache keyed on paths relative to the checkout: a rerun on the same machine (another
+# clone included) recompiles only what changed. The build is from scratch either way.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELIX_BUILD_TESTS=ON
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELIX_BUILD_TESTS=ON "${launcher[@]}"
 cmake --build build/test -j "$jobs"
 ctest --test-dir build/test --output-on-failure -j "$jobs"
 
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUELIX_BUILD_GUI=OFF -DQUELIX_SANITIZE=ON \
-  -DCMAKE_CXX_FLAGS=-O1
+  -DCMAKE_CXX_FLAGS=-O1 "${launcher[@]}"
 cmake --build build/asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan --output-on-failure -j "$jobs" -LE slow
 
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUELIX_BUILD_GUI=OFF -DQUELIX_TSAN=ON \
-  -DCMAKE_CXX_FLAGS=-O1
+  -DCMAKE_CXX_FLAGS=-O1 "${launcher[@]}"
 cmake --build build/tsan -j "$jobs"
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -j "$jobs" -L workers
 
