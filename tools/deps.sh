@@ -10,7 +10,7 @@ pkgs=(
   rapidjson-dev libsimdjson-dev jq
   fonts-wqy-microhei fontconfig
   clang-14 libclang-rt-14-dev
-  ccache
+  ccache desktop-file-utils appstream man-db
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds from scratch and runs every test:
-#  1. the whole project (Qt tests on the offscreen platform) with fuzz replays;
+#  1. the whole project (Qt tests on the offscreen platform) with fuzz replays, and the Debian
+#     package built from it and checked;
 #  2. the Qt-free libraries under AddressSanitizer + UndefinedBehaviorSanitizer;
 #  3. the tree index workers under ThreadSanitizer.
 # Exits non-zero on the first failure.
@@ -18,6 +19,7 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELIX_BUILD_TESTS=ON "${launcher[@]}"
 cmake --build build/test -j "$jobs"
 ctest --test-dir build/test --output-on-failure -j "$jobs"
+bash tools/package.sh build/test
 
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUELIX_BUILD_GUI=OFF -DQUELIX_SANITIZE=ON \
   -DCMAKE_CXX_FLAGS=-O1 "${launcher[@]}"
