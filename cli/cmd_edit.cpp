@@ -73,7 +73,7 @@ const char kSelectNode[] = "请选中具体的节点！";
 // node it needs is not there. The positionals are FILE and the command's operands.
 using Edit = std::function<int(rg_TolvarJSONLei&, const ParsedArgs&)>;
 
-struct Command {
+struct EditCommand {
     const char* name;
     const char* usage;
     std::vector<OptionDef> extraOptions;
@@ -119,7 +119,7 @@ rg_TolvarJSONJieDian* createAt(rg_TolvarJSONLei& doc, const std::string& path) {
 }
 
 // Parses the arguments, loads FILE, runs `edit` and writes the result.
-int runEdit(const Command& cmd, const Args& args, const Edit& edit) {
+int runEdit(const EditCommand& cmd, const Args& args, const Edit& edit) {
     std::vector<OptionDef> defs = {{"compact", false}, {"in-place", false}};
     defs.insert(defs.end(), cmd.extraOptions.begin(), cmd.extraOptions.end());
     ParsedArgs parsed;
@@ -163,7 +163,7 @@ int runEdit(const Command& cmd, const Args& args, const Edit& edit) {
 } // namespace
 
 int cmdSet(const Args& args) {
-    static const Command cmd{"set", kSetUsage, {{"raw", false}, {"create", false}}, 2, "missing FILE, PATH or TEXT"};
+    static const EditCommand cmd{"set", kSetUsage, {{"raw", false}, {"create", false}}, 2, "missing FILE, PATH or TEXT"};
     return runEdit(cmd, args, [](rg_TolvarJSONLei& doc, const ParsedArgs& p) {
         const std::string& path = p.positionals[1];
         rg_TolvarJSONJieDian* node = p.has("create") ? createAt(doc, path) : nodeAt(doc, path);
@@ -174,7 +174,7 @@ int cmdSet(const Args& args) {
 }
 
 int cmdRename(const Args& args) {
-    static const Command cmd{"rename", kRenameUsage, {{"raw", false}}, 2, "missing FILE, PATH or KEY"};
+    static const EditCommand cmd{"rename", kRenameUsage, {{"raw", false}}, 2, "missing FILE, PATH or KEY"};
     return runEdit(cmd, args, [](rg_TolvarJSONLei& doc, const ParsedArgs& p) {
         rg_TolvarJSONJieDian* node = nodeAt(doc, p.positionals[1]);
         if (!node) return 1;
@@ -192,7 +192,7 @@ int cmdRename(const Args& args) {
 }
 
 int cmdAdd(const Args& args) {
-    static const Command cmd{"add", kAddUsage, {}, 3, "missing FILE, PATH, KEY or VALUE"};
+    static const EditCommand cmd{"add", kAddUsage, {}, 3, "missing FILE, PATH, KEY or VALUE"};
     return runEdit(cmd, args, [](rg_TolvarJSONLei& doc, const ParsedArgs& p) {
         rg_TolvarJSONJieDian* node = nodeAt(doc, p.positionals[1]);
         if (!node) return 1;
@@ -202,7 +202,7 @@ int cmdAdd(const Args& args) {
 }
 
 int cmdDelete(const Args& args) {
-    static const Command cmd{"delete", kDeleteUsage, {}, 1, "missing FILE or PATH"};
+    static const EditCommand cmd{"delete", kDeleteUsage, {}, 1, "missing FILE or PATH"};
     return runEdit(cmd, args, [](rg_TolvarJSONLei& doc, const ParsedArgs& p) {
         if (rg_Tolvar_JSON::removeAtPath(doc, utf16(p.positionals[1])) == nullptr) return notFound();
         return 0;
