@@ -1,5 +1,6 @@
 #include "cli/cli_io.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -25,6 +26,24 @@ bool readAllFromFd(int fd, std::string& out) {
     }
 }
 
+// The file a path leads to (through symbolic links, as the atomic write replaces the target).
+bool stampOf(const std::string& path, FileStamp& out) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    out.device = uint64_t(st.st_dev);
+    out.inode = uint64_t(st.st_ino);
+    out.size = int64_t(st.st_size);
+    out.modifiedSec = int64_t(st.st_mtim.tv_sec);
+    out.modifiedNsec = int64_t(st.st_mtim.tv_nsec);
+    return true;
+}
+
+// Whether the bytes begin with the byte-order mark of the encoding they were detected as.
+bool startsWithMark(std::string_view bytes, CWStringView encoding) {
+    const std::string_view mark = rg_Tolvar_MingLingJi::byteOrderMark(encoding);
+    return !mark.empty() && bytes.substr(0, mark.size()) == mark;
+}
+
 } // namespace
 
 bool readInputBytes(const std::string& pathOrDash, std::string& out, std::string& error) {
@@ -46,8 +65,10 @@ bool readInputBytes(const std::string& pathOrDash, std::string& out, std::string
     return true;
 }
 
-bool readInputText(const std::string& pathOrDash, CWString& out, std::string& error, CWString* encoding) {
+bool readInputText(const std::string& pathOrDash, CWString& out, std::string& error, InputInfo* info) {
     out.clear();
+    FileStamp stamp;
+    if (info && pathOrDash != "-") (void)stampOf(pathOrDash, stamp);
     std::string bytes;
     if (!readInputBytes(pathOrDash, bytes, error)) return false;
     CWString name;
@@ -55,7 +76,31 @@ bool readInputText(const std::string& pathOrDash, CWString& out, std::string& er
     out = rg_Tolvar_MingLingJi::textFromUtf16Bytes(rg_Tolvar_MingLingJi::bytesOf(units));
     size_t z = out.find(u'\0');
     if (z != CWString::npos) out.resize(z);
-    if (encoding) *encoding = name;
+    if (info) {
+        info->encoding = name;
+        info->hadMark = startsWithMark(bytes, name);
+        info->cutAtNul = z != CWString::npos;
+        info->stamp = stamp;
+    }
+    return true;
+}
+
+bool writeFileInPlace(const std::string& path, std::string_view bytes, const InputInfo& info, std::string& error) {
+    FileStamp now;
+    if (!stampOf(path, now) || info.stamp.size < 0 || !(now == info.stamp)) {
+        error = "'" + path + "' changed while it was being edited";
+        return false;
+    }
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0 ||
+        ::access(path.c_str(), W_OK) != 0) {
+        error = "'" + path + "' is read-only";
+        return false;
+    }
+    if (!rg_Tolvar_MingLingJi::writeFileBytes(rg_Tolvar_MingLingJi::utf8ToUtf16(path), bytes)) {
+        error = "cannot write '" + path + "'";
+        return false;
+    }
     return true;
 }
 

@@ -15,11 +15,31 @@
 
 namespace quelix_cli {
 
-// Reads a whole file ("-" = standard input) and decodes it with encoding detection. On failure
-// returns false and puts a one-line reason (no trailing newline) into `error`. `encoding`, when
-// given, receives the detected encoding name.
+// Identifies the file found at a path: it is the same file, unchanged, while all fields agree.
+struct FileStamp {
+    uint64_t device = 0, inode = 0;
+    int64_t size = -1, modifiedSec = 0, modifiedNsec = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+// What reading a text file found out besides the text: enough to write it back as it was read.
+struct InputInfo {
+    CWString encoding;      // the detected encoding name
+    bool hadMark = false;   // the bytes began with that encoding's byte-order mark
+    bool cutAtNul = false;  // the text ended at a U+0000 before the end of the file
+    FileStamp stamp;        // the file as it was before reading (not for standard input)
+};
+
+// Reads a whole file ("-" = standard input) and decodes it with encoding detection; the text ends
+// at its first U+0000. On failure returns false and puts a one-line reason (no trailing newline)
+// into `error`. `info`, when given, receives what the file was read as.
 bool readInputText(const std::string& pathOrDash, CWString& out, std::string& error,
-                   CWString* encoding = nullptr);
+                   InputInfo* info = nullptr);
+// Replaces the file that readInputText read (`info`) by `bytes`, atomically and keeping its
+// permissions. Refused (false, `error` set) when the file is no longer the one that was read, when
+// it is not writable (no write permission bit at all counts as read-only, also for root), or when
+// the write fails; the file is then untouched.
+bool writeFileInPlace(const std::string& path, std::string_view bytes, const InputInfo& info, std::string& error);
 // Reads a whole file ("-" = standard input) as raw bytes.
 bool readInputBytes(const std::string& pathOrDash, std::string& out, std::string& error);
 

@@ -21,6 +21,10 @@ const Command kCommands[] = {
     {"unescape", quelix_cli::cmdUnescape, "decode \\uXXXX escapes or HTML references"},
     {"tree", quelix_cli::cmdTree, "print the tree items of a JSON file with their paths"},
     {"find", quelix_cli::cmdFind, "find the next tree item whose text matches, as the window does"},
+    {"set", quelix_cli::cmdSet, "give the node at a path a new value, keeping every other token"},
+    {"rename", quelix_cli::cmdRename, "give the member at a path a new key"},
+    {"add", quelix_cli::cmdAdd, "append a member to the node at a path"},
+    {"delete", quelix_cli::cmdDelete, "remove the node at a path"},
 };
 
 int usage(FILE* out) {
