@@ -200,6 +200,7 @@ int printHelp(std::string_view usage) {
 void appendField(CWString& out, CWStringView text) {
     for (char16_t c : text) {
         switch (c) {
+        case u'\\': out.append(u"\\\\"); break;
         case u'\t': out.append(u"\\t"); break;
         case u'\n': out.append(u"\\n"); break;
         case u'\r': out.append(u"\\r"); break;

@@ -17,7 +17,8 @@ const char kTreeUsage[] =
     "Parses FILE (\"-\" = standard input; encoding detected) and prints one line per tree item, in\n"
     "tree order: PATH<TAB>LEVEL<TAB>IMAGE<TAB>TEXT, UTF-8, each line ending in LF. The first item is\n"
     "the top item \"Tolvar·JSON\" with an empty path. IMAGE is 0 object, 1 array, 2 value.\n"
-    "Tab, CR, LF and NUL inside a path or text are written as \\t, \\r, \\n and \\0.\n"
+    "Tab, CR, LF, NUL and backslash inside a path or text are written as \\t, \\r, \\n, \\0 and \\\\,\n"
+    "so a line splits on tabs and each field decodes exactly.\n"
     "  --mode 0   default paths:                  a.items[3].b (default)\n"
     "  --mode 1   array index as its own segment: a.items.[3].b\n"
     "  --mode 2   platform library form:          //a.items.[3].b\n";

@@ -30,7 +30,7 @@ const Command kCommands[] = {
 int usage(FILE* out) {
     std::fputs("usage: quelix-cli COMMAND [OPTIONS] ARGS...\n\ncommands:\n", out);
     for (const Command& c : kCommands) std::fprintf(out, "  %-9s %s\n", c.name, c.summary);
-    std::fputs("\n'quelix-cli COMMAND --help' describes a command.\n", out);
+    std::fputs("\n'quelix-cli COMMAND --help' describes a command; 'quelix-cli --version' prints the version.\n", out);
     return out == stdout ? 0 : 2;
 }
 
@@ -40,6 +40,10 @@ int main(int argc, char** argv) {
     if (argc < 2) return usage(stderr);
     std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") return usage(stdout);
+    if (name == "--version") {
+        std::fputs("quelix-cli " QUELIX_VERSION_TEXT "\n", stdout);
+        return 0;
+    }
     for (const Command& c : kCommands) {
         if (name == c.name) return c.run(quelix_cli::Args(argv + 2, argv + argc));
     }

@@ -21,8 +21,8 @@ fs::path writeFile(const std::string& name, const std::string& bytes) {
 
 std::string q(const fs::path& p) { return "'" + p.string() + "'"; }
 
-// Items: 0 Tolvar·JSON, 1 a, 2 b, 3 [0]:"xx", 4 [1]:"x\u4E2Dy", 5 k:"v<TAB>w", 6 n:"xx", 7 -d:1
-const char kDoc[] = "{\"a\":{\"b\":[\"xx\",\"x\\u4E2Dy\"]},\"k\":\"v\tw\",\"n\":\"xx\",\"-d\":1}";
+// Items: 0 Tolvar·JSON, 1 a, 2 b, 3 [0]:"xx", 4 [1]:"x\\u4E2Dy", 5 k:"v<TAB>w", 6 n:"xx", 7 -d:1
+const char kDoc[] = "{\"a\":{\"b\":[\"xx\",\"x\\\\u4E2Dy\"]},\"k\":\"v\tw\",\"n\":\"xx\",\"-d\":1}";
 
 TEST(cli_find, found_item_lines) {
     const fs::path file = writeFile("doc.json", kDoc);
@@ -46,11 +46,11 @@ TEST(cli_find, found_item_lines) {
         {"", "v\\tw", ""},                                       // backslash t is not a tab
         {"--ignore-case ", "TOLVAR", "0\t\tTolvar·JSON\n"},
         {"", "TOLVAR", ""},
-        {"--wildcard ", "x*y", "4\ta.b[1]\t[1]:\"x\\u4E2Dy\"\n"},
+        {"--wildcard ", "x*y", "4\ta.b[1]\t[1]:\"x\\\\\\\\u4E2Dy\"\n"},
         {"--regex ", "^n:.x+\"$", "6\tn\tn:\"xx\"\n"},
         {"--regex --from 1 ", "(", "2\ta.b\tb\n"},                // no compile: any non-empty text
         {"", "中", ""},
-        {"--ucs2-retry ", "中", "4\ta.b[1]\t[1]:\"x\\u4E2Dy\"\n"},
+        {"--ucs2-retry ", "中", "4\ta.b[1]\t[1]:\"x\\\\\\\\u4E2Dy\"\n"},
         {"--ucs2-retry --wildcard ", "中", ""},                   // the retry repeats the pattern
         {"--ucs2-retry --regex ", "中", ""},
         {"", "-d", "7\t-d\t-d:1\n"},                              // a pattern starting with '-'

@@ -80,6 +80,9 @@ TEST(cli_tree, roots_and_encodings) {
         // UTF-16LE with a byte-order mark: {"é":1}
         {"utf16.json", std::string("\xFF\xFE{\0\"\0\xE9\0\"\0:\0" "1\0}\0", 16), "\t0\t0\tTolvar·JSON\né\t1\t2\té:1\n"},
         {"tab.json", "{\"t\":\"a\tb\"}", "\t0\t0\tTolvar·JSON\nt\t1\t2\tt:\"a\\tb\"\n"},
+        // A backslash is doubled, so the escaped backslash-t differs from the tab above.
+        {"backslash.json", R"({"t":"a\tb","k\\":1})",
+         "\t0\t0\tTolvar·JSON\nt\t1\t2\tt:\"a\\\\tb\"\nk\\\\\\\\\t1\t2\tk\\\\\\\\:1\n"},
     };
     for (const Case& c : cases) {
         const cli_test::Result r = cli_test::runCli("tree " + q(writeFile(c.name, c.bytes)));
@@ -124,3 +127,9 @@ TEST(cli_tree, usage_and_failures) {
 }
 
 } // namespace
+
+TEST(cli_main, version) {
+    const cli_test::Result r = cli_test::runCli("--version");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "quelix-cli " QUELIX_VERSION_TEXT "\n");
+}
