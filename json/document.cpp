@@ -61,6 +61,7 @@ rg_TolvarJSONLei& rg_TolvarJSONLei::operator=(const rg_TolvarJSONLei& other) {
     for (int32_t i = 0, n = root_.childCount(); i < n; ++i) NodeAccess::parent(*root_.child(i)) = &root_;
     chunkSizeKiB = other.chunkSizeKiB;
     streamEncoding = other.streamEncoding;
+    topLevelValues_ = other.topLevelValues_;
     return *this;
 }
 
@@ -99,6 +100,7 @@ void rg_TolvarJSONLei::adoptFrom(rg_TolvarJSONLei& other) noexcept {
     }
     arena_ = std::move(other.arena_);
     chunkSizeKiB = other.chunkSizeKiB;
+    topLevelValues_ = other.topLevelValues_;
     streamEncoding = other.streamEncoding;
 }
 

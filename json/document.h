@@ -91,6 +91,10 @@ public:
     // Bytes the arena holds (nodes, child blocks, texts), for measurements.
     size_t arenaBytes() const;
 
+    // How many top-level values the last parse read (0 for a text without brackets). Paths of
+    // other tools cannot name a node of a document that gathered several.
+    int32_t topLevelValueCount() const { return topLevelValues_; }
+
 private:
     void releaseTree();
     void adoptFrom(rg_TolvarJSONLei& other) noexcept;
@@ -98,6 +102,7 @@ private:
     rg_TolvarJSONJieDian root_;
     std::unique_ptr<detail::Arena> arena_;
     const char16_t* text_ = nullptr; // the text being parsed (a view of the caller's text)
+    int32_t topLevelValues_ = 0;
 };
 
 // removeAtPath as a free function, as the commands call it.

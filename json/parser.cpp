@@ -376,8 +376,10 @@ int32_t rg_TolvarJSONLei::parseText(CWStringView text, int32_t skipParentLinks) 
         // searched for again only once the scan has passed the one found before.
         int64_t p = -1;
         int64_t next = detail::findOpenBracket(text_, 0, len);
+        topLevelValues_ = 0;
         while (next < len) {
             p = run.scan(p, &root_, 0, true);
+            ++topLevelValues_;
             if (p >= next) next = detail::findOpenBracket(text_, p + 1, len);
         }
         run.finishBase(&root_);

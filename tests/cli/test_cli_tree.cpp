@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "cli_run.h"
 
@@ -88,6 +89,39 @@ TEST(cli_tree, roots_and_encodings) {
         const cli_test::Result r = cli_test::runCli("tree " + q(writeFile(c.name, c.bytes)));
         EXPECT_EQ(r.exitCode, 0) << c.name << r.err;
         EXPECT_EQ(r.out, c.expected) << c.name;
+    }
+}
+
+// The PATH column in other tools' syntax; a node none can name gets an empty field.
+TEST(cli_tree, tool_formats) {
+    const fs::path file = writeFile("tools.json", R"({"a":{"b c":[1]},"k":1,"k":2,"x", "~/":0})");
+    const std::string items[] = {"\t0\t0\tTolvar·JSON\n", "\t1\t0\ta\n",   "\t2\t1\tb c\n", "\t3\t2\t[0]:1\n",
+                                 "\t1\t2\tk:1\n",         "\t1\t2\tk:2\n", "\t1\t2\t:\"x\"\n", "\t1\t2\t~/:0\n"};
+    struct Case {
+        const char* format;
+        std::vector<std::string> paths;
+    };
+    const Case cases[] = {
+        {"jq", {".", ".a", ".a.\"b c\"", ".a.\"b c\"[0]", "", "", "", ".\"~/\""}},
+        {"jsonpath", {"$", "$.a", "$.a['b c']", "$.a['b c'][0]", "", "", "", "$['~/']"}},
+        {"pointer", {"", "/a", "/a/b c", "/a/b c/0", "", "", "", "/~0~1"}},
+        {"js", {"data", "data.a", "data.a[\"b c\"]", "data.a[\"b c\"][0]", "", "", "", "data[\"~/\"]"}},
+        {"python", {"data", "data[\"a\"]", "data[\"a\"][\"b c\"]", "data[\"a\"][\"b c\"][0]", "", "", "", "data[\"~/\"]"}},
+    };
+    for (const Case& c : cases) {
+        std::string expected;
+        for (size_t i = 0; i < c.paths.size(); ++i) expected += c.paths[i] + items[i];
+        const cli_test::Result r = cli_test::runCli(std::string("tree --format ") + c.format + " " + q(file));
+        EXPECT_EQ(r.exitCode, 0) << c.format << r.err;
+        EXPECT_EQ(r.out, expected) << c.format;
+    }
+    // Several top-level values: no syntax names anything, not even the root.
+    const cli_test::Result r = cli_test::runCli("tree --format jq " + q(writeFile("two.json", "[1] [2]")));
+    EXPECT_EQ(r.out, "\t0\t1\tTolvar·JSON\n\t1\t2\t[0]:1\n\t1\t2\t[1]:2\n");
+    for (const char* bad : {"--format xml", "--format jq --mode 1", "--format"}) {
+        const cli_test::Result e = cli_test::runCli(std::string("tree ") + bad + " " + q(file));
+        EXPECT_EQ(e.exitCode, 2) << bad;
+        EXPECT_EQ(e.out, "") << bad;
     }
 }
 
