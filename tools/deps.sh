@@ -8,7 +8,7 @@ pkgs=(
   libicu-dev libpcre2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   rapidjson-dev libsimdjson-dev jq
-  fonts-wqy-microhei fontconfig
+  fonts-wqy-microhei fonts-noto-color-emoji fontconfig
   clang-14 libclang-rt-14-dev
   ccache desktop-file-utils appstream man-db
 )
