@@ -127,8 +127,9 @@ void decodeWithOrigins(CWStringView text, CWString& decoded, std::vector<size_t>
 // What 10007 stores when the pane showed `shown`, the UCS-2 decode of the node's text `original`,
 // and now holds `edited`: the parts of the pane left as they were are taken from `original`, so
 // every escape (and whatever followed a decoded U+0000) is kept; the edited stretch is taken as
-// typed. `lossy` is set when the stretch replaced text that the decode had changed, whose typed
-// form then differs from the original.
+// typed. `lossy` is set when a character that the decode produced inside the replaced stretch
+// (from an escape) appears in the typed stretch too: it may be one the user left alone, which is
+// then stored raw instead of as its escape.
 CWString spliceEdit(const CWString& original, const CWString& shown, const std::vector<size_t>& from,
                     const CWString& edited, bool& lossy) {
     size_t p = 0;
@@ -141,7 +142,13 @@ CWString spliceEdit(const CWString& original, const CWString& shown, const std::
     const size_t shownEnd = shown.size() - q;
     const size_t a = from[p];
     const size_t b = from[shownEnd];
-    lossy = CWStringView(original).substr(a, b - a) != CWStringView(shown).substr(p, shownEnd - p);
+    std::vector<bool> decodedUnits(0x10000, false);
+    for (size_t k = p; k < shownEnd; ++k)
+        if (from[k + 1] - from[k] != 1 || original[from[k]] != shown[k])
+            decodedUnits[shown[k]] = true;
+    lossy = false;
+    for (size_t k = p; k < edited.size() - q && !lossy; ++k)
+        lossy = decodedUnits[edited[k]];
     CWString out = original.substr(0, a);
     out.append(edited, p, edited.size() - q - p);
     out.append(original, b);
