@@ -300,7 +300,12 @@ bool rg_ZhuChuangKou1::onTreeMenuCommand(int32_t id) {
             case M::kHtmlEncodeDec: out = escapeText(text, kEscapeHtmlDec); break;
             default: out = unescapeText(text, kUnescapeHtml); break;
             }
-            s->pane->setText(std::move(out));
+            // One undoable step in the pane (the text pane's undo brings the text back).
+            if (out != text) {
+                s->pane->selectAll();
+                s->pane->replaceSelection(out);
+                s->pane->setSelection(0, 0);
+            }
         }
         return true;
     case M::kDecodeOnShow:

@@ -492,6 +492,11 @@ private slots:
         QCOMPARE(toQString(w->current()->pane->text()), output);
         QCOMPARE(documentText(*w), CWString(u"{\"a\":1}"));
         QVERIFY(!w->current()->slotDirty);
+        // One undo step brings the pane's text back.
+        QCOMPARE(w->current()->pane->selectionStart(), 0);
+        QVERIFY(w->current()->pane->canUndo());
+        w->current()->pane->undo();
+        QCOMPARE(toQString(w->current()->pane->text()), input);
     }
 
     void decode_options_and_persistence() {
