@@ -526,8 +526,9 @@ int32_t rg_ZhuChuangKou1::onTreeEditCommitted(int32_t slot, int32_t item, const 
 // With 20013 checked the pane showed the node's text UCS-2 decoded, and storing that as typed
 // would turn every escape it decoded into a raw character (and drop whatever followed a decoded
 // U+0000). So: an unchanged pane leaves the value alone; an edited one keeps the original text
-// wherever the pane was left as shown, and only when the edited stretch replaced text that the
-// decode had changed is the user asked first.
+// wherever the pane was left as shown and takes the edited stretch as typed. When that stretch
+// still holds a character the decode produced (one the user may have left alone, which would
+// then be stored raw instead of as its escape) the user is asked first.
 std::optional<CWString> rg_ZhuChuangKou1::valueFromPane(rg_TolvarJSONJieDian& node) {
     rg_ShuCaoWei* s = current();
     const CWString& edited = s->pane->text();
@@ -550,8 +551,8 @@ std::optional<CWString> rg_ZhuChuangKou1::valueFromPane(rg_TolvarJSONJieDian& no
     if (lossy) {
         const int32_t answer = platform().messageBox(
             u"信息:",
-            u"右边编辑框显示的是USC2解码后的文本，改动的部分在原键值中写作转义字符，将按编辑框中的样子保存"
-            u"（未改动的部分保持原样）。要修改键值吗？",
+            u"右边编辑框显示的是USC2解码后的文本，改动的部分含有由转义字符解码而来的字符，"
+            u"这部分将按编辑框中的样子保存（未改动的部分保持原样）。要修改键值吗？",
             rg_XiaoXiTuBiao::Question, rg_XiaoXiAnNiu::YesNo);
         if (answer != rg_Korrin_ChuangKou::kResultYes)
             return std::nullopt;

@@ -585,6 +585,14 @@ private slots:
         QCOMPARE(toQString(w->pathBox->content()), path);
         QCOMPARE(store(*w).findItemByPath(w->pathBox->content()), item);
         QVERIFY(platform_->beeps.empty()); // the text pane showed the node
+        {
+            rg_Korrin_JiBen::rg_WenBenShuZuLei segments;
+            rg_Tolvar_JSON::splitPath(fromQString(path), segments);
+            const rg_Tolvar_JSON::rg_TolvarJSONJieDian* node =
+                rg_Tolvar_JSON::walkPath(w->current()->document.root(), segments, 0);
+            QVERIFY(node != nullptr);
+            QCOMPARE(w->current()->pane->text(), rg_Tolvar_JSON::toJsonText(*node, false));
+        }
         rightClick(*w, item, command);
         QCOMPARE(toQString(documentText(*w)), document);
         if (command == M::kCopyJson)
