@@ -140,6 +140,7 @@ rg_ZhuChuangKou1::~rg_ZhuChuangKou1() {
         if (s->tree) {
             s->tree->store().selectionChanged.unbind();
             s->tree->store().rightClicked.unbind();
+            s->tree->store().editCommitted.unbind();
         }
 }
 
@@ -573,6 +574,10 @@ void rg_ZhuChuangKou1::createSlotControls() {
                                                 int32_t item, int32_t) { w.onTreeSelection(int32_t(slot), item); });
         store.rightClicked.bind(this, i, [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuangCunChu&, int64_t slot) {
             w.onTreeRightClick(int32_t(slot));
+        });
+        store.editCommitted.bind(this, i, [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuangCunChu&, int64_t slot, int32_t item,
+                                             const CWString& before, const CWString& edited) {
+            return w.onTreeEditCommitted(int32_t(slot), item, before, edited);
         });
         s.tree->setGeometry(treeTemplate->geometry());
 

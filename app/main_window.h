@@ -21,6 +21,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -219,6 +220,17 @@ private:
     void deleteNode();
     void renameKey();
     void setNodeValue();
+    // Status column 4 := text, with the error beep (a command that found no node, or another one).
+    void reportNodeProblem(const CWString& text);
+    // The node the selected item of the current tree was built from (by position), or nullptr.
+    rg_Tolvar_JSON::rg_TolvarJSONJieDian* selectedItemNode();
+    // 10005's work once the new key is known: document, item text and key length, dirty flag,
+    // path box.
+    void applyKeyRename(int32_t item, rg_Tolvar_JSON::rg_TolvarJSONJieDian& node, const CWString& entered);
+    // The value 10007 writes from the text pane, or nothing to leave the node as it is.
+    std::optional<CWString> valueFromPane(rg_Tolvar_JSON::rg_TolvarJSONJieDian& node);
+    // The tree box's editCommitted: an in-place edit renames a member's key (tree_commands.cpp).
+    int32_t onTreeEditCommitted(int32_t slot, int32_t item, const CWString& before, const CWString& edited);
     // A message box with the caption "信息:" and the information icon, no owner window.
     void showInfo(const CWString& text);
     void parseTextToSlotImpl(const CWString& text, bool fromFile, bool keepSource, bool writeFile);

@@ -264,6 +264,22 @@ std::string_view byteOrderMark(CWStringView name) {
     return {};
 }
 
+namespace {
+
+// A well-formed four-byte UTF-8 sequence (U+10000..U+10FFFF) at p, whose four bytes exist: lead
+// F0..F4, three continuation bytes, and a second byte that keeps the value in range (90..BF after
+// F0, which would otherwise be overlong; 80..8F after F4).
+bool isFourByteForm(const uint8_t* p) {
+    const uint8_t lead = p[0];
+    if (lead < 0xF0 || lead > 0xF4) return false;
+    if ((p[1] & 0xC0) != 0x80 || (p[2] & 0xC0) != 0x80 || (p[3] & 0xC0) != 0x80) return false;
+    if (lead == 0xF0) return p[1] >= 0x90;
+    if (lead == 0xF4) return p[1] <= 0x8F;
+    return true;
+}
+
+} // namespace
+
 DetectedEncoding detectTextEncoding(std::string_view bytes) {
     const uint8_t* s = reinterpret_cast<const uint8_t*>(bytes.data());
     const size_t n = bytes.size();
@@ -296,6 +312,9 @@ DetectedEncoding detectTextEncoding(std::string_view bytes) {
         } else if (i + 2 < n && (b & 0xF0) == 0xE0 && (s[i + 1] & 0xC0) == 0x80 && (s[i + 2] & 0xC0) == 0x80) {
             ++valid;
             i += 3;
+        } else if (i + 3 < n && isFourByteForm(s + i)) {
+            ++valid;
+            i += 4;
         } else {
             ++invalid;
             ++i;

@@ -35,10 +35,13 @@ void appendDecimal(CWString& out, int32_t i) {
 }
 
 // The label of a child: under an object "key:value" / "key", under anything else "[i]:value" / "[i]".
-void labelOf(const rg_TolvarJSONJieDian& child, bool parentIsObject, int32_t i, CWString& out) {
+// Returns the record's keyInfo: where the key ends (a key may hold ':' itself) or that it is "[i]".
+int32_t labelOf(const rg_TolvarJSONJieDian& child, bool parentIsObject, int32_t i, CWString& out) {
     out.clear();
+    int32_t keyInfo = kKeyInfoElement;
     if (parentIsObject) {
         out.append(rg_Tolvar_JSON::unquoteView(child.keyText()));
+        keyInfo = memberKeyInfo(out.size());
     } else {
         out.push_back(u'[');
         appendDecimal(out, i);
@@ -48,6 +51,7 @@ void labelOf(const rg_TolvarJSONJieDian& child, bool parentIsObject, int32_t i, 
         out.push_back(u':');
         out.append(child.valueText());
     }
+    return keyInfo;
 }
 
 struct Frame {
@@ -108,14 +112,14 @@ int32_t rg_TolvarShuXingKuangCunChu::fillFromNode(const Node& node, CKorMem& buf
     int32_t count = 0;
     CWString label;
     if (includeNode) {
-        labelOf(node, includedUnderObject, includedIndex, label);
-        if (!writeRecord(buffer, label, imageOf(node), level + 1, 0, 0)) return 0;
+        const int32_t keyInfo = labelOf(node, includedUnderObject, includedIndex, label);
+        if (!writeRecord(buffer, label, imageOf(node), level + 1, 0, 0, keyInfo)) return 0;
         ++count;
         if (!isContainer(node)) return count;
     }
     auto write = [&](const rg_TolvarJSONJieDian& child, bool underObject, int32_t i, int32_t childLevel) {
-        labelOf(child, underObject, i, label);
-        if (!writeRecord(buffer, label, imageOf(child), childLevel, 0, 0)) return false;
+        const int32_t keyInfo = labelOf(child, underObject, i, label);
+        if (!writeRecord(buffer, label, imageOf(child), childLevel, 0, 0, keyInfo)) return false;
         ++count;
         return true;
     };

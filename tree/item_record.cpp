@@ -66,8 +66,40 @@ bool textHoldsSeparator(CWStringView t) {
     return false;
 }
 
+namespace {
+
+size_t firstColon(const uint8_t* text, size_t units) {
+    for (size_t u = 0; u < units; ++u) {
+        char16_t c;
+        std::memcpy(&c, text + 2 * u, 2);
+        if (c == u':') return u;
+    }
+    return units;
+}
+
+} // namespace
+
+int32_t effectiveKeyInfo(const uint8_t* text, size_t units, int32_t keyInfo) {
+    if (keyInfo == kKeyInfoElement) return keyInfo;
+    if (!isMemberKeyInfo(keyInfo)) return kKeyInfoUnknown;
+    const size_t k = static_cast<size_t>(keyInfo) - 1;
+    if (k > units) return kKeyInfoUnknown;
+    if (k < units) {
+        char16_t c;
+        std::memcpy(&c, text + 2 * k, 2);
+        if (c != u':') return kKeyInfoUnknown;
+    }
+    return keyInfo;
+}
+
+size_t keyFormUnits(const uint8_t* text, size_t units, int32_t keyInfo) {
+    const int32_t info = effectiveKeyInfo(text, units, keyInfo);
+    if (isMemberKeyInfo(info)) return static_cast<size_t>(info) - 1;
+    return firstColon(text, units);
+}
+
 bool writeRecord(CKorMem& buffer, CWStringView text, int32_t image, int32_t level, uint8_t expandState,
-                 uint8_t checkState) {
+                 uint8_t checkState, int32_t keyInfo) {
     const int64_t bytes = recordBytes(text.size());
     if (static_cast<int64_t>(buffer.size()) + bytes > kMaxBufferBytes) return false;
     uint8_t* p = buffer.extend(static_cast<size_t>(bytes));
@@ -82,7 +114,7 @@ bool writeRecord(CKorMem& buffer, CWStringView text, int32_t image, int32_t leve
     writeInt32(h + kLevelField, clampLevel(level));
     writeInt32(h + kImageField, clampImage(image));
     writeInt32(h + kSelectedImageField, -1);
-    writeInt32(h + kReservedField, 0);
+    writeInt32(h + kKeyInfoField, keyInfo >= 0 && keyInfo <= 0x00FFFFFF ? keyInfo : kKeyInfoUnknown);
     h[kExpandField] = expandState & 3;
     h[kCheckField] = checkState & 3;
     writeInt32(h + kTextColourField, -1);
@@ -101,6 +133,8 @@ bool scanRecords(const uint8_t* data, int64_t size, RecordRunInfo& info) {
         const int32_t level = readInt32(h + kLevelField);
         const int32_t image = readInt32(h + kImageField);
         if (level < 0 || level > kMaxLevel || image < -1 || image > kMaxImage) return false;
+        const int32_t keyInfo = readInt32(h + kKeyInfoField);
+        if (keyInfo < 0 || keyInfo > 0x00FFFFFF) return false;
         if (readInt32(h + kSelectedImageField) != -1 || h[kExpandField] > 3 || h[kCheckField] > 3) return false;
         if (readInt32(h + kTextColourField) != -1 || readInt32(h + kBackColourField) != -1) return false;
         if (prev >= 0 && level > prev + 1) return false;

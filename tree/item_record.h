@@ -9,7 +9,7 @@
 //   2n+4  (sep + 4)            4      level          int32, 0 for top-level items, child = parent + 1
 //   2n+8  (sep + 8)            4      image          int32 index into the image list, -1 none
 //   2n+12 (sep + 12)           4      selectedImage  int32, -1 = use image (always written -1)
-//   2n+16 (sep + 16)           4      reserved       int32, written 0, never read
+//   2n+16 (sep + 16)           4      keyInfo        int32, where the text's key form ends (below)
 //   2n+20 (sep + 20)           1      expandState    bit 1 expanded, bit 0 bold; 0..3
 //   2n+21 (sep + 21)           1      checkState     0 clear, 1 checked, 2 partial, 3 fixed
 //   2n+22 (sep + 22)           4      textColour     int32 COLORREF, -1 = box default
@@ -22,9 +22,18 @@
 //    unit replaced by U+FFFD when the record is written (sanitizeItemText);
 //  - levels are kept in 0 .. kMaxLevel and images in -1 .. kMaxImage, which keeps every header
 //    byte pattern free of the sequence (level's top byte is 0, image's upper half is 0 or FFFF);
-//  - selectedImage, reserved and the colours are constants, expand and check bytes are 0..3.
+//  - selectedImage and the colours are constants, expand and check bytes are 0..3, and keyInfo
+//    stays in 0 .. 0x00FFFFFF (top byte 0, and the byte after it is an expand byte, never 04).
 // With that, every occurrence of the separator in a buffer is a real one, a search may start at
 // any byte, and after a separator found at s the next one lies at s + kRecordOverhead or later.
+//
+// keyInfo says where the item's key form (the part of the text a path segment names) ends, which
+// the text alone cannot tell: "a:b:1" is key "a" with value "b:1" or key "a:b" with value "1".
+//   0 (kKeyInfoUnknown)          written by callers that give none: the text up to its first ':'
+//   1 .. kKeyInfoMaxMember       an object member; its key form is the first keyInfo - 1 units
+//   kKeyInfoElement              an array element, labelled "[i]" (up to the first ':')
+// A member length that no longer fits the text (a caller changed the text and not the word)
+// counts as unknown.
 //
 // A well-formed buffer (the store keeps its own one so) also has level 0 for its first record and
 // no record deeper than its predecessor's level + 1, so the parent of a record is the nearest
@@ -53,7 +62,7 @@ inline constexpr int32_t kRecordOverhead = kSeparatorLength + kHeaderLength; // 
 inline constexpr int32_t kLevelField = 0;
 inline constexpr int32_t kImageField = 4;
 inline constexpr int32_t kSelectedImageField = 8;
-inline constexpr int32_t kReservedField = 12;
+inline constexpr int32_t kKeyInfoField = 12;
 inline constexpr int32_t kExpandField = 16;
 inline constexpr int32_t kCheckField = 17;
 inline constexpr int32_t kTextColourField = 18;
@@ -81,6 +90,23 @@ int64_t findSeparator(const uint8_t* data, int64_t size, int64_t from);
 // Last separator starting at or before `from` (and wholly inside the buffer), or -1.
 int64_t findSeparatorBackward(const uint8_t* data, int64_t size, int64_t from);
 
+inline constexpr int32_t kKeyInfoUnknown = 0;
+inline constexpr int32_t kKeyInfoMaxMember = 0x007FFFFF;
+inline constexpr int32_t kKeyInfoElement = 0x00800000;
+
+// The keyInfo of an object member whose key form has keyUnits code units (unknown when too long).
+inline int32_t memberKeyInfo(size_t keyUnits) {
+    return keyUnits < static_cast<size_t>(kKeyInfoMaxMember) ? static_cast<int32_t>(keyUnits) + 1 : kKeyInfoUnknown;
+}
+inline bool isMemberKeyInfo(int32_t keyInfo) { return keyInfo >= 1 && keyInfo <= kKeyInfoMaxMember; }
+inline int32_t readKeyInfo(const uint8_t* data, int64_t sep) {
+    return readInt32(data + sep + kSeparatorLength + kKeyInfoField);
+}
+// Code units of the key form of a record text: `units` UTF-16LE code units at `text`.
+size_t keyFormUnits(const uint8_t* text, size_t units, int32_t keyInfo);
+// keyInfo as it is effectively read: a member length that does not fit the text becomes unknown.
+int32_t effectiveKeyInfo(const uint8_t* text, size_t units, int32_t keyInfo);
+
 inline int32_t clampLevel(int32_t level) { return level < 0 ? 0 : (level > kMaxLevel ? kMaxLevel : level); }
 inline int32_t clampImage(int32_t image) { return image < -1 || image > kMaxImage ? -1 : image; }
 
@@ -97,7 +123,7 @@ inline int64_t recordBytes(size_t textUnits) { return static_cast<int64_t>(textU
 // to 0..3; the text is sanitized. False (nothing appended) when the buffer would pass
 // kMaxBufferBytes.
 bool writeRecord(CKorMem& buffer, CWStringView text, int32_t image, int32_t level, uint8_t expandState,
-                 uint8_t checkState);
+                 uint8_t checkState, int32_t keyInfo = kKeyInfoUnknown);
 
 // Facts about a run of whole records, as returned by scanRecords.
 struct RecordRunInfo {
@@ -107,7 +133,8 @@ struct RecordRunInfo {
 };
 
 // Checks that [data, data + size) is a sequence of whole records with even text lengths, sane
-// header bytes (level 0..kMaxLevel, image -1..kMaxImage, expand and check 0..3) and no record
+// header bytes (level 0..kMaxLevel, image -1..kMaxImage, keyInfo 0..0x00FFFFFF, expand and check
+// 0..3) and no record
 // deeper than its predecessor + 1. Fills `info` and returns true; false when malformed.
 bool scanRecords(const uint8_t* data, int64_t size, RecordRunInfo& info);
 

@@ -384,12 +384,11 @@ bool rg_TolvarShuXingKuangCunChu::keyFormEquals(int32_t index, ItemCursor& curso
 bool rg_TolvarShuXingKuangCunChu::keyFormEqualsAt(const Rec& rec, CWStringView form, bool encodedDots) const {
     static constexpr char16_t kDot[] = u"#46#";
     const uint8_t* p = data() + rec.start;
-    const size_t units = static_cast<size_t>((rec.sep - rec.start) / 2);
+    const size_t units = keyFormUnits(p, static_cast<size_t>((rec.sep - rec.start) / 2), readKeyInfo(data(), rec.sep));
     size_t j = 0; // position in form
     for (size_t u = 0; u < units; ++u) {
         char16_t c;
         std::memcpy(&c, p + 2 * u, 2);
-        if (c == u':') break;
         if (c == u'.' && encodedDots) {
             if (form.substr(j, 4) != CWStringView(kDot, 4)) return false;
             j += 4;
@@ -415,7 +414,7 @@ int64_t rg_TolvarShuXingKuangCunChu::earlierSiblingsWithForm(int32_t item, const
         while (cur.start > 0) {
             Rec prev;
             if (!recordEndingAt(cur.start - kRecordOverhead, prev) || prev.level < rec.level) break;
-            if (prev.level == rec.level && keyFormEqualsAt(prev, form, true)) ++count;
+            if (prev.level == rec.level && keyFormEqualsAt(prev, form, false)) ++count;
             cur = prev;
         }
         return count;
@@ -425,7 +424,7 @@ int64_t rg_TolvarShuXingKuangCunChu::earlierSiblingsWithForm(int32_t item, const
         if (++steps > kWalkLimit) break;
         Rec r;
         if (!recordOfItemByIndex(d, r)) return count;
-        if (keyFormEqualsAt(r, form, true)) ++count;
+        if (keyFormEqualsAt(r, form, false)) ++count;
     }
     if (steps <= kWalkLimit || parent < 0) return count;
 
@@ -444,14 +443,11 @@ int64_t rg_TolvarShuXingKuangCunChu::earlierSiblingsWithForm(int32_t item, const
         for (int32_t c = parent + 1; c > 0 && c < itemCount_;) {
             Rec r;
             if (!recordOfItemByIndex(c, r)) break;
-            key.clear();
-            for (int64_t u = r.start; u < r.sep; u += 2) {
-                char16_t ch;
-                std::memcpy(&ch, data() + u, 2);
-                if (ch == u':') break;
-                if (ch == u'.') key.append(u"#46#");
-                else key.push_back(ch);
-            }
+            // Plain key forms: pathOfItem counts occurrences of the key itself.
+            const size_t units =
+                keyFormUnits(data() + r.start, static_cast<size_t>((r.sep - r.start) / 2), readKeyInfo(data(), r.sep));
+            key.resize(units);
+            if (units > 0) std::memcpy(key.data(), data() + r.start, units * 2);
             fc.items.push_back(c);
             fc.occurrences.push_back(seen[key]++);
             const int32_t next = siblings->next[c];

@@ -287,7 +287,7 @@ private:
     // encodedDots each '.' of the key form counts as "#46#".
     bool keyFormEquals(int32_t index, ItemCursor& cursor, CWStringView form, bool encodedDots) const;
     bool keyFormEqualsAt(const Rec& rec, CWStringView form, bool encodedDots) const;
-    // Number of earlier siblings of `item` (whose parent is `parent`) with the encoded key form
+    // Number of earlier siblings of `item` (whose parent is `parent`) with the plain key form
     // `form`. Long sibling lists are counted once per parent and buffer state, then looked up.
     int64_t earlierSiblingsWithForm(int32_t item, const ItemCursor& cursor, int32_t parent, CWStringView form) const;
     // Among `start` and its next siblings, the one whose plain key form is `name` for the
@@ -324,6 +324,23 @@ private:
     uint64_t textVersion_ = 1;
     mutable uint64_t formCountsVersion_ = 0;
     mutable std::vector<FormCounts> formCounts_;
+
+public:
+    // ---- Key forms (tree_paths.cpp) ------------------------------------------------------------
+    // The item's key form: the part of its text that a path segment names (an object member's
+    // unquoted key, "[i]" for an array element), cut where the record's keyInfo says
+    // (item_record.h). Empty for a bad index.
+    CWString keyFormOf(int32_t index, ItemCursor& cursor) const;
+    // The record's keyInfo as it is read (a stale member length reads as unknown), -1 for a bad
+    // index.
+    int32_t getKeyInfo(int32_t index, ItemCursor& cursor) const;
+    // Records that the item's key form is the first keyUnits code units of its text (an object
+    // member), or with keyUnits -1 that the item is an array element. Changes no length, so no
+    // index goes stale. False for a bad index or a length past the text.
+    bool setKeyLength(int32_t index, int32_t keyUnits, ItemCursor& cursor);
+
+private:
+    bool recordBounds(int32_t index, ItemCursor& cursor, int64_t& start, int64_t& sep) const;
 };
 
 } // namespace rg_TolvarMingLingJi_ChuangKouZuJian

@@ -492,6 +492,11 @@ private slots:
         QCOMPARE(toQString(w->current()->pane->text()), output);
         QCOMPARE(documentText(*w), CWString(u"{\"a\":1}"));
         QVERIFY(!w->current()->slotDirty);
+        // One undo step brings the pane's text back.
+        QCOMPARE(w->current()->pane->selectionStart(), 0);
+        QVERIFY(w->current()->pane->canUndo());
+        w->current()->pane->undo();
+        QCOMPARE(toQString(w->current()->pane->text()), input);
     }
 
     void decode_options_and_persistence() {
@@ -544,6 +549,214 @@ private slots:
         auto again = shownWindow();
         QCOMPARE(again->pathMode(), 2);
         QVERIFY(!again->treeMenu().isChecked(M::kPathModeDefault));
+    }
+
+    // ---- commands act on the selected item's own node ----
+
+    void commands_act_on_the_items_own_node_data() {
+        QTest::addColumn<QString>("json");
+        QTest::addColumn<QString>("itemText");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("path");     // the path box after the right-click
+        QTest::addColumn<QString>("document"); // afterwards
+        const int del = M::kDelete, copy = M::kCopyJson;
+        QTest::newRow("colon in a scalar key") << "{\"a:b\":1,\"a\":2}" << "a:b:1" << del << "a:b" << "{\"a\":2}";
+        QTest::newRow("colon, the plain twin") << "{\"a:b\":1,\"a\":2}" << "a:2" << del << "a" << "{\"a:b\":1}";
+        QTest::newRow("colon in a container key")
+            << "{\"c\":{\"d:e\":[1],\"d\":0}}" << "d:e" << del << "c.d:e" << "{\"c\":{\"d\":0}}";
+        QTest::newRow("arrow in a key") << "{\"q\":0,\"a->b\":1,\"a\":2}" << "a->b:1" << del << "[1]"
+                                        << "{\"q\":0,\"a\":2}";
+        QTest::newRow("bracket in a key") << "{\"a[1]\":5,\"a\":[7,8]}" << "a[1]:5" << del << "[0]" << "{\"a\":[7,8]}";
+        QTest::newRow("own #46# beside a dot")
+            << "{\"a.b\":1,\"a#46#b\":2}" << "a#46#b:2" << del << "[1]" << "{\"a.b\":1}";
+        QTest::newRow("copy JSON of a colon key")
+            << "{\"a:b\":{\"x\":1},\"a\":2}" << "a:b" << copy << "a:b" << "{\"a:b\":{\"x\":1},\"a\":2}";
+    }
+    void commands_act_on_the_items_own_node() {
+        QFETCH(QString, json);
+        QFETCH(QString, itemText);
+        QFETCH(int, command);
+        QFETCH(QString, path);
+        QFETCH(QString, document);
+        auto w = windowWith(fromQString(json));
+        const int32_t item = itemWithText(*w, fromQString(itemText));
+        QVERIFY(item > 0);
+        rightClick(*w, item, 0); // the menu is dismissed
+        QCOMPARE(toQString(w->pathBox->content()), path);
+        QCOMPARE(store(*w).findItemByPath(w->pathBox->content()), item);
+        QVERIFY(platform_->beeps.empty()); // the text pane showed the node
+        {
+            rg_Korrin_JiBen::rg_WenBenShuZuLei segments;
+            rg_Tolvar_JSON::splitPath(fromQString(path), segments);
+            const rg_Tolvar_JSON::rg_TolvarJSONJieDian* node =
+                rg_Tolvar_JSON::walkPath(w->current()->document.root(), segments, 0);
+            QVERIFY(node != nullptr);
+            QCOMPARE(w->current()->pane->text(), rg_Tolvar_JSON::toJsonText(*node, false));
+        }
+        rightClick(*w, item, command);
+        QCOMPARE(toQString(documentText(*w)), document);
+        if (command == M::kCopyJson)
+            QCOMPARE(platform_->clipboard, rg_Tolvar_JSON::toJsonText(*w->current()->document.root().child(0), false));
+        QVERIFY(platform_->beeps.empty());
+    }
+
+    void rename_and_create_keep_colon_keys_addressable() {
+        auto w = windowWith(u"{\"a:b\":1,\"a\":2}");
+        platform_->inputAnswers.push_back(CWString(u"x:y"));
+        rightClick(*w, 1, M::kRenameKey);
+        QCOMPARE(documentText(*w), CWString(u"{\"x:y\":1,\"a\":2}"));
+        QCOMPARE(store(*w).getText(1), CWString(u"x:y:1"));
+        QCOMPARE(w->pathBox->content(), CWString(u"x:y"));
+        // A new member whose key holds ':' is found again by its own path.
+        platform_->inputAnswers.push_back(CWString(u"n:m"));
+        rightClick(*w, 0, M::kCreate);
+        const int32_t added = store(*w).getSelection();
+        QCOMPARE(store(*w).getText(added), CWString(u"n:m:\"值3\""));
+        QCOMPARE(w->pathBox->content(), CWString(u"n:m"));
+        w->current()->pane->setText(u"7");
+        rightClick(*w, added, M::kSetValue);
+        QCOMPARE(documentText(*w), CWString(u"{\"x:y\":1,\"a\":2,\"n:m\":\"7\"}"));
+        // "新建" on a scalar with a colon key keeps the whole key as its label.
+        platform_->inputAnswers.push_back(CWString(u"k"));
+        rightClick(*w, 1, M::kCreate);
+        QCOMPARE(store(*w).getText(1), CWString(u"x:y"));
+        QCOMPARE(documentText(*w), CWString(u"{\"x:y\":{\"k\":\"值4\"},\"a\":2,\"n:m\":\"7\"}"));
+    }
+
+    void commands_refuse_a_path_that_names_another_node_data() {
+        QTest::addColumn<int>("command");
+        QTest::newRow("delete") << int(M::kDelete);
+        QTest::newRow("rename") << int(M::kRenameKey);
+        QTest::newRow("set value") << int(M::kSetValue);
+        QTest::newRow("create") << int(M::kCreate);
+        QTest::newRow("copy JSON") << int(M::kCopyJson);
+    }
+    void commands_refuse_a_path_that_names_another_node() {
+        QFETCH(int, command);
+        auto w = windowWith(u"{\"a\":1,\"b\":{\"c\":2}}");
+        store(*w).setSelection(2); // b
+        // The path box names another node than the selected item's: nothing may act on it.
+        w->pathBox->setContent(u"a");
+        platform_->clipboard = u"kept";
+        platform_->inputAnswers.push_back(CWString(u"z"));
+        w->current()->pane->setText(u"9");
+        w->onMenuCommand(command);
+        QCOMPARE(documentText(*w), CWString(u"{\"a\":1,\"b\":{\"c\":2}}"));
+        QCOMPARE(store(*w).itemCount(), 4);
+        QCOMPARE(w->statusText(rg_ZhuChuangKou1::kColOther), CWString(u"路径所指的不是选中的节点"));
+        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
+        QCOMPARE(platform_->clipboard, CWString(u"kept"));
+        QVERIFY(!w->current()->slotDirty);
+    }
+
+    // ---- 10007 with the decoded pane ----
+
+    void set_value_keeps_what_the_decode_hid_data() {
+        QTest::addColumn<QString>("json");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("find");    // empty: the pane is left as shown
+        QTest::addColumn<QString>("replace");
+        QTest::addColumn<int>("answer");      // to the question, 0 when none is expected
+        QTest::addColumn<QString>("document");
+        const int none = 0, yes = rg_Korrin_ChuangKou::kResultYes, no = rg_Korrin_ChuangKou::kResultNo;
+        QTest::newRow("escaped quote and line break")
+            << "{\"s\":\"a\\\"b\\nc\"}" << 1 << "" << "" << none << "{\"s\":\"a\\\"b\\nc\"}";
+        QTest::newRow("object holding \\u0000")
+            << "{\"o\":{\"a\":\"x\\u0000y\",\"b\":1}}" << 1 << "" << "" << none << "{\"o\":{\"a\":\"x\\u0000y\",\"b\":1}}";
+        QTest::newRow("emoji escapes") << "{\"e\":\"\\ud83d\\ude00 hi\"}" << 1 << "" << "" << none
+                                       << "{\"e\":\"\\ud83d\\ude00 hi\"}";
+        QTest::newRow("nested object with quotes")
+            << "{\"n\":{\"q\":\"say \\\"hi\\\"\",\"u\":\"\\u4e2d\",\"l\":[1,\"\\/\"]}}" << 1 << "" << "" << none
+            << "{\"n\":{\"q\":\"say \\\"hi\\\"\",\"u\":\"\\u4e2d\",\"l\":[1,\"\\/\"]}}";
+        QTest::newRow("single-quoted value") << "{\"s\":'it'}" << 1 << "" << "" << none << "{\"s\":'it'}";
+        QTest::newRow("edit beside escapes")
+            << "{\"s\":\"\\u4e2d\\u6587 x\"}" << 1 << "x" << "y" << none << "{\"s\":\"\\u4e2d\\u6587 y\"}";
+        QTest::newRow("edit before a decoded U+0000 keeps the rest")
+            << "{\"o\":{\"a\":\"x\\u0000y\",\"b\":1}}" << 1 << "x" << "z" << none << "{\"o\":{\"a\":\"z\\u0000y\",\"b\":1}}";
+        QTest::newRow("edit in an object keeps other escapes")
+            << "{\"n\":{\"q\":\"say \\\"hi\\\"\",\"u\":\"\\u4e2d\"}}" << 1 << "中" << "文" << none
+            << "{\"n\":{\"q\":\"say \\\"hi\\\"\",\"u\":\"文\"}}";
+        QTest::newRow("retyped stretch without decoded characters")
+            << "{\"s\":\"a\\\"b\"}" << 1 << "a\"b" << "q" << none << "{\"s\":\"q\"}";
+        // Two edits around a decoded quote: the stretch between them still holds it, raw.
+        QTest::newRow("decoded quote inside the edit asks, no")
+            << "{\"s\":\"a\\\"b c\"}" << 1 << "a\"b c" << "x\"b y" << no << "{\"s\":\"a\\\"b c\"}";
+        QTest::newRow("decoded quote inside the edit asks, yes")
+            << "{\"s\":\"a\\\"b c\"}" << 1 << "a\"b c" << "x\"b y" << yes << "{\"s\":\"x\"b y\"}";
+    }
+    void set_value_keeps_what_the_decode_hid() {
+        QFETCH(QString, json);
+        QFETCH(int, item);
+        QFETCH(QString, find);
+        QFETCH(QString, replace);
+        QFETCH(int, answer);
+        QFETCH(QString, document);
+        auto w = windowWith(fromQString(json));
+        QVERIFY(w->treeMenu().isChecked(M::kDecodeOnShow));
+        store(*w).setSelection(item); // shows the node, decoded
+        if (!find.isEmpty()) {
+            QString pane = toQString(w->current()->pane->text());
+            QVERIFY2(pane.contains(find), qPrintable(pane));
+            w->current()->pane->setText(fromQString(pane.replace(find, replace)));
+        }
+        if (answer != 0)
+            platform_->messageBoxAnswers.push_back(answer);
+        rightClick(*w, item, M::kSetValue);
+        QCOMPARE(platform_->messageBoxes.size(), size_t(answer != 0 ? 1 : 0));
+        QCOMPARE(toQString(documentText(*w)), document);
+        // The tree shows the document.
+        std::vector<Item> expected;
+        rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarShuXingKuangCunChu fresh;
+        fresh.appendTopItem(u"Tolvar·JSON", 0);
+        fresh.fillFromNode(w->current()->document.root(), 0, false);
+        QCOMPARE(describe(itemsOf(store(*w))), describe(itemsOf(fresh)));
+    }
+
+    // ---- in-place edits ----
+
+    void in_place_edit_renames_the_key_data() {
+        QTest::addColumn<QString>("json");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("itemText"); // afterwards
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<QString>("message");  // empty: none
+        QTest::newRow("keeps the value ending") << "{\"a\":1}" << 1 << "b:1" << "b:1" << "{\"b\":1}" << "";
+        QTest::newRow("only the key") << "{\"a\":1}" << 1 << "b" << "b:1" << "{\"b\":1}" << "";
+        QTest::newRow("a key with a colon") << "{\"a\":1}" << 1 << "c:d:1" << "c:d:1" << "{\"c:d\":1}" << "";
+        QTest::newRow("bare stays bare") << "{a:1}" << 1 << "z" << "z:1" << "{z:1}" << "";
+        QTest::newRow("container") << "{\"a\":{\"x\":1}}" << 1 << "c" << "c" << "{\"c\":{\"x\":1}}" << "";
+        QTest::newRow("array element refused")
+            << "{\"a\":[1]}" << 2 << "[5]:1" << "[0]:1" << "{\"a\":[1]}" << "这是数组序号名称，不允许修改！";
+        QTest::newRow("top item refused")
+            << "{\"a\":1}" << 0 << "X" << "Tolvar·JSON" << "{\"a\":1}" << "请选中具体的节点！";
+    }
+    void in_place_edit_renames_the_key() {
+        QFETCH(QString, json);
+        QFETCH(int, item);
+        QFETCH(QString, typed);
+        QFETCH(QString, itemText);
+        QFETCH(QString, document);
+        QFETCH(QString, message);
+        auto w = windowWith(fromQString(json));
+        auto* tree = w->current()->tree;
+        store(*w).setSelection(item);
+        QTest::keyClick(tree->canvas(), Qt::Key_F2);
+        QVERIFY(tree->isEditing());
+        tree->editBox()->setContent(fromQString(typed));
+        QTest::keyClick(tree->editBox(), Qt::Key_Return);
+        QVERIFY(!tree->isEditing());
+        QCOMPARE(toQString(store(*w).getText(item)), itemText);
+        QCOMPARE(toQString(documentText(*w)), document);
+        QCOMPARE(platform_->messageBoxes.size(), size_t(message.isEmpty() ? 0 : 1));
+        if (!message.isEmpty())
+            QCOMPARE(toQString(platform_->messageBoxes[0].text), message);
+        QCOMPARE(w->current()->slotDirty, message.isEmpty());
+        if (item > 0) {
+            QCOMPARE(w->pathBox->content(), store(*w).pathOfItem(item, 0));
+            // The path leads back to the renamed member.
+            QCOMPARE(store(*w).findItemByPath(CWStringView(w->pathBox->content())), item);
+        }
     }
 
     void edits_reach_the_slot_file_on_close() {

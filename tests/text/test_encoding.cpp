@@ -124,11 +124,23 @@ TEST_F(encoding, detection_table) {
         // one valid sequence, one invalid byte: equal -> ANSI; one more valid -> UTF-8
         {bytes({'a', 0xC3, 0xA9, 0xFF}), u"gbk", 0},
         {bytes({'a', 0xC3, 0xA9, 0xFF, 0xC3, 0xA9}), u"UTF-8", 0},
-        // a four-byte form counts four invalid bytes
-        {bytes({'x', 0xF0, 0x9F, 0x98, 0x80, 0xE4, 0xB8, 0xAD}), u"gbk", 0},
-        {bytes({'x', 0xF0, 0x9F, 0x98, 0x80, 0xE4, 0xB8, 0xAD, 0xE4, 0xB8, 0xAD, 0xE4, 0xB8, 0xAD, 0xE4, 0xB8, 0xAD,
-                0xE4, 0xB8, 0xAD}),
-         u"UTF-8", 0},
+        // a well-formed four-byte form (an emoji) is one valid sequence
+        {bytes({'x', 0xF0, 0x9F, 0x98, 0x80, 0xE4, 0xB8, 0xAD}), u"UTF-8", 0},
+        {std::string("{\"msg\":\"hi \xF0\x9F\x98\x80\"}"), u"UTF-8", 0},
+        {bytes({0xF0, 0x90, 0x80, 0x80}), u"UTF-8", 0}, // U+10000, lowest F0 form
+        {bytes({0xF3, 0xBF, 0xBF, 0xBF}), u"UTF-8", 0},
+        {bytes({0xF4, 0x8F, 0xBF, 0xBF}), u"UTF-8", 0}, // U+10FFFF, highest
+        // F0 needs a second byte 90..BF (else overlong), F4 one of 80..8F (else past U+10FFFF),
+        // F5 and above lead nothing: four invalid bytes each
+        {bytes({0xF0, 0x8F, 0xBF, 0xBF}), u"gbk", 0},
+        {bytes({0xF4, 0x90, 0x80, 0x80}), u"gbk", 0},
+        {bytes({0xF5, 0x80, 0x80, 0x80}), u"gbk", 0},
+        {bytes({0xF8, 0x88, 0x80, 0x80, 0x80}), u"gbk", 0},
+        // cut short by the end or by a non-continuation byte
+        {bytes({'a', 0xF0, 0x9F, 0x98}), u"gbk", 0},
+        {bytes({0xC3, 0xA9, 0xF0, 0x9F, 0x98, 'a'}), u"gbk", 0},
+        // two emoji against the three stray bytes of a cut third: 2 valid, 3 invalid
+        {bytes({0xF0, 0x9F, 0x98, 0x80, 0xF0, 0x9F, 0x98, 0x80, 0xF0, 0x9F, 0x98}), u"gbk", 0},
         // a sequence cut by the end counts as invalid bytes
         {bytes({'a', 'b', 0xE4, 0xB8}), u"gbk", 0},
         {bytes({'a', 'b', 0xC3, 0xA9, 0xE4, 0xB8}), u"gbk", 0},
