@@ -78,6 +78,8 @@ void rg_TolvarShuXingKuangCunChu::clearItems() {
     }
     itemCount_ = 0;
     rowListValid_ = false;
+    // A new tree starts at its first row; a scrolled-away top item would name nothing.
+    props_.topItem = 0;
     structureChanged();
 }
 
@@ -1051,6 +1053,13 @@ int32_t rg_TolvarShuXingKuangCunChu::rowOfItem(int32_t item) const {
 int32_t rg_TolvarShuXingKuangCunChu::itemAtRow(int32_t row) const {
     if (!isRowListCurrent() || row < 0 || row >= static_cast<int32_t>(rows_.size())) return -1;
     return rows_[row];
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::visibleItemAtOrBefore(int32_t item) const {
+    if (!isRowListCurrent() || rows_.empty()) return -1;
+    // Rows are in item order; every item between a visible one and the next lies in its subtree.
+    auto it = std::upper_bound(rows_.begin(), rows_.end(), item);
+    return it == rows_.begin() ? rows_.front() : *(it - 1);
 }
 
 int32_t rg_TolvarShuXingKuangCunChu::nextVisibleItem(int32_t item, ItemCursor& cursor) const {

@@ -97,7 +97,7 @@ public:
     const CKorMem& itemBuffer() const { return *buf_; }
     // Changes with every change that moves records or alters the item sequence.
     uint64_t bufferVersion() const { return version_; }
-    // Empties the store: no records, itemCount 0, row list and indexes stale.
+    // Empties the store: no records, itemCount 0, row list and indexes stale, topItem 0.
     void clearItems();
     // Growth step of the item buffer for the next bulk fill.
     void setGrowthStep(size_t bytes);
@@ -207,6 +207,10 @@ public:
     int32_t rowOfItem(int32_t item) const;
     // Item shown in a 0-based row, -1 when there is none.
     int32_t itemAtRow(int32_t row) const;
+    // The last visible item at or before `item`: the item itself when it has a row, its outermost
+    // collapsed ancestor when it is hidden, the last row's item past the end, the first row's
+    // before the start. -1 when there are no rows or the row list is stale.
+    int32_t visibleItemAtOrBefore(int32_t item) const;
     // The next visible item after `item` (skipping its subtree when collapsed), -1 at the end.
     int32_t nextVisibleItem(int32_t item, ItemCursor& cursor) const;
 

@@ -482,4 +482,32 @@ TEST(tree_store_buffer, clear_and_refill) {
     EXPECT_EQ(s.getParent(1), 0);
 }
 
+TEST(tree_store_buffer, clearing_resets_the_top_item) {
+    Store s;
+    appendLevels(s, {0, 1, 1, 1, 1});
+    s.properties().topItem = 4;
+    s.clearItems();
+    EXPECT_EQ(s.properties().topItem, 0);
+}
+
+// The row a stale top item falls back to: its outermost collapsed ancestor, or the last row.
+TEST(tree_store_rows, visible_item_at_or_before) {
+    Store s;
+    appendLevels(s, {0, 1, 2, 3, 2, 1, 1}); // item 1 collapsed below: 2, 3, 4 hidden
+    ItemCursor c0;
+    s.setExpanded(c0, 0, true, false);
+    s.rebuildRowList();
+    ASSERT_EQ(s.rowCount(), 4); // 0, 1, 5, 6
+    struct Case {
+        int32_t item;
+        int32_t expected;
+    };
+    const Case cases[] = {{0, 0}, {1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 5}, {6, 6}, {7, 6}, {500, 6}, {-3, 0}};
+    for (const Case& k : cases)
+        EXPECT_EQ(s.visibleItemAtOrBefore(k.item), k.expected) << k.item;
+    s.clearItems();
+    s.rebuildRowList();
+    EXPECT_EQ(s.visibleItemAtOrBefore(3), -1);
+}
+
 } // namespace

@@ -336,6 +336,12 @@ bool rg_TolvarShuXingKuang::paintOnce() {
     contentWidth_ = 0;
     stepFourSkipped_ = false;
     store_.ensureRowList();
+    // The top item must own a row: after a reload or a structural change it may lie past the end
+    // or inside a collapsed subtree, where nothing (or hidden items) would be painted and the bar
+    // could not show it.
+    const int32_t top = store_.visibleItemAtOrBefore(p.topItem);
+    if (top != p.topItem)
+        setTopItem(std::max(top, 0));
     paintRows(layout_.rowsThatFit(ch));
     paintedVersion_ = store_.bufferVersion();
     if (p.treeLines)

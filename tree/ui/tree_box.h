@@ -13,8 +13,9 @@
 // repaints from another top item. Only rows that fit are visited; each paint leaves a row cache
 // (paintedRows()) that hit-testing uses until the next paint.
 //
-// Invariants after a paint: the vertical bar's position is the 1-based row of the top item
-// whenever that item has a row (so the wheel and the thumb continue from what is shown); the
+// Invariants after a paint: the top item has a row (a stale one moves to the visible item that
+// hides it, or up to the last full page) and the vertical bar's position is that row, 1-based
+// (so the wheel and the thumb continue from what is shown); the
 // canvas's left edge follows the horizontal bar and never leaves a gap at the right.
 //
 // Ownership: the store, the image list and all child windows are owned (children the Qt way);
