@@ -1,6 +1,7 @@
-// Reloading a slot whose tree was scrolled: the new tree is painted from its first row, the scroll
-// bar agrees with what is shown, and clicks select the painted items. Real window, real wheel and
-// mouse events, text parsed from the clipboard double.
+// The tree box inside the main window: reloading a slot whose tree was scrolled (the new tree is
+// painted from its first row, the scroll bar agrees with what is shown, clicks select the painted
+// items) and deleting an early element of a large array (the later labels are renumbered in one
+// rewrite). Real window, real wheel and mouse events, text parsed from the clipboard double.
 #include <memory>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "app_test_base.h"
 #include "controls/scroll_bar.h"
 #include "gui_test_util.h"
+#include "json/node.h"
 #include "runtime/ui/qt_text.h"
 #include "tree/ui/tree_box.h"
 
@@ -28,7 +30,7 @@ CWString arrayOf(int n) {
 
 } // namespace
 
-class AppTreeReloadTest : public app_test::AppTestBase {
+class AppTreeBoxTest : public app_test::AppTestBase {
     Q_OBJECT
 
     static rg_TolvarShuXingKuang& tree(Window& w) { return *w.current()->tree; }
@@ -77,7 +79,27 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY(!box.paintedRows().empty());
     }
+
+    void delete_of_an_early_element_renumbers_in_one_rewrite() {
+        const int n = 3000;
+        auto w = parsedWindow(arrayOf(n));
+        Store& s = store(*w);
+        s.setSelection(1);
+        QCOMPARE(w->pathBox->content(), CWString(u"[0]"));
+        const uint64_t before = s.textVersion();
+        w->onMenuCommand(rg_ShuCaiChanLei::kDelete);
+        // The removal and the renumbering of all 2,999 later labels: two rewrites, not one each.
+        QVERIFY2(s.textVersion() - before <= 2, QByteArray::number(qulonglong(s.textVersion() - before)));
+        QCOMPARE(s.itemCount(), n);
+        for (int k = 0; k < n - 1; ++k) {
+            const std::string label = "[" + std::to_string(k) + "]:" + std::to_string(k + 1);
+            QCOMPARE(s.getText(k + 1), CWString(label.begin(), label.end()));
+        }
+        QCOMPARE(w->current()->document.root().childCount(), n - 1);
+        QCOMPARE(s.getSelection(), 1);
+        QCOMPARE(w->pathBox->content(), CWString(u"[0]"));
+    }
 };
 
-QTEST_MAIN(AppTreeReloadTest)
-#include "test_app_tree_reload.moc"
+QTEST_MAIN(AppTreeBoxTest)
+#include "test_app_tree_box.moc"
