@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include <QFocusEvent>
 #include <QPainter>
 
 #include "controls/scroll_bar.h"
@@ -95,7 +96,16 @@ rg_TolvarShuXingKuang::rg_TolvarShuXingKuang(QWidget* parent) : rg_ZuJianBuJuQi(
     hBar_->positionChanged.bind([this](int32_t p) { onHorizontalPosition(p); });
 
     editBox_->enterPressed.bind([this] { endEdit(true); });
-    editBox_->focusLost.bind([this] { endEdit(true); });
+    // A popup (the edit box's own context menu) takes the focus only for a while and gives it
+    // back: the edit goes on, so that the menu's Paste reaches it.
+    editBox_->installEventFilter(this);
+    editBox_->focusLost.bind([this] {
+        if (popupFocusOut_) {
+            popupFocusOut_ = false;
+            return;
+        }
+        endEdit(true);
+    });
     editBox_->keyDown.bind([this](int32_t key, int32_t) {
         if (key == vk::Escape)
             endEdit(false);
@@ -111,6 +121,7 @@ rg_TolvarShuXingKuang::~rg_TolvarShuXingKuang() {
     editing_ = false;
     editBox_->enterPressed.unbind();
     editBox_->focusLost.unbind();
+    editBox_->removeEventFilter(this);
     editBox_->keyDown.unbind();
     vBar_->positionChanged.unbind();
     vBar_->dragEnded.unbind();
@@ -155,6 +166,13 @@ void rg_TolvarShuXingKuang::paintEvent(QPaintEvent*) {
     p.setPen(QColor(0xE3, 0xE3, 0xE3));
     p.drawLine(1, h - 1, w - 1, h - 1);
     p.drawLine(w - 1, 1, w - 1, h - 1);
+}
+
+bool rg_TolvarShuXingKuang::eventFilter(QObject* watched, QEvent* event) {
+    // Seen before the edit box handles the event and raises focusLost.
+    if (watched == editBox_ && event->type() == QEvent::FocusOut)
+        popupFocusOut_ = static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason;
+    return rg_ZuJianBuJuQi::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------------------------------------

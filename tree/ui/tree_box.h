@@ -129,6 +129,7 @@ protected:
     void onResized(int32_t width, int32_t height) override;
     void onShown() override;
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Cur { // an item cursor without the heap: first text byte, last header byte, level
@@ -227,6 +228,7 @@ private:
     // Editing state.
     bool editing_ = false;
     bool endingEdit_ = false;
+    bool popupFocusOut_ = false; // the edit box's last focus-out went to a popup (its own menu)
     int32_t editItem_ = -1;
     CWString editBefore_;
     uint64_t editVersion_ = 0;
