@@ -267,6 +267,44 @@ private slots:
         QVERIFY(box->contentWidth() >= row.textX + row.textWidth + 6);
     }
 
+    // The cut never ends in the first half of a surrogate pair: 999 units are kept then.
+    void cut_keeps_surrogate_pairs_whole_data() {
+        QTest::addColumn<int>("pairAt"); // unit index of an emoji's high surrogate
+        QTest::addColumn<int>("kept");
+        QTest::newRow("pair across the cut") << 999 << 999;
+        QTest::newRow("pair ends at the cut") << 998 << 1000;
+        QTest::newRow("pair after the cut") << 1000 << 1000;
+    }
+
+    void cut_keeps_surrogate_pairs_whole() {
+        QFETCH(int, pairAt);
+        QFETCH(int, kept);
+        CWString text(1500, u'x');
+        text[size_t(pairAt)] = char16_t(0xD83D);
+        text[size_t(pairAt) + 1] = char16_t(0xDE00);
+        CWString shown;
+        rg_TolvarMingLingJi_ChuangKouZuJian::shownItemText(reinterpret_cast<const uint8_t*>(text.data()), text.size(),
+                                                           shown);
+        QCOMPARE(shown, text.substr(0, size_t(kept)) + u"..");
+    }
+
+    // redraw(top) of a box that is hidden or has autoRedraw off changes nothing, not even the top.
+    void redraw_with_a_top_item_waits_for_a_shown_box() {
+        fill(*box, flat(100));
+        host->hide();
+        box->redraw(40);
+        QCOMPARE(box->store().properties().topItem, 0);
+        host->show();
+        QVERIFY(QTest::qWaitForWindowExposed(host));
+        QCOMPARE(box->paintedRows().front().item, 0);
+        box->properties().autoRedraw = 0;
+        box->redraw(40);
+        QCOMPARE(box->store().properties().topItem, 0);
+        box->properties().autoRedraw = 1;
+        box->redraw(40);
+        QCOMPARE(box->paintedRows().front().item, 40);
+    }
+
     void text_of_100000_units_costs_only_the_cut() {
         fill(*box, {{0, "root"}, {1, std::string(100000, 'w')}, {1, "after"}});
         QCOMPARE(box->paintedRows().size(), size_t{3});

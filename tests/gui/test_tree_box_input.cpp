@@ -518,6 +518,22 @@ private slots:
         QVERIFY(rowOf(90) >= 0);
     }
 
+    // A change while hidden leaves the row list stale; selecting an item already in view must
+    // not move the view to the last page.
+    void a_hidden_box_with_a_stale_row_list_keeps_its_view() {
+        fill(*box, flat(100));
+        host->hide();
+        ItemCursor c;
+        box->store().insertItem(0, u"late", 2, 0, 0, c);
+        QVERIFY(!box->store().isRowListCurrent());
+        box->setSelection(3);
+        QCOMPARE(box->store().properties().topItem, 0);
+        host->show();
+        QVERIFY(QTest::qWaitForWindowExposed(host));
+        QCOMPARE(row(0).item, 0);
+        QVERIFY(rowOf(3) >= 0);
+    }
+
     void wheel_scrolling_bounds_data() {
         QTest::addColumn<int>("start");
         QTest::addColumn<int>("delta");

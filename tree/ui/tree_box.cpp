@@ -237,11 +237,11 @@ ItemCursor& rg_TolvarShuXingKuang::scratch(const Cur& c) {
 void rg_TolvarShuXingKuang::setTopItem(int32_t item) { properties().topItem = item; }
 
 void rg_TolvarShuXingKuang::redraw(int32_t top) {
-    if (top >= 0)
-        setTopItem(top);
     const TreeBoxProperties& p = properties();
     if (!p.autoRedraw || !isVisible())
-        return;
+        return; // the top item too stays as it is: nothing shows it
+    if (top >= 0)
+        setTopItem(top);
     if (inRedraw_) {
         repaintPending_ = true;
         return;
@@ -792,7 +792,11 @@ void rg_TolvarShuXingKuang::onIndexPoll() {
 void rg_TolvarShuXingKuang::scrollIntoView(int32_t item, int32_t row) {
     if (item < 0 || item >= store_.itemCount())
         return;
-    store_.ensureRowList();
+    // A hidden box may have had no paint since the last change: its row was asked of a stale list.
+    if (!store_.isRowListCurrent()) {
+        store_.ensureRowList();
+        row = store_.rowOfItem(item);
+    }
     refreshLayout();
     const int32_t pitch = std::max(layout_.rowPitch, 1);
     const int32_t hb = hBarShown_ ? kBarThickness + 1 : 0;

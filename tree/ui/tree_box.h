@@ -83,7 +83,7 @@ public:
 
     // ---- View ----------------------------------------------------------------------------------
     // Repaints the rows that fit when autoRedraw is set and the box is shown; top >= 0 makes that
-    // item the first row (also while nothing is painted, so a hidden box scrolls too).
+    // item the first row. Does nothing at all (the top item included) otherwise.
     void redraw(int32_t top) override;
     void scrollIntoView(int32_t item, int32_t row) override;
     // Loads an icon strip (an image resource cut into squares of its height); false and no icons
