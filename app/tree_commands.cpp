@@ -155,26 +155,6 @@ CWString spliceEdit(const CWString& original, const CWString& shown, const std::
     return out;
 }
 
-// "[k]...": the item text's first bracketed number lowered by one (renumbering after a delete).
-bool lowerIndex(CWString& text) {
-    const size_t open = text.find(u'[');
-    if (open == CWString::npos)
-        return false;
-    const size_t close = text.find(u']', open + 1);
-    if (close == CWString::npos || close == open + 1 || close - open > 11)
-        return false;
-    int64_t n = 0;
-    for (size_t i = open + 1; i < close; ++i) {
-        if (text[i] < u'0' || text[i] > u'9')
-            return false;
-        n = n * 10 + (text[i] - u'0');
-    }
-    if (n <= 0)
-        return false;
-    text.replace(open + 1, close - open - 1, decimal(n - 1));
-    return true;
-}
-
 } // namespace
 
 void rg_ZhuChuangKou1::onMenuCommand(int32_t id) {
@@ -425,13 +405,8 @@ void rg_ZhuChuangKou1::deleteNode() {
             // The former later siblings now start at the removed item's index.
             const int32_t redraw = store.properties().autoRedraw;
             store.properties().autoRedraw = 0;
-            for (int32_t i = item; i >= 0; i = store.nextSibling(i)) {
-                CWString text = store.getText(i);
-                if (lowerIndex(text)) {
-                    ItemCursor c;
-                    store.setItem(i, CWStringView(text), Store::kKeepImage, -1, -1, c, true);
-                }
-            }
+            ItemCursor c;
+            store.shiftElementLabels(item, -1, c); // one pass over the later siblings
             store.properties().autoRedraw = redraw;
             store.redraw(-1);
         }

@@ -41,6 +41,41 @@ void replaceBytes(CKorMem& buf, int64_t pos, int64_t oldLen, const uint8_t* byte
     if (n < oldLen) buf.resize(static_cast<size_t>(oldSize - oldLen + n));
 }
 
+// The digits of the first "[n]" in a UTF-16LE text (1 to 10 decimal digits between the first '['
+// and the next ']'): their byte range [from, to) and n. False when the text has no such label.
+bool findElementLabel(const uint8_t* text, int64_t bytes, int64_t& from, int64_t& to, int64_t& n) {
+    auto unit = [&](int64_t i) { return static_cast<char16_t>(text[i] | (text[i + 1] << 8)); };
+    int64_t open = 0;
+    while (open + 1 < bytes && unit(open) != u'[') open += 2;
+    if (open + 1 >= bytes) return false;
+    n = 0;
+    int64_t i = open + 2;
+    for (; i + 1 < bytes && unit(i) != u']'; i += 2) {
+        const char16_t c = unit(i);
+        if (c < u'0' || c > u'9' || i - open > 20) return false;
+        n = n * 10 + (c - u'0');
+    }
+    if (i + 1 >= bytes || i == open + 2) return false;
+    from = open + 2;
+    to = i;
+    return true;
+}
+
+// n in decimal as UTF-16LE bytes.
+size_t decimalUnits(int64_t n, uint8_t (&out)[48]) {
+    char digits[24];
+    size_t k = 0;
+    do {
+        digits[k++] = static_cast<char>('0' + n % 10);
+        n /= 10;
+    } while (n > 0);
+    for (size_t i = 0; i < k; ++i) {
+        out[2 * i] = static_cast<uint8_t>(digits[k - 1 - i]);
+        out[2 * i + 1] = 0;
+    }
+    return 2 * k;
+}
+
 uint8_t nextCheckState(uint8_t state, int32_t checkMode) {
     if (state == 3) return 3;
     const uint8_t top = checkMode == 2 ? 1 : 2;
@@ -78,6 +113,8 @@ void rg_TolvarShuXingKuangCunChu::clearItems() {
     }
     itemCount_ = 0;
     rowListValid_ = false;
+    // A new tree starts at its first row; a scrolled-away top item would name nothing.
+    props_.topItem = 0;
     structureChanged();
 }
 
@@ -890,6 +927,64 @@ bool rg_TolvarShuXingKuangCunChu::setItem(int32_t index, std::optional<CWStringV
     return true;
 }
 
+int32_t rg_TolvarShuXingKuangCunChu::shiftElementLabels(int32_t first, int32_t delta, ItemCursor& cursor) {
+    Rec rec;
+    if (!resolve(first, cursor, rec)) return -1;
+    const uint8_t* d = data();
+    const int64_t n = size();
+    const int32_t level = rec.level;
+    // The family (first, its later siblings and their subtrees) is walked record by record; the
+    // bytes between two changed labels are copied whole into the new buffer.
+    CKorMem out;
+    int64_t copied = 0;     // bytes of the old buffer already in `out` (or before the first change)
+    int64_t firstShift = 0; // growth of first's own text
+    bool lengthChanged = false;
+    int32_t changed = 0;
+    Rec r = rec;
+    for (;;) {
+        if (r.level == level) {
+            int64_t from = 0, to = 0, number = 0;
+            if (findElementLabel(d + r.start, r.sep - r.start, from, to, number) && number + delta >= 0) {
+                uint8_t units[48];
+                const size_t bytes = decimalUnits(number + delta, units);
+                if (changed == 0) {
+                    out.setGrowthStep(std::max<size_t>(buf_->growthStep(), 1 << 16));
+                    // Labels shrink or grow by at most two bytes each, far below n / 8.
+                    out.reserve(static_cast<size_t>(n + (delta > 0 ? n / 8 : 0) + 64));
+                }
+                out.append(d + copied, static_cast<size_t>(r.start + from - copied));
+                out.append(units, bytes);
+                copied = r.start + to;
+                const int64_t grow = static_cast<int64_t>(bytes) - (to - from);
+                lengthChanged = lengthChanged || grow != 0;
+                if (r.start == rec.start) firstShift = grow;
+                ++changed;
+            }
+        }
+        const int64_t next = r.next();
+        if (next >= n) break;
+        const int64_t s = findSeparator(d, n, next);
+        if (s < 0 || s + kRecordOverhead > n) break;
+        const int32_t lv = readInt32(d + s + kSeparatorLength + kLevelField);
+        if (lv < level) break; // the parent's family ends
+        r = Rec{next, s, lv};
+    }
+    if (changed == 0) return 0;
+    if (static_cast<int64_t>(out.size()) + (n - copied) > kMaxBufferBytes) return -1;
+    out.append(d + copied, static_cast<size_t>(n - copied));
+    out.setGrowthStep(buf_->growthStep());
+    // A new buffer: worker runs keep reading the old one.
+    buf_ = std::make_shared<CKorMem>(std::move(out));
+    if (lengthChanged) {
+        structureChanged();
+    } else {
+        ++textVersion_; // no offset moved: the indexes and the row list stay current
+    }
+    toCursor(Rec{rec.start, rec.sep + firstShift, level}, cursor);
+    if (props_.autoRedraw) redraw(-1);
+    return changed;
+}
+
 bool rg_TolvarShuXingKuangCunChu::setText(int32_t index, CWStringView text, ItemCursor& cursor) {
     return setItem(index, text, kKeepImage, -1, -1, cursor, false);
 }
@@ -1047,6 +1142,13 @@ int32_t rg_TolvarShuXingKuangCunChu::rowOfItem(int32_t item) const {
 int32_t rg_TolvarShuXingKuangCunChu::itemAtRow(int32_t row) const {
     if (!isRowListCurrent() || row < 0 || row >= static_cast<int32_t>(rows_.size())) return -1;
     return rows_[row];
+}
+
+int32_t rg_TolvarShuXingKuangCunChu::visibleItemAtOrBefore(int32_t item) const {
+    if (!isRowListCurrent() || rows_.empty()) return -1;
+    // Rows are in item order; every item between a visible one and the next lies in its subtree.
+    auto it = std::upper_bound(rows_.begin(), rows_.end(), item);
+    return it == rows_.begin() ? rows_.front() : *(it - 1);
 }
 
 int32_t rg_TolvarShuXingKuangCunChu::nextVisibleItem(int32_t item, ItemCursor& cursor) const {

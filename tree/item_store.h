@@ -97,7 +97,9 @@ public:
     const CKorMem& itemBuffer() const { return *buf_; }
     // Changes with every change that moves records or alters the item sequence.
     uint64_t bufferVersion() const { return version_; }
-    // Empties the store: no records, itemCount 0, row list and indexes stale.
+    // Changes with every change of an item text or of the structure (one step per operation).
+    uint64_t textVersion() const { return textVersion_; }
+    // Empties the store: no records, itemCount 0, row list and indexes stale, topItem 0.
     void clearItems();
     // Growth step of the item buffer for the next bulk fill.
     void setGrowthStep(size_t bytes);
@@ -177,6 +179,13 @@ public:
                  int32_t checkState, ItemCursor& cursor, bool noRedraw);
     bool setText(int32_t index, CWStringView text, ItemCursor& cursor);
     bool setText(int32_t index, CWStringView text);
+    // Renumbers array-element labels after an element was removed or inserted: for `first` and
+    // each of its later siblings, the first "[n]" of the text (n of 1 to 10 decimal digits) becomes
+    // "[n + delta]"; a text without one, or whose number would fall below 0, is kept. One pass
+    // over the family's bytes with one rewrite of the buffer. Returns the number of labels
+    // changed, -1 (nothing changed) for a bad index or a result past the size limit; fills cursor
+    // for `first`. Redraws if autoRedraw and something changed.
+    int32_t shiftElementLabels(int32_t first, int32_t delta, ItemCursor& cursor);
     // toggle: swap expanded/collapsed; otherwise expand or collapse by `expand`. Keeps the bold bit
     // and the row list current.
     bool setExpanded(ItemCursor& cursor, int32_t index, bool expand, bool toggle);
@@ -207,6 +216,10 @@ public:
     int32_t rowOfItem(int32_t item) const;
     // Item shown in a 0-based row, -1 when there is none.
     int32_t itemAtRow(int32_t row) const;
+    // The last visible item at or before `item`: the item itself when it has a row, its outermost
+    // collapsed ancestor when it is hidden, the last row's item past the end, the first row's
+    // before the start. -1 when there are no rows or the row list is stale.
+    int32_t visibleItemAtOrBefore(int32_t item) const;
     // The next visible item after `item` (skipping its subtree when collapsed), -1 at the end.
     int32_t nextVisibleItem(int32_t item, ItemCursor& cursor) const;
 

@@ -267,6 +267,44 @@ private slots:
         QVERIFY(box->contentWidth() >= row.textX + row.textWidth + 6);
     }
 
+    // The cut never ends in the first half of a surrogate pair: 999 units are kept then.
+    void cut_keeps_surrogate_pairs_whole_data() {
+        QTest::addColumn<int>("pairAt"); // unit index of an emoji's high surrogate
+        QTest::addColumn<int>("kept");
+        QTest::newRow("pair across the cut") << 999 << 999;
+        QTest::newRow("pair ends at the cut") << 998 << 1000;
+        QTest::newRow("pair after the cut") << 1000 << 1000;
+    }
+
+    void cut_keeps_surrogate_pairs_whole() {
+        QFETCH(int, pairAt);
+        QFETCH(int, kept);
+        CWString text(1500, u'x');
+        text[size_t(pairAt)] = char16_t(0xD83D);
+        text[size_t(pairAt) + 1] = char16_t(0xDE00);
+        CWString shown;
+        rg_TolvarMingLingJi_ChuangKouZuJian::shownItemText(reinterpret_cast<const uint8_t*>(text.data()), text.size(),
+                                                           shown);
+        QCOMPARE(shown, text.substr(0, size_t(kept)) + u"..");
+    }
+
+    // redraw(top) of a box that is hidden or has autoRedraw off changes nothing, not even the top.
+    void redraw_with_a_top_item_waits_for_a_shown_box() {
+        fill(*box, flat(100));
+        host->hide();
+        box->redraw(40);
+        QCOMPARE(box->store().properties().topItem, 0);
+        host->show();
+        QVERIFY(QTest::qWaitForWindowExposed(host));
+        QCOMPARE(box->paintedRows().front().item, 0);
+        box->properties().autoRedraw = 0;
+        box->redraw(40);
+        QCOMPARE(box->store().properties().topItem, 0);
+        box->properties().autoRedraw = 1;
+        box->redraw(40);
+        QCOMPARE(box->paintedRows().front().item, 40);
+    }
+
     void text_of_100000_units_costs_only_the_cut() {
         fill(*box, {{0, "root"}, {1, std::string(100000, 'w')}, {1, "after"}});
         QCOMPARE(box->paintedRows().size(), size_t{3});
@@ -313,11 +351,15 @@ private slots:
         QCOMPARE(box->bottomStrip()->geometry(), QRect(1, 240 - 16 - 1, 300, 17));
     }
 
-    void top_item_inside_collapsed_subtree_is_painted_first() {
-        fill(*box, {{0, "root"}, {1, "closed", 0}, {2, "hidden a"}, {2, "hidden b"}, {1, "open"}});
+    void top_item_inside_collapsed_subtree_shows_its_visible_ancestor() {
+        std::vector<Item> items{{0, "root"}, {1, "closed", 0}, {2, "hidden a"}, {2, "hidden b"}};
+        for (int k = 0; k < 40; ++k)
+            items.push_back({1, "open " + std::to_string(k)});
+        fill(*box, items);
         box->redraw(3);
-        QCOMPARE(box->paintedRows().front().item, 3);
+        QCOMPARE(box->paintedRows().front().item, 1);
         QCOMPARE(box->paintedRows().at(1).item, 4);
+        QCOMPARE(box->store().properties().topItem, 1);
     }
 
     void collapsed_subtrees_are_skipped() {
@@ -329,11 +371,82 @@ private slots:
         QCOMPARE(box->store().rowCount(), 4);
     }
 
-    void a_missing_top_item_paints_nothing() {
+    void a_missing_top_item_moves_to_the_last_page() {
         fill(*box, flat(3));
         box->redraw(50);
-        QVERIFY(box->paintedRows().empty());
+        QCOMPARE(box->paintedRows().size(), size_t{4});
+        QCOMPARE(box->paintedRows().front().item, 0);
+        QCOMPARE(box->store().properties().topItem, 0);
         QVERIFY(!box->verticalBar()->isVisible());
+    }
+
+    // A new tree in a scrolled box: the rows are painted from a visible top item, the bar agrees
+    // with it, and clicks hit the painted rows.
+    void new_items_after_scrolling_data() {
+        QTest::addColumn<bool>("cleared");
+        QTest::addColumn<int>("closedChildren"); // children of a collapsed item at 41
+        QTest::addColumn<int>("tail");           // leaves after it
+        QTest::addColumn<int>("firstItem");      // expected first painted item, -1: the last page
+        QTest::newRow("cleared, smaller") << true << 0 << 4 << 0;
+        QTest::newRow("cleared, larger") << true << 400 << 300 << 0;
+        QTest::newRow("replaced, smaller") << false << 0 << 4 << -1;
+        QTest::newRow("replaced, top inside a collapsed subtree") << false << 300 << 100 << 41;
+    }
+
+    void new_items_after_scrolling() {
+        QFETCH(bool, cleared);
+        QFETCH(int, closedChildren);
+        QFETCH(int, tail);
+        QFETCH(int, firstItem);
+        fill(*box, flat(300));
+        gui_test::wheel(box->canvas(), QPoint(40, 40), -120 * 150);
+        QCOMPARE(box->paintedRows().front().item, 150);
+
+        std::vector<Item> items = flat(40);
+        if (closedChildren > 0) {
+            items.push_back({1, "closed", 0});
+            for (int k = 0; k < closedChildren; ++k)
+                items.push_back({2, "deep " + std::to_string(k)});
+        }
+        for (int k = 0; k < tail; ++k)
+            items.push_back({1, "tail " + std::to_string(k)});
+        if (cleared) {
+            fill(*box, items);
+        } else {
+            CKorMem rest;
+            for (size_t k = 1; k < items.size(); ++k)
+                item_record::writeRecord(rest, u16(items[k].text), 2, items[k].level,
+                                         static_cast<uint8_t>(items[k].expand), 0);
+            ItemCursor c;
+            box->store().replaceSubtree(0, 2, rest, static_cast<int32_t>(items.size() - 1), c);
+        }
+        const auto& rows = box->paintedRows();
+        QVERIFY(!rows.empty());
+        if (firstItem < 0) { // the last rows fill the view
+            QVERIFY(box->verticalBar()->isVisible());
+            firstItem = box->store().itemAtRow(box->verticalBar()->maximum() - 1);
+            QCOMPARE(rows.back().item, box->store().itemCount() - 1);
+        }
+        QCOMPARE(rows.front().item, firstItem);
+        QCOMPARE(box->store().properties().topItem, firstItem);
+        for (const auto& r : rows)
+            QVERIFY(box->store().rowOfItem(r.item) >= 0); // no orphaned hidden items
+        const bool barNeeded = box->store().rowCount() >= box->rowsThatFit();
+        QCOMPARE(box->verticalBar()->isVisible(), barNeeded);
+        if (barNeeded)
+            QCOMPARE(box->verticalBar()->position(), box->store().rowOfItem(firstItem) + 1);
+        // A click on the second row's text selects its item.
+        const auto& second = rows.at(1);
+        QTest::mouseClick(box->canvas(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(second.textX + 2, second.top + box->layout().rowHeight / 2));
+        QCOMPARE(box->getSelection(), second.item);
+        // The wheel goes on from what is shown.
+        if (barNeeded) {
+            const int topRow = box->store().rowOfItem(firstItem);
+            const int step = topRow > 0 ? -1 : 1;
+            gui_test::wheel(box->canvas(), QPoint(40, 40), -120 * step);
+            QCOMPARE(box->paintedRows().front().item, box->store().itemAtRow(topRow + step));
+        }
     }
 
     void glyph_pixels() {

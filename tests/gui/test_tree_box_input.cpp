@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QTest>
 
 #include "controls/scroll_bar.h"
@@ -514,6 +518,22 @@ private slots:
         QVERIFY(rowOf(90) >= 0);
     }
 
+    // A change while hidden leaves the row list stale; selecting an item already in view must
+    // not move the view to the last page.
+    void a_hidden_box_with_a_stale_row_list_keeps_its_view() {
+        fill(*box, flat(100));
+        host->hide();
+        ItemCursor c;
+        box->store().insertItem(0, u"late", 2, 0, 0, c);
+        QVERIFY(!box->store().isRowListCurrent());
+        box->setSelection(3);
+        QCOMPARE(box->store().properties().topItem, 0);
+        host->show();
+        QVERIFY(QTest::qWaitForWindowExposed(host));
+        QCOMPARE(row(0).item, 0);
+        QVERIFY(rowOf(3) >= 0);
+    }
+
     void wheel_scrolling_bounds_data() {
         QTest::addColumn<int>("start");
         QTest::addColumn<int>("delta");
@@ -765,6 +785,60 @@ private slots:
         QVERIFY(!box->isEditing());
         QCOMPARE(box->store().getText(1), CWString(u"x"));
         QCOMPARE(box->getSelection(), 3);
+    }
+
+    // Opening the edit box's own context menu moves the focus to a popup: the edit goes on, and
+    // the menu's Paste lands in the editor.
+    void the_edit_box_context_menu_keeps_the_edit() {
+        fill(*box, flat(3));
+        box->setSelection(1);
+        QTest::keyClick(box->canvas(), Qt::Key_F2);
+        auto* edit = box->editBox();
+        QVERIFY(edit->hasFocus());
+        QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
+        const QPoint at(4, edit->height() / 2);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, edit->mapToGlobal(at));
+        QApplication::sendEvent(edit, &event);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QVERIFY(box->isEditing());
+        QVERIFY(edit->isVisible());
+        QAction* paste = nullptr;
+        for (QAction* a : menu->actions()) // Qt's standard edit menu, untranslated here
+            if (a->text().startsWith(QLatin1String("&Paste")))
+                paste = a;
+        QVERIFY(paste && paste->isEnabled());
+        paste->trigger();
+        QVERIFY(box->isEditing());
+        QCOMPARE(edit->text(), QStringLiteral("pasted")); // it replaced the selected text
+        QVERIFY(rec->commits.empty());
+        menu->close();
+        QCoreApplication::processEvents();
+        // The offscreen platform deactivates the window when the popup closes, which ends the edit
+        // like any real loss of focus; on a desktop the edit goes on until Enter.
+        if (box->isEditing())
+            QTest::keyClick(edit, Qt::Key_Return);
+        QVERIFY(!box->isEditing());
+        QCOMPARE(rec->commits.size(), size_t{1});
+        QCOMPARE(rec->commits[0].after, CWString(u"pasted"));
+        QCOMPARE(box->store().getText(1), CWString(u"pasted"));
+    }
+
+    // Only a popup's focus-out is ignored; the next real loss of the focus still ends the edit.
+    void a_popup_focus_out_does_not_end_the_edit() {
+        fill(*box, flat(3));
+        box->setSelection(2);
+        QTest::keyClick(box->canvas(), Qt::Key_F2);
+        QTest::keyClicks(box->editBox(), QStringLiteral("kept"));
+        QFocusEvent popupOut(QEvent::FocusOut, Qt::PopupFocusReason);
+        QApplication::sendEvent(box->editBox(), &popupOut);
+        QVERIFY(box->isEditing());
+        QVERIFY(box->editBox()->isVisible());
+        QFocusEvent back(QEvent::FocusIn, Qt::PopupFocusReason);
+        QApplication::sendEvent(box->editBox(), &back);
+        QTest::mouseClick(box->canvas(), Qt::LeftButton, Qt::NoModifier, onText(1));
+        QVERIFY(!box->isEditing());
+        QCOMPARE(box->store().getText(2), CWString(u"kept"));
     }
 
     void escape_cancels() {

@@ -482,4 +482,106 @@ TEST(tree_store_buffer, clear_and_refill) {
     EXPECT_EQ(s.getParent(1), 0);
 }
 
+TEST(tree_store_buffer, clearing_resets_the_top_item) {
+    Store s;
+    appendLevels(s, {0, 1, 1, 1, 1});
+    s.properties().topItem = 4;
+    s.clearItems();
+    EXPECT_EQ(s.properties().topItem, 0);
+}
+
+// The row a stale top item falls back to: its outermost collapsed ancestor, or the last row.
+TEST(tree_store_rows, visible_item_at_or_before) {
+    Store s;
+    appendLevels(s, {0, 1, 2, 3, 2, 1, 1}); // item 1 collapsed below: 2, 3, 4 hidden
+    ItemCursor c0;
+    s.setExpanded(c0, 0, true, false);
+    s.rebuildRowList();
+    ASSERT_EQ(s.rowCount(), 4); // 0, 1, 5, 6
+    struct Case {
+        int32_t item;
+        int32_t expected;
+    };
+    const Case cases[] = {{0, 0}, {1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 5}, {6, 6}, {7, 6}, {500, 6}, {-3, 0}};
+    for (const Case& k : cases)
+        EXPECT_EQ(s.visibleItemAtOrBefore(k.item), k.expected) << k.item;
+    s.clearItems();
+    s.rebuildRowList();
+    EXPECT_EQ(s.visibleItemAtOrBefore(3), -1);
+}
+
+// Renumbering element labels: the first "[n]" of first and of each later sibling moves by delta;
+// descendants, earlier items and the parent's later family are untouched.
+TEST(tree_store_labels, shift_element_labels) {
+    struct Case {
+        const char* name;
+        std::vector<int32_t> levels;
+        std::vector<std::string> texts;
+        int32_t first;
+        int32_t delta;
+        int32_t changed;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"later siblings only",
+         {0, 1, 1, 1, 1},
+         {"top", "[0]:a", "[2]:b", "[3]:c", "[4]:d"},
+         2, -1, 3,
+         {"top", "[0]:a", "[1]:b", "[2]:c", "[3]:d"}},
+        {"digit boundaries",
+         {0, 1, 1, 1},
+         {"top", "[10]:x", "[100]", "[1000]:\"[7]\""},
+         1, -1, 3,
+         {"top", "[9]:x", "[99]", "[999]:\"[7]\""}},
+        {"growing",
+         {0, 1, 1},
+         {"top", "[9]:x", "[99]:y"},
+         1, 1, 2,
+         {"top", "[10]:x", "[100]:y"}},
+        {"children and the next family are kept",
+         {0, 1, 2, 2, 1, 2, 0, 1},
+         {"top", "[1]", "[0]:c", "[1]:d", "[2]", "[0]:e", "next", "[5]:f"},
+         1, -1, 2,
+         {"top", "[0]", "[0]:c", "[1]:d", "[1]", "[0]:e", "next", "[5]:f"}},
+        {"texts without a label, zero and odd labels are kept",
+         {0, 1, 1, 1, 1, 1, 1},
+         {"top", "[0]:a", "key:1", "[]:b", "[1x]:c", "[12345678901]:d", "[3]:e"},
+         1, -1, 1,
+         {"top", "[0]:a", "key:1", "[]:b", "[1x]:c", "[12345678901]:d", "[2]:e"}},
+        {"nothing to change",
+         {0, 1},
+         {"top", "plain"},
+         1, -1, 0,
+         {"top", "plain"}},
+    };
+    for (const Case& k : cases) {
+        for (const bool indexed : {false, true}) {
+            SCOPED_TRACE(std::string(k.name) + (indexed ? ", indexed" : ", scanned"));
+            Store s;
+            std::vector<CWString> texts;
+            for (const std::string& t : k.texts) texts.push_back(u16(t));
+            appendLevels(s, k.levels, &texts);
+            if (indexed) s.buildIndexesNow();
+            const uint64_t textVersion = s.textVersion();
+            ItemCursor c;
+            EXPECT_EQ(s.shiftElementLabels(k.first, k.delta, c), k.changed);
+            EXPECT_EQ(s.textVersion(), textVersion + (k.changed > 0 ? 1 : 0)); // one rewrite
+            ASSERT_EQ(s.itemCount(), static_cast<int32_t>(k.expected.size()));
+            for (size_t i = 0; i < k.expected.size(); ++i) {
+                EXPECT_EQ(s.getText(static_cast<int32_t>(i)), u16(k.expected[i])) << i;
+                EXPECT_EQ(s.getLevel(static_cast<int32_t>(i)), k.levels[i]) << i;
+            }
+            // The cursor describes `first` in the new buffer.
+            ItemCursor fresh;
+            ASSERT_TRUE(s.locateItem(k.first, fresh, -1));
+            EXPECT_EQ(c, fresh);
+            EXPECT_EQ(s.getParent(static_cast<int32_t>(k.expected.size()) - 1),
+                      LevelModel{k.levels}.parent(static_cast<int32_t>(k.expected.size()) - 1));
+        }
+    }
+    Store empty;
+    ItemCursor c;
+    EXPECT_EQ(empty.shiftElementLabels(0, -1, c), -1);
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include <QFocusEvent>
 #include <QPainter>
 
 #include "controls/scroll_bar.h"
@@ -95,7 +96,16 @@ rg_TolvarShuXingKuang::rg_TolvarShuXingKuang(QWidget* parent) : rg_ZuJianBuJuQi(
     hBar_->positionChanged.bind([this](int32_t p) { onHorizontalPosition(p); });
 
     editBox_->enterPressed.bind([this] { endEdit(true); });
-    editBox_->focusLost.bind([this] { endEdit(true); });
+    // A popup (the edit box's own context menu) takes the focus only for a while and gives it
+    // back: the edit goes on, so that the menu's Paste reaches it.
+    editBox_->installEventFilter(this);
+    editBox_->focusLost.bind([this] {
+        if (popupFocusOut_) {
+            popupFocusOut_ = false;
+            return;
+        }
+        endEdit(true);
+    });
     editBox_->keyDown.bind([this](int32_t key, int32_t) {
         if (key == vk::Escape)
             endEdit(false);
@@ -111,6 +121,7 @@ rg_TolvarShuXingKuang::~rg_TolvarShuXingKuang() {
     editing_ = false;
     editBox_->enterPressed.unbind();
     editBox_->focusLost.unbind();
+    editBox_->removeEventFilter(this);
     editBox_->keyDown.unbind();
     vBar_->positionChanged.unbind();
     vBar_->dragEnded.unbind();
@@ -155,6 +166,13 @@ void rg_TolvarShuXingKuang::paintEvent(QPaintEvent*) {
     p.setPen(QColor(0xE3, 0xE3, 0xE3));
     p.drawLine(1, h - 1, w - 1, h - 1);
     p.drawLine(w - 1, 1, w - 1, h - 1);
+}
+
+bool rg_TolvarShuXingKuang::eventFilter(QObject* watched, QEvent* event) {
+    // Seen before the edit box handles the event and raises focusLost.
+    if (watched == editBox_ && event->type() == QEvent::FocusOut)
+        popupFocusOut_ = static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason;
+    return rg_ZuJianBuJuQi::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -219,11 +237,11 @@ ItemCursor& rg_TolvarShuXingKuang::scratch(const Cur& c) {
 void rg_TolvarShuXingKuang::setTopItem(int32_t item) { properties().topItem = item; }
 
 void rg_TolvarShuXingKuang::redraw(int32_t top) {
-    if (top >= 0)
-        setTopItem(top);
     const TreeBoxProperties& p = properties();
     if (!p.autoRedraw || !isVisible())
-        return;
+        return; // the top item too stays as it is: nothing shows it
+    if (top >= 0)
+        setTopItem(top);
     if (inRedraw_) {
         repaintPending_ = true;
         return;
@@ -336,6 +354,12 @@ bool rg_TolvarShuXingKuang::paintOnce() {
     contentWidth_ = 0;
     stepFourSkipped_ = false;
     store_.ensureRowList();
+    // The top item must own a row: after a reload or a structural change it may lie past the end
+    // or inside a collapsed subtree, where nothing (or hidden items) would be painted and the bar
+    // could not show it.
+    const int32_t top = store_.visibleItemAtOrBefore(p.topItem);
+    if (top != p.topItem)
+        setTopItem(std::max(top, 0));
     paintRows(layout_.rowsThatFit(ch));
     paintedVersion_ = store_.bufferVersion();
     if (p.treeLines)
@@ -768,7 +792,11 @@ void rg_TolvarShuXingKuang::onIndexPoll() {
 void rg_TolvarShuXingKuang::scrollIntoView(int32_t item, int32_t row) {
     if (item < 0 || item >= store_.itemCount())
         return;
-    store_.ensureRowList();
+    // A hidden box may have had no paint since the last change: its row was asked of a stale list.
+    if (!store_.isRowListCurrent()) {
+        store_.ensureRowList();
+        row = store_.rowOfItem(item);
+    }
     refreshLayout();
     const int32_t pitch = std::max(layout_.rowPitch, 1);
     const int32_t hb = hBarShown_ ? kBarThickness + 1 : 0;

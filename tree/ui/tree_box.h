@@ -13,8 +13,9 @@
 // repaints from another top item. Only rows that fit are visited; each paint leaves a row cache
 // (paintedRows()) that hit-testing uses until the next paint.
 //
-// Invariants after a paint: the vertical bar's position is the 1-based row of the top item
-// whenever that item has a row (so the wheel and the thumb continue from what is shown); the
+// Invariants after a paint: the top item has a row (a stale one moves to the visible item that
+// hides it, or up to the last full page) and the vertical bar's position is that row, 1-based
+// (so the wheel and the thumb continue from what is shown); the
 // canvas's left edge follows the horizontal bar and never leaves a gap at the right.
 //
 // Ownership: the store, the image list and all child windows are owned (children the Qt way);
@@ -82,7 +83,7 @@ public:
 
     // ---- View ----------------------------------------------------------------------------------
     // Repaints the rows that fit when autoRedraw is set and the box is shown; top >= 0 makes that
-    // item the first row (also while nothing is painted, so a hidden box scrolls too).
+    // item the first row. Does nothing at all (the top item included) otherwise.
     void redraw(int32_t top) override;
     void scrollIntoView(int32_t item, int32_t row) override;
     // Loads an icon strip (an image resource cut into squares of its height); false and no icons
@@ -128,6 +129,7 @@ protected:
     void onResized(int32_t width, int32_t height) override;
     void onShown() override;
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Cur { // an item cursor without the heap: first text byte, last header byte, level
@@ -226,6 +228,7 @@ private:
     // Editing state.
     bool editing_ = false;
     bool endingEdit_ = false;
+    bool popupFocusOut_ = false; // the edit box's last focus-out went to a popup (its own menu)
     int32_t editItem_ = -1;
     CWString editBefore_;
     uint64_t editVersion_ = 0;

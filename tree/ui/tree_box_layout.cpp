@@ -63,7 +63,7 @@ void shownItemText(const uint8_t* units, size_t count, CWString& out) {
         char16_t last;
         std::memcpy(&last, units + 2 * (n - 1), 2);
         if (last >= 0xD800 && last <= 0xDBFF)
-            --n; // keep a surrogate pair whole
+            --n; // 999 units then: a lone high surrogate before ".." would draw as a broken glyph
     }
     out.resize(n);
     if (n != 0)
