@@ -719,8 +719,7 @@ void rg_ZhuChuangKou1::finishSlotWrite(int32_t slot) {
     if (s.writeFailed) {
         s.writeFailed = false;
         // The text is not on disk, unless the file already held it (a slot file's own text).
-        s.slotDirty = s.slotDirty || s.dirtyIfWriteFails;
-        s.fileHoldsSource = !s.dirtyIfWriteFails;
+        s.slotDirty = s.slotDirty || !s.fileHoldsSource;
         reportWriteFailure(fileNameOf(slotFilePath(slot)));
     } else {
         s.fileHoldsSource = true;
@@ -870,7 +869,6 @@ void rg_ZhuChuangKou1::parseTextToSlotImpl(const CWString& text, bool fromFile, 
         // The tree is shown now; the file follows (a failure is reported when it is known).
         s->slotDirty = false;
         s->fileHoldsSource = onDisk; // until the writer is joined
-        s->dirtyIfWriteFails = !onDisk;
         startSlotWrite(slotIndex);
     } else if (writeSlotFile(slotIndex, text)) {
         s->slotDirty = false;

@@ -11,7 +11,8 @@
 // none (currentSlot() == -1) and the slot commands do nothing until a tab is picked.
 //
 // Files are written atomically. A write that fails is reported in the last status column (and,
-// while closing, in a message box offering to retry), never silently dropped.
+// while closing, in a message box offering to retry), never silently dropped. A slot file that
+// could not be read is never written over (rg_ShuCaoWei::fileAdopted).
 //
 // Owns all its controls (Qt children), the settings object, the two popup menus and per slot the
 // document and texts. Modal and noisy things (clipboard, beeps, input dialog, message boxes) go
@@ -68,9 +69,9 @@ struct rg_ShuCaoWei {
     // the meantime are saved beside it (editedPath) when the window closes.
     bool fileAdopted = true;
     // The slot file holds sourceText (as read, in whatever encoding, or as last written): a failed
-    // rewrite of that same text then loses nothing, so it does not make the slot dirty.
+    // rewrite of that same text then loses nothing, so it does not make the slot dirty. While a
+    // background write runs it tells what the file held before.
     bool fileHoldsSource = false;
-    bool dirtyIfWriteFails = true; // for the background writer: the text is not on disk otherwise
     CWString editedPath;           // where edits of a slot whose file was not adopted were saved
 };
 
