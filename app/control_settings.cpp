@@ -27,8 +27,9 @@ void rg_TolvarMFCZuJianPeiZhiLei::bindEditBox(rg_Korrin_ChuangKou::rg_BianJiKuan
 void rg_TolvarMFCZuJianPeiZhiLei::bindComboBox(rg_XiaLaLieBiaoKuang& list, CWStringView key) {
     const CWString k = keyFor(&list, 0, key, u"组合框" + list.controlName());
     if (direction == kLoad) {
+        // Only an item of the list: a hand-edited -1 or out-of-range value keeps the selection.
         const int32_t index = getInt(k, list.currentIndex());
-        if (index >= -1 && index < list.count())
+        if (index >= 0 && index < list.count())
             list.setCurrentIndex(index);
     } else {
         setInt(k, list.currentIndex());

@@ -10,7 +10,9 @@
 //   custom button   "Tolvar按钮" + caption + ".选中"    "真" / "假"
 //   menu item       "菜单" + the item's text            "真" / "假"
 // Loading keeps the control's current state when the key is missing. A stored index outside the
-// list keeps the current selection (a hand-edited file must not leave a list empty).
+// list (-1 included) keeps the current selection (a hand-edited file must not leave a list
+// empty). Loading a list's selection raises its change event; the window ignores it until its
+// slots exist.
 //
 // Controls are not owned; they must outlive the bindings' use (keys are looked up by address).
 // UI thread only.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <limits>
+#include <new>
 #include <string>
 
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include "text/codecs.h"
 #include "text/elapsed_time.h"
 #include "text/encoding.h"
+#include "text/text_file.h"
 #include "text/ui/input_box.h"
 #include "text/ui/screen_font.h"
 
@@ -130,6 +132,7 @@ rg_ZhuChuangKou1::rg_ZhuChuangKou1(CWString dataFolder, QWidget* parent)
     createControls();
     bindEvents();
     onCreated();
+    rg_Korrin_ChuangKou::setDialogOwner(this); // the open-file and input dialogs stay above it
 }
 
 rg_ZhuChuangKou1::~rg_ZhuChuangKou1() {
@@ -311,7 +314,11 @@ void rg_ZhuChuangKou1::bindEvents() {
         return 1; // the current tab stays
     });
     slotBar->tabDoubleClicked.bind([this](int32_t) { onButtonClicked(clipboardParseButton, 0); });
-    outputFormatList->selectionChanged.bind([this](int32_t) { showSelectedNode(); });
+    // Loading the settings may change the selection before any slot exists (created_ false).
+    outputFormatList->selectionChanged.bind([this](int32_t) {
+        if (created_)
+            showSelectedNode();
+    });
     jumpIcon->leftDown.bind([this](int32_t, int32_t, int32_t) { jumpToPath(false); });
     jumpIcon->rightDown.bind([this](int32_t, int32_t, int32_t) { nextPathMode(); });
     pathBox->enterPressed.bind([this] { jumpToPath(false); });
@@ -375,6 +382,15 @@ void rg_ZhuChuangKou1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void rg_ZhuChuangKou1::saveForSession() {
+    if (closed_ || !created_)
+        return;
+    // No dialog: the session manager may not allow one now. A slot that cannot be written stays
+    // dirty, so the real close tries again (and asks).
+    exchangeSettings(rg_TolvarMFCZuJianPeiZhiLei::kSave);
+    saveDirtySlotsImpl(false);
+}
+
 void rg_ZhuChuangKou1::saveOnClose() {
     if (closed_)
         return;
@@ -386,7 +402,7 @@ void rg_ZhuChuangKou1::saveOnClose() {
         CWString names;
         for (int32_t i = 0; i < kSlotCount; ++i)
             if (slots_[size_t(i)]->slotDirty)
-                names += u"\r\n" + slotFilePath(i);
+                names += u"\r\n" + (slots_[size_t(i)]->fileAdopted ? slotFilePath(i) : editedPathOf(i));
         const int32_t answer =
             platform().messageBox(u"信息:", u"以下树的数据未能写入文件，修改将会丢失：" + names + u"\r\n\r\n是否重试？",
                                   rg_XiaoXiTuBiao::Warning, rg_XiaoXiAnNiu::RetryCancel);
@@ -616,7 +632,7 @@ void rg_ZhuChuangKou1::showCurrentSlot(bool load) {
         CWString text;
         const bool readable = readSlotFile(currentSlot_, text);
         s->sourceText = std::move(text);
-        parseTextToSlotImpl(s->sourceText, true, false, readable);
+        parseTextToSlotImpl(s->sourceText, true, false, readable ? SlotText::SlotFile : SlotText::UnreadSlotFile);
     }
 }
 
@@ -624,49 +640,56 @@ bool rg_ZhuChuangKou1::readSlotFile(int32_t slot, CWString& text) {
     using namespace rg_Tolvar_MingLingJi;
     text.clear();
     const CWString path = slotFilePath(slot);
-    CKorMem bytes;
-    const int64_t n = readFileBytes(path, bytes);
-    if (n < 0) {
-        // Missing: an empty slot. Present but unreadable (rights, too big): keep the file as it is.
-        std::error_code ec;
-        if (!std::filesystem::exists(textToPath(path), ec))
-            return true;
-        statusBar->setColumnText(kColOther, u"读取失败，未改写文件：" + fileNameOf(path));
+    const auto refuse = [&](CWStringView why) {
+        CWString().swap(text);
+        statusBar->setColumnText(kColOther, u"读取失败，未改写文件：" + fileNameOf(path) + CWString(why));
         return false;
-    }
-    CWString encoding;
-    bool ok = true;
-    const CKorMem units = decodeTextBytes(bytesOf(bytes), {}, encoding, &ok);
-    text = textFromUtf16Bytes(bytesOf(units));
-    if (n == 0)
+    };
+    // Missing (or a link to nothing): an empty slot. Present but not a readable regular file: keep
+    // it as it is (a FIFO or device is not even opened).
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(textToPath(path), ec);
+    if (status.type() == std::filesystem::file_type::not_found)
         return true;
-    // The slot file is rewritten as UTF-16 once parsed. When the text does not give back the
-    // file's exact bytes (broken sequences, a zero unit, an unknown charset), keep the original
-    // beside it first so nothing it held is lost.
-    CWString cut = text.substr(0, std::min(text.size(), text.find(u'\0')));
-    bool exact = ok;
-    if (exact) {
-        const CKorMem back = convertCharsetNames(bytesOf(utf16BytesFromText(cut)), u"UTF-16LE", encoding, 0, &exact);
-        const std::string_view mark = byteOrderMark(encoding);
-        const std::string_view original = bytesOf(bytes);
-        const std::string_view body =
-            original.substr(0, mark.size()) == mark ? original.substr(mark.size()) : original;
-        exact = exact && body == bytesOf(back);
-    }
-    if (!exact) {
-        const CWString backup = path + u".bak";
-        if (!writeFileBytes(backup, bytesOf(bytes))) {
-            statusBar->setColumnText(kColOther, u"无法备份原文件，未改写：" + fileNameOf(path));
-            return false;
+    if (!std::filesystem::is_regular_file(status))
+        return refuse(u"（不是普通文件）");
+    try {
+        // At most two copies of the text at once: the file's bytes and the decoded text.
+        CKorMem bytes;
+        const int64_t n = readFileBytes(path, bytes);
+        if (n < 0) {
+            const auto size = std::filesystem::file_size(textToPath(path), ec);
+            return refuse(!ec && size > uint64_t(kMaxWholeFileBytes) ? u"（文件过大）" : u"（无法读取）");
         }
-        statusBar->setColumnText(kColOther, u"原文件已备份为 " + fileNameOf(backup));
+        CWString encoding;
+        bool exact = true;
+        if (!decodeTextFileBytes(bytesOf(bytes), encoding, text, &exact))
+            exact = false;
+        if (n == 0)
+            return true;
+        // The slot file is rewritten as UTF-16 once parsed. When the text does not give back the
+        // file's exact bytes (broken sequences, a zero byte, an unknown charset), keep the original
+        // beside it first so nothing it held is lost.
+        if (!exact) {
+            const CWString backup = path + u".bak";
+            if (!writeFileBytes(backup, bytesOf(bytes))) {
+                CWString().swap(text);
+                statusBar->setColumnText(kColOther, u"无法备份原文件，未改写：" + fileNameOf(path));
+                return false;
+            }
+            statusBar->setColumnText(kColOther, u"原文件已备份为 " + fileNameOf(backup));
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        // Too large for the memory there is: the other slots and their edits go on.
+        return refuse(u"（内存不足）");
     }
-    return true;
 }
 
 bool rg_ZhuChuangKou1::writeSlotFile(int32_t slot, const CWString& text) {
     const CWString path = slotFilePath(slot);
-    if (rg_Tolvar_MingLingJi::writeTextFile(text, path, u"UTF-16"))
+    // The whole text: a U+0000 in it is kept, so the next start shows all that was parsed.
+    if (rg_Tolvar_MingLingJi::writeUtf16TextFile(text, path))
         return true;
     reportWriteFailure(fileNameOf(path));
     return false;
@@ -681,7 +704,7 @@ void rg_ZhuChuangKou1::startSlotWrite(int32_t slot) {
     finishSlotWrite(slot);
     const uint64_t id = ++s.writeId;
     s.writer = std::thread([this, &s, slot, id, path = slotFilePath(slot)] {
-        s.writeFailed = !rg_Tolvar_MingLingJi::writeTextFile(s.sourceText, path, u"UTF-16");
+        s.writeFailed = !rg_Tolvar_MingLingJi::writeUtf16TextFile(s.sourceText, path);
         // Report as soon as the UI thread is free; dropped if the window is gone by then.
         QMetaObject::invokeMethod(
             this,
@@ -700,8 +723,11 @@ void rg_ZhuChuangKou1::finishSlotWrite(int32_t slot) {
     s.writer.join();
     if (s.writeFailed) {
         s.writeFailed = false;
-        s.slotDirty = true;
+        // The text is not on disk, unless the file already held it (a slot file's own text).
+        s.slotDirty = s.slotDirty || !s.fileHoldsSource;
         reportWriteFailure(fileNameOf(slotFilePath(slot)));
+    } else {
+        s.fileHoldsSource = true;
     }
 }
 
@@ -727,26 +753,63 @@ void rg_ZhuChuangKou1::editSlotRemark() {
     exchangeSettings(rg_TolvarMFCZuJianPeiZhiLei::kSave);
 }
 
-bool rg_ZhuChuangKou1::saveDirtySlots() {
+bool rg_ZhuChuangKou1::saveDirtySlots() { return saveDirtySlotsImpl(true); }
+
+bool rg_ZhuChuangKou1::saveDirtySlotsImpl(bool interactive) {
     bool allWritten = true;
     for (int32_t i = 0; i < kSlotCount; ++i) {
         finishSlotWrite(i); // a failed background write makes the slot dirty
         rg_ShuCaoWei& s = *slots_[size_t(i)];
         if (!s.slotDirty)
             continue;
-        if (writeSlotFile(i, rg_Tolvar_JSON::toJsonText(s.document.root(), true)))
+        const CWString text = rg_Tolvar_JSON::toJsonText(s.document.root(), true);
+        if (s.fileAdopted) {
+            if (writeSlotFile(i, text))
+                s.slotDirty = false;
+            else
+                allWritten = false;
+            continue;
+        }
+        // The slot file was not read: it stays as it is, and the edits go beside it.
+        const CWString& aside = editedPathOf(i);
+        if (rg_Tolvar_MingLingJi::writeUtf16TextFile(text, aside)) {
             s.slotDirty = false;
-        else
+            const CWString line = u"\r\n" + fileNameOf(slotFilePath(i)) + u" → " + fileNameOf(aside);
+            if (asideNotice_.find(line) == CWString::npos)
+                asideNotice_ += line;
+        } else {
+            reportWriteFailure(fileNameOf(aside));
             allWritten = false;
+        }
+    }
+    // Told once per file, at the first save that may ask something (a session save may not).
+    if (interactive && !asideNotice_.empty()) {
+        showInfo(u"以下树的文件未能读取，为保护原文件未改写，修改已另存为：" + asideNotice_);
+        asideNotice_.clear();
+    } else if (!asideNotice_.empty()) {
+        statusBar->setColumnText(kColOther, u"修改已另存为：" + asideNotice_.substr(2));
     }
     return allWritten;
+}
+
+const CWString& rg_ZhuChuangKou1::editedPathOf(int32_t slot) {
+    rg_ShuCaoWei& s = *slots_[size_t(slot)];
+    if (s.editedPath.empty()) {
+        // The first name not taken (a file left by an earlier session is not replaced).
+        const CWString base = slotFilePath(slot) + u".edited";
+        s.editedPath = base;
+        std::error_code ec;
+        for (int32_t n = 2; n < 100 && std::filesystem::exists(rg_Tolvar_MingLingJi::textToPath(s.editedPath), ec); ++n)
+            s.editedPath = base + decimal(n);
+    }
+    return s.editedPath;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Parse and load
 
 void rg_ZhuChuangKou1::parseTextToSlot(const CWString& text, bool fromFile, bool keepSource) {
-    parseTextToSlotImpl(text, fromFile, keepSource, true);
+    parseTextToSlotImpl(text, fromFile, keepSource, keepSource ? SlotText::SourceAgain : SlotText::UserText);
 }
 
 void rg_ZhuChuangKou1::parseTextToSlot(CWString&& text, bool fromFile, bool keepSource) {
@@ -754,13 +817,13 @@ void rg_ZhuChuangKou1::parseTextToSlot(CWString&& text, bool fromFile, bool keep
     if (s && !keepSource) {
         finishSlotWrite(currentSlot_);
         s->sourceText = std::move(text);
-        parseTextToSlotImpl(s->sourceText, fromFile, keepSource, true);
+        parseTextToSlotImpl(s->sourceText, fromFile, keepSource, SlotText::UserText);
     } else {
-        parseTextToSlotImpl(text, fromFile, keepSource, true);
+        parseTextToSlotImpl(text, fromFile, keepSource, keepSource ? SlotText::SourceAgain : SlotText::UserText);
     }
 }
 
-void rg_ZhuChuangKou1::parseTextToSlotImpl(const CWString& text, bool fromFile, bool keepSource, bool writeFile) {
+void rg_ZhuChuangKou1::parseTextToSlotImpl(const CWString& text, bool fromFile, bool keepSource, SlotText origin) {
     rg_ShuCaoWei* s = current();
     if (!s)
         return;
@@ -781,15 +844,44 @@ void rg_ZhuChuangKou1::parseTextToSlotImpl(const CWString& text, bool fromFile, 
     loadDocumentToTree();
     clipboardParseButton->setCaption(kParseCaption);
     clipboardParseButton->redraw();
-    if (!writeFile) {
-        s->slotDirty = false; // the unreadable file is left alone; nothing new to keep either
+    // Whether the slot file already holds the text to be written (then a failed write loses
+    // nothing and claims no change).
+    bool onDisk = false;
+    bool write = true;
+    // Only a re-parse with keep source on can parse a text other than the source text.
+    const bool textIsSource =
+        origin != SlotText::SourceAgain || &text == &s->sourceText || text == s->sourceText;
+    switch (origin) {
+    case SlotText::UnreadSlotFile:
+        s->fileAdopted = false; // left alone; nothing new to keep either
+        write = false;
+        break;
+    case SlotText::SourceAgain:
+        write = s->fileAdopted;
+        onDisk = s->fileHoldsSource && textIsSource;
+        break;
+    case SlotText::SlotFile:
+        s->fileAdopted = true;
+        onDisk = true;
+        break;
+    case SlotText::UserText:
+        s->fileAdopted = true; // the user's own text replaces whatever the file held
+        break;
+    }
+    if (!write) {
+        s->slotDirty = false;
     } else if (&text == &s->sourceText && text.size() >= kBackgroundWriteUnits) {
         // The tree is shown now; the file follows (a failure is reported when it is known).
         s->slotDirty = false;
+        s->fileHoldsSource = onDisk; // until the writer is joined
         startSlotWrite(slotIndex);
+    } else if (writeSlotFile(slotIndex, text)) {
+        s->slotDirty = false;
+        s->fileHoldsSource = textIsSource;
     } else {
         // Not on disk: closing writes the document instead.
-        s->slotDirty = !writeSlotFile(slotIndex, text);
+        s->slotDirty = !onDisk;
+        s->fileHoldsSource = onDisk;
     }
     if (!fromFile)
         platform().beep(rg_FengMingLeiXing::Default);

@@ -11,7 +11,8 @@
 // none (currentSlot() == -1) and the slot commands do nothing until a tab is picked.
 //
 // Files are written atomically. A write that fails is reported in the last status column (and,
-// while closing, in a message box offering to retry), never silently dropped.
+// while closing, in a message box offering to retry), never silently dropped. A slot file that
+// could not be read is never written over (rg_ShuCaoWei::fileAdopted).
 //
 // Owns all its controls (Qt children), the settings object, the two popup menus and per slot the
 // document and texts. Modal and noisy things (clipboard, beeps, input dialog, message boxes) go
@@ -63,6 +64,16 @@ struct rg_ShuCaoWei {
     std::thread writer;
     bool writeFailed = false; // set by the writer, read after joining it
     uint64_t writeId = 0;     // which write the writer's completion message belongs to
+    // False while the slot file is one the program could not read (unreadable, too large, out of
+    // memory): such a file is never written, renamed over or emptied (not by a re-parse of the
+    // source text, not at close) until the user parses new text into this slot. Edits made in
+    // the meantime are saved beside it (editedPath) when the window closes.
+    bool fileAdopted = true;
+    // The slot file holds sourceText (as read, in whatever encoding, or as last written): a failed
+    // rewrite of that same text then loses nothing, so it does not make the slot dirty. While a
+    // background write runs it tells what the file held before.
+    bool fileHoldsSource = false;
+    CWString editedPath;           // where edits of a slot whose file was not adopted were saved
 };
 
 class rg_ZhuChuangKou1 : public QWidget {
@@ -88,7 +99,9 @@ public:
     void createSlotControls();
     void showCurrentSlot(bool load);
     void editSlotRemark();
-    // Writes every dirty slot; false when a write failed (the slot stays dirty).
+    // Writes every dirty slot; false when a write failed (the slot stays dirty). A slot whose file
+    // was not adopted (fileAdopted) is written beside it, to "JSON树N.txt.edited", and the user is
+    // told so in a message box.
     bool saveDirtySlots();
     void parseTextToSlot(const CWString& text, bool fromFile, bool keepSource);
     // The same for a text the caller gives up: it becomes the slot's source text without a copy.
@@ -113,7 +126,9 @@ public:
     void findInTree(bool backward);
     // Takes the value at `path` out of the file without loading it: into the current slot, or only
     // shown in the input box's view mode. The window keeps painting (with the progress in percent
-    // in the last status column) while the file is scanned on a worker thread.
+    // in the last status column) while the file is scanned on a worker thread. When there is no
+    // value (no file, no encoding, the path names nothing, too large, a read error, no memory)
+    // the slot, its tree and its file stay as they were and the last status column says why.
     void streamParse(const CWString& filePath, int32_t encoding, const CWString& path, bool popupOnly);
     // The open-file dialog of the stream panel's ".." button.
     void browseStreamFile();
@@ -130,11 +145,21 @@ public:
     void onFirstActivated();
     // Saves settings and dirty slots (what closing does); runs once per window.
     void saveOnClose();
+    // The session manager's save request (a checkpoint, or a logout that may still be cancelled):
+    // settings and dirty slots are saved as closing saves them, once, without asking anything;
+    // the session may go on, and the real close saves again.
+    void saveForSession();
 
     // ---- state ----
     int32_t currentSlot() const { return currentSlot_; }
     rg_ShuCaoWei& slot(int32_t i) { return *slots_[size_t(i)]; }
-    rg_ShuCaoWei* current() { return currentSlot_ >= 0 && currentSlot_ < kSlotCount ? slots_[size_t(currentSlot_)].get() : nullptr; }
+    // The current slot; nullptr when none is current or the slot controls do not exist yet (while
+    // the settings load at creation, a control's change event must not reach a slot).
+    rg_ShuCaoWei* current() {
+        return currentSlot_ >= 0 && currentSlot_ < kSlotCount && slots_[size_t(currentSlot_)]->pane != nullptr
+                   ? slots_[size_t(currentSlot_)].get()
+                   : nullptr;
+    }
     const std::vector<CWString>& remarkNames() const { return remarkNames_; }
     CWString statusText(int32_t column) const { return statusBar->columnText(column); }
     rg_TolvarMFCZuJianPeiZhiLei& settings() { return settings_; }
@@ -233,7 +258,18 @@ private:
     int32_t onTreeEditCommitted(int32_t slot, int32_t item, const CWString& before, const CWString& edited);
     // A message box with the caption "信息:" and the information icon, no owner window.
     void showInfo(const CWString& text);
-    void parseTextToSlotImpl(const CWString& text, bool fromFile, bool keepSource, bool writeFile);
+    // Where a parsed text comes from, which decides what happens to the slot file.
+    enum class SlotText {
+        UserText,       // new text the user parsed into the slot: the slot file is (re)adopted
+        SourceAgain,    // the slot's source text again (keep source): written only if adopted
+        SlotFile,       // the slot file's own text, just read
+        UnreadSlotFile, // the slot file could not be read: it is not adopted, nothing is written
+    };
+    void parseTextToSlotImpl(const CWString& text, bool fromFile, bool keepSource, SlotText origin);
+    // saveDirtySlots; `interactive` false writes without telling anything (a session save).
+    bool saveDirtySlotsImpl(bool interactive);
+    // The file beside slot `slot`'s unadopted file that receives its edits (chosen once).
+    const CWString& editedPathOf(int32_t slot);
 
     CWString dataFolder_;
     rg_TolvarMFCZuJianPeiZhiLei settings_;
@@ -251,6 +287,7 @@ private:
     rg_Tolvar_MingLingJi::rg_TolvarZhengZeBiaoDaShiLei findRegex_;
     rg_Tolvar_JSON::StreamProgress* streamProgress_ = nullptr; // set while an extraction runs
     uint64_t shownNodes_ = 0; // counts showSelectedNode runs (jumpToPath avoids a second read)
+    CWString asideNotice_;    // edits saved beside unadopted slot files, not yet told to the user
 };
 
 } // namespace rg_Korrin_ChengXu

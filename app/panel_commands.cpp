@@ -122,17 +122,26 @@ void rg_ZhuChuangKou1::streamParse(const CWString& filePath, int32_t encoding, c
     rg_Tolvar_JSON::StreamProgress progress;
     const int64_t total = fileSizeOf(filePath);
     CWString result;
+    rg_Tolvar_JSON::StreamStatus status = rg_Tolvar_JSON::StreamStatus::CannotOpen;
+    bool outOfMemory = false;
     std::atomic<bool> done{false};
-    document.streamProgress = &progress;
     streamProgress_ = &progress;
     std::thread worker([&] {
         try {
+            // The document's extraction (its stream fields), with the scanner kept to learn how
+            // the extraction ended.
+            rg_Tolvar_JSON::StreamScanner scanner(rg_Tolvar_JSON::StreamFields{
+                document.streamLength, document.streamEncoding, document.resultBytes, document.chunkSizeKiB,
+                document.chunkOffset, document.chunkBytes, document.streamFd});
+            scanner.progress = &progress;
             CWString out;
-            if (document.extractFromFile(filePath, encoding, path, out))
+            if (scanner.extractFromFile(filePath, encoding, path, out))
                 result = std::move(out);
+            status = scanner.status();
         } catch (const std::bad_alloc&) {
-            // A value too large for memory gives the empty result, like any failed extraction.
-            result.clear();
+            // A value too large for memory: a failed extraction.
+            CWString().swap(result);
+            outOfMemory = true;
         }
         done.store(true, std::memory_order_release);
     });
@@ -148,18 +157,43 @@ void rg_ZhuChuangKou1::streamParse(const CWString& filePath, int32_t encoding, c
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     worker.join();
-    document.streamProgress = nullptr;
     streamProgress_ = nullptr;
 
-    statusBar->setColumnText(kColOther, sharedStopwatch().elapsedText(u"解析文件流"));
+    const CWString elapsed = sharedStopwatch().elapsedText(u"解析文件流");
+    statusBar->setColumnText(kColOther, elapsed);
     streamParseButton->setCaption(u"开始文件流解析");
     streamParseButton->redraw();
     if (progress.cancel.load())
         return; // the window is closing
+    // Why there is no value (empty when there is one, possibly an empty text).
+    using rg_Tolvar_JSON::StreamStatus;
+    CWString failure;
+    if (outOfMemory)
+        failure = u"内存不足";
+    else if (filePath.empty())
+        failure = u"未填写文件路径";
+    else if (status == StreamStatus::CannotOpen)
+        failure = u"无法打开文件";
+    else if (status == StreamStatus::BadEncoding)
+        failure = u"未选择文件编码";
+    else if (status == StreamStatus::NotFound)
+        failure = u"找不到该路径";
+    else if (status == StreamStatus::TooLarge)
+        failure = u"值太大，无法载入";
+    else if (status == StreamStatus::ReadError)
+        failure = u"读取文件出错";
     if (popupOnly) {
+        if (!failure.empty())
+            statusBar->setColumnText(kColOther, u"文件流解析失败：" + failure + u"（" + elapsed + u"）");
         rg_ShuRuJieGuo view;
         view.readOnly = true;
         showInputBox(result, u"JSON文件：" + filePath + u"\r\nJSON路径：" + path, u"解析文件流：", view, 0, false);
+        return;
+    }
+    if (!failure.empty()) {
+        // Nothing to parse: the slot, its tree and its file stay as they were.
+        statusBar->setColumnText(kColOther, u"文件流解析失败：" + failure + u"，当前树未改变");
+        platform().beep(rg_FengMingLeiXing::Error);
         return;
     }
     if (current() == s && s != nullptr)

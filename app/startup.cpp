@@ -87,15 +87,20 @@ bool rg_YingYongChengXu::notify(QObject* receiver, QEvent* event) {
 }
 
 rg_QiDongLei::rg_QiDongLei(CWString dataFolder) {
-    QApplication::setApplicationDisplayName(QStringLiteral("Tolvar·Quelix"));
+    // The display name "Tolvar·Quelix" is shown by the brand banner only: a display name given to
+    // Qt would be appended by its X11 and Wayland windows to every caption
+    // ("Tolvar·Quelix(Veltrix) v1.7.0.0 — Tolvar·Quelix", "信息: — Tolvar·Quelix"), and the
+    // captions are fixed texts.
     QApplication::setApplicationName(QStringLiteral("Quelix"));
     QApplication::setOrganizationName(QStringLiteral("Tolvar"));
     QApplication::setWindowIcon(rg_Korrin_ZiYuan::applicationIcon());
     if (dataFolder.empty())
         dataFolder = chooseDataFolder();
     window_ = std::make_unique<rg_ZhuChuangKou1>(std::move(dataFolder));
-    // Logging off or shutting down ends the session without a close event.
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, window_.get(), [w = window_.get()] { w->saveOnClose(); });
+    // The session manager asks for a save before logging off or shutting down, which may end the
+    // process without a close event, and for checkpoints. The session may go on (a cancelled
+    // logout, a checkpoint), so this save leaves the real close its own.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, window_.get(), [w = window_.get()] { w->saveForSession(); });
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, window_.get(), [w = window_.get()] { w->saveOnClose(); });
     closeOnTerminationSignals(window_.get());
 }

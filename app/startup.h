@@ -1,9 +1,11 @@
 // Start-up: the application object rg_QiDongLei, the Qt application that guards event handlers,
 // and the top-level exception handler.
 //
-// rg_QiDongLei sets the display name, picks the data folder (data_folder.h) unless it is given,
+// rg_QiDongLei names the application, picks the data folder (data_folder.h) unless it is given,
 // and holds the one main window. SIGTERM, SIGINT and SIGHUP close that window the usual way
-// (settings and edited slots are saved) instead of ending the process on the spot.
+// (settings and edited slots are saved) instead of ending the process on the spot; a session
+// manager's save request saves without closing (rg_ZhuChuangKou1::saveForSession). Qt is given no
+// application display name, so that window captions stay exactly as set.
 // rg_YingYongChengXu is the QApplication whose notify() catches an exception escaping any event
 // handler, shows it the way the top level does and ends the program. UI thread only.
 #pragma once

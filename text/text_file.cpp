@@ -3,14 +3,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cerrno>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <system_error>
 
 #include "text/encoding.h"
+#include "text/encoding_detail.h"
+#include "text/text_file.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace rg_Tolvar_MingLingJi {
 
@@ -82,13 +90,17 @@ int64_t readFileBytes(CWStringView fileName, CKorMem& out) {
     std::string name = nativeName(fileName);
     if (name.empty()) return -1;
     int fd;
+    // O_NONBLOCK keeps the open from waiting for a writer when the name is a FIFO; it is cleared
+    // right after, so reads behave normally.
     do {
-        fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return -1;
     Fd file(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) return -1;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return -1;
     if (S_ISREG(st.st_mode)) {
         if (st.st_size > kMaxWholeFileBytes) return -1; // too big to hold whole
         out.reserve(size_t(st.st_size) + 1);
@@ -168,9 +180,16 @@ bool writeFilePieces(CWStringView fileName, std::initializer_list<std::string_vi
 bool writeFileBytes(CWStringView fileName, std::string_view bytes) { return writeFilePieces(fileName, {bytes}); }
 
 CWString readTextFile(CWStringView fileName, CWString& encodingName, bool* ok) {
-    CKorMem units = decodeTextBytes({}, fileName, encodingName, ok);
-    if (ok && fileName.empty()) *ok = false; // no file to read
-    CWString text = textFromUtf16Bytes(bytesOf(units));
+    // The file's bytes and the text, no third copy (see decodeTextFileBytes).
+    CWString text;
+    bool readOk = false;
+    bool converted = false;
+    {
+        CKorMem bytes;
+        readOk = readFileBytes(fileName, bytes) >= 0; // a failed read gives no bytes
+        converted = decodeTextFileBytes(bytesOf(bytes), encodingName, text);
+    }
+    if (ok) *ok = readOk && converted;
     size_t z = text.find(u'\0');
     if (z != CWString::npos) text.resize(z);
     return text;
@@ -197,6 +216,169 @@ bool writeTextFile(CWStringView text, CWStringView fileName, CWStringView encodi
     all.append(mark.data(), mark.size());
     all.append(converted.data(), converted.size());
     return writeFileBytes(fileName, bytesOf(all));
+}
+
+bool writeUtf16TextFile(CWStringView text, CWStringView fileName) {
+    static_assert(std::endian::native == std::endian::little, "the text's units are the file's bytes");
+    const std::string_view body(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    return writeFilePieces(fileName, {byteOrderMark(u"UTF-16"), body});
+}
+
+// ---- decoding straight into the text ------------------------------------------------------------
+
+namespace {
+
+enum class Kind { Ansi, Utf8, Utf16Le, Utf16Be, Other };
+
+// As convertCharset tells the native names apart (the system ANSI name first).
+Kind kindOf(const CWString& name) {
+    if (name == systemAnsiName()) return Kind::Ansi;
+    if (name == u"UTF-8") return Kind::Utf8;
+    if (name == u"UTF-16" || name == u"UTF-16LE") return Kind::Utf16Le;
+    if (name == u"UTF-16BE") return Kind::Utf16Be;
+    return Kind::Other;
+}
+
+// The number of UTF-16 units detail::decodeUtf8 gives for these bytes: the same forms and the
+// same places where decoding stops (a zero byte, a stray continuation, FE/FF, a form cut short
+// or cut off by the end). Counting first lets the text be allocated once at its exact length.
+size_t utf8UnitCount(const uint8_t* s, size_t n) {
+    size_t units = 0;
+    size_t i = 0;
+    while (i < n) {
+#if defined(__SSE2__)
+        const __m128i zero = _mm_setzero_si128();
+        while (i + 16 <= n) {
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            if ((_mm_movemask_epi8(v) | _mm_movemask_epi8(_mm_cmpeq_epi8(v, zero))) != 0) break;
+            units += 16;
+            i += 16;
+        }
+        if (i >= n) break;
+#endif
+        const uint8_t b = s[i];
+        if (b < 0x80) {
+            if (b == 0) return units;
+            ++units;
+            ++i;
+            continue;
+        }
+        size_t len;
+        uint32_t v;
+        if (b < 0xC0) return units; // stray continuation byte
+        if (b < 0xE0) {
+            len = 2;
+            v = b & 0x1Fu;
+        } else if (b < 0xF0) {
+            len = 3;
+            v = b & 0x0Fu;
+        } else if (b < 0xF8) {
+            len = 4;
+            v = b & 0x07u;
+        } else if (b < 0xFC) {
+            len = 5;
+            v = b & 0x03u;
+        } else if (b < 0xFE) {
+            len = 6;
+            v = b & 0x01u;
+        } else {
+            return units; // FE, FF
+        }
+        if (len > n - i) return units; // cut off by the end
+        for (size_t k = 1; k < len; ++k) {
+            const uint8_t c = s[i + k];
+            if ((c & 0xC0u) != 0x80u) return units; // cut short
+            v = (v << 6) | (c & 0x3Fu);
+        }
+        units += len <= 3 || v <= 0xFFFF ? 1 : 2;
+        i += len;
+    }
+    return units;
+}
+
+bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+
+// Whether encoding `text` piece by piece (`encode` appends one piece's bytes to its buffer) gives
+// exactly `original`. Pieces never split a surrogate pair; only one piece's bytes exist at a time.
+template <class Encode>
+bool encodesBackTo(CWStringView text, std::string_view original, Encode encode) {
+    constexpr size_t kPiece = 64 * 1024;
+    std::string piece;
+    size_t at = 0;
+    for (size_t pos = 0; pos < text.size();) {
+        size_t end = std::min(pos + kPiece, text.size());
+        if (end < text.size() && isHighSurrogate(text[end - 1])) ++end;
+        piece.clear();
+        encode(text.substr(pos, end - pos), piece);
+        if (piece.size() > original.size() - at || original.compare(at, piece.size(), piece) != 0) return false;
+        at += piece.size();
+        pos = end;
+    }
+    return at == original.size();
+}
+
+} // namespace
+
+bool decodeTextFileBytes(std::string_view bytes, CWString& encodingName, CWString& text, bool* exact) {
+    text.clear();
+    if (exact) *exact = false;
+    const uint8_t* s = reinterpret_cast<const uint8_t*>(bytes.data());
+    size_t mark = 0;
+    if (encodingName.empty()) {
+        DetectedEncoding d = detectTextEncoding(bytes);
+        encodingName = d.name;
+        mark = size_t(d.markLength);
+    } else if (encodingName == u"UTF-8") {
+        mark = bytes.size() >= 3 && s[0] == 0xEF && s[1] == 0xBB && s[2] == 0xBF ? 3 : 0;
+    } else if (encodingName == u"UTF-16" || encodingName == u"UTF-16LE") {
+        mark = bytes.size() >= 2 && s[0] == 0xFF && s[1] == 0xFE ? 2 : 0;
+    } else if (encodingName == u"UTF-16BE") {
+        mark = bytes.size() >= 2 && s[0] == 0xFE && s[1] == 0xFF ? 2 : 0;
+    }
+    if (encodingName == u"ANSI") encodingName = systemAnsiName();
+    const std::string_view src = mark >= bytes.size() ? std::string_view() : bytes.substr(mark);
+    const uint8_t* p = reinterpret_cast<const uint8_t*>(src.data());
+    const size_t n = src.size();
+
+    switch (kindOf(encodingName)) {
+    case Kind::Utf16Le:
+        text.resize(n / 2); // an odd last byte is ignored
+        if (!text.empty()) std::memcpy(text.data(), p, text.size() * 2);
+        if (exact) *exact = n % 2 == 0;
+        return true;
+    case Kind::Utf16Be:
+        text.resize(n / 2);
+        for (size_t i = 0; i < text.size(); ++i) text[i] = char16_t(p[2 * i] << 8 | p[2 * i + 1]);
+        if (exact) *exact = n % 2 == 0;
+        return true;
+    case Kind::Utf8: {
+        text.resize(utf8UnitCount(p, n));
+        if (!text.empty()) text.resize(detail::decodeUtf8(p, n, text.data()));
+        if (exact)
+            *exact = encodesBackTo(text, src, [](CWStringView piece, std::string& out) {
+                out.resize(piece.size() * 3);
+                out.resize(detail::encodeUtf8(piece.data(), piece.size(), out.data()));
+            });
+        return true;
+    }
+    case Kind::Ansi:
+        text = ansiToUtf16(src);
+        if (exact)
+            *exact = encodesBackTo(text, src, [](CWStringView piece, std::string& out) { out = utf16ToAnsi(piece); });
+        return true;
+    case Kind::Other: break;
+    }
+    // Charsets outside the native set (never the result of detection): through ICU, whole.
+    detail::CharsetTarget cs;
+    if (!detail::resolveCharset(encodingName, cs) || !detail::icuToUtf16(cs, src, text)) {
+        text.clear();
+        return false;
+    }
+    if (exact) {
+        std::string back;
+        *exact = detail::icuFromUtf16(cs, text, back) && back == src;
+    }
+    return true;
 }
 
 } // namespace rg_Tolvar_MingLingJi

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "text/encoding.h"
 
@@ -94,8 +95,13 @@ void rg_TolvarPeiZhiJiLei::open(CWStringView path) {
     bytes_.clear();
     cachedSection_.clear();
     cachedHeader_ = npos;
-    CKorMem content;
-    if (readFileBytes(path, content) > 0) bytes_.assign(content.data(), content.data() + content.size());
+    try {
+        CKorMem content;
+        if (readFileBytes(path, content) > 0) bytes_.assign(content.data(), content.data() + content.size());
+    } catch (const std::bad_alloc&) {
+        // A file too large for memory (not one the program wrote) reads as an unreadable one.
+        std::vector<uint8_t>().swap(bytes_);
+    }
     if (bytes_.empty()) bytes_ = {0xFF, 0xFE};
     textStart_ = (bytes_.size() >= 2 && bytes_[0] == 0xFF && bytes_[1] == 0xFE) ? 2 : 0;
     checksum_ = settingsChecksum(bytes_.data(), bytes_.size());

@@ -34,8 +34,8 @@ public:
     rg_TolvarPeiZhiJiLei& operator=(const rg_TolvarPeiZhiJiLei&) = delete;
     virtual ~rg_TolvarPeiZhiJiLei() = default;
 
-    // Forgets the previous content and reads the whole file; a missing or unreadable file reads as
-    // empty, and empty content becomes FF FE.
+    // Forgets the previous content and reads the whole file; a missing or unreadable file (or one
+    // too large for memory) reads as empty, and empty content becomes FF FE.
     void open(CWStringView path);
     // Writes the whole content when its checksum differs from the one last loaded or saved.
     // Unchanged content writes nothing and succeeds. An empty path means the path given to open.

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 
 #include "runtime/ui/qt_text.h"
 
@@ -24,6 +25,16 @@ QMessageBox::Icon qtIcon(rg_XiaoXiTuBiao icon) {
     case rg_XiaoXiTuBiao::None: break;
     }
     return QMessageBox::NoIcon;
+}
+
+QPointer<QWidget> g_dialogOwner;
+
+// The owner of the standard dialogs: the window set by setDialogOwner while it is shown, else the
+// active window (nullptr when there is none).
+QWidget* dialogOwner() {
+    if (g_dialogOwner && g_dialogOwner->isVisible())
+        return g_dialogOwner;
+    return QApplication::activeWindow();
 }
 
 } // namespace
@@ -50,7 +61,7 @@ int32_t rg_QtPingTai::messageBox(const CWString& caption, const CWString& text, 
 
 std::optional<CWString> rg_QtPingTai::inputText(const CWString& caption, const CWString& prompt,
                                                 const CWString& initialText) {
-    QInputDialog dialog(nullptr);
+    QInputDialog dialog(dialogOwner());
     dialog.setWindowTitle(toQString(caption));
     dialog.setLabelText(toQString(prompt));
     dialog.setTextValue(toQString(initialText));
@@ -64,7 +75,7 @@ std::optional<CWString> rg_QtPingTai::inputText(const CWString& caption, const C
 std::optional<CWString> rg_QtPingTai::openFileName(const CWString& caption, const CWString& initialPath,
                                                    const CWString& filter) {
     const QString name =
-        QFileDialog::getOpenFileName(nullptr, toQString(caption), toQString(initialPath), toQString(filter));
+        QFileDialog::getOpenFileName(dialogOwner(), toQString(caption), toQString(initialPath), toQString(filter));
     if (name.isEmpty())
         return std::nullopt;
     return fromQString(name);
@@ -85,6 +96,8 @@ void rg_QtPingTai::setClipboardText(const CWString& text) {
 rg_Korrin_JiBen::ITickClock& rg_QtPingTai::tickClock() { return rg_Korrin_JiBen::currentTickClock(); }
 
 QPoint rg_QtPingTai::cursorScreenPos() { return QCursor::pos(); }
+
+void setDialogOwner(QWidget* owner) { g_dialogOwner = owner; }
 
 rg_PingTaiJieKou& platform() {
     static rg_QtPingTai qtPlatform;

@@ -13,6 +13,8 @@
 
 #include <QPoint>
 
+class QWidget;
+
 #include "runtime/tick_clock.h"
 #include "runtime/types.h"
 
@@ -31,11 +33,12 @@ public:
     // A message box with no owner window; returns one of the kResult values.
     virtual int32_t messageBox(const CWString& caption, const CWString& text, rg_XiaoXiTuBiao icon,
                                rg_XiaoXiAnNiu buttons) = 0;
-    // The standard modal input dialog ("确认输入(&O)" / "取消(&C)"); nullopt when cancelled.
+    // The standard modal input dialog ("确认输入(&O)" / "取消(&C)"), owned by the active window;
+    // nullopt when cancelled.
     virtual std::optional<CWString> inputText(const CWString& caption, const CWString& prompt,
                                               const CWString& initialText) = 0;
-    // The open-file dialog; `filter` in Qt's form ("JSON (*.json *.txt);;所有文件 (*)"); nullopt
-    // when cancelled.
+    // The open-file dialog, owned by the active window; `filter` in Qt's form
+    // ("JSON (*.json *.txt);;所有文件 (*)"); nullopt when cancelled.
     virtual std::optional<CWString> openFileName(const CWString& caption, const CWString& initialPath,
                                                  const CWString& filter) = 0;
     virtual void beep(rg_FengMingLeiXing kind) = 0;
@@ -63,6 +66,11 @@ public:
     rg_Korrin_JiBen::ITickClock& tickClock() override;
     QPoint cursorScreenPos() override;
 };
+
+// The window that owns the input and open-file dialogs of rg_QtPingTai, so that they stay above
+// it (also while it is top-most) and open centred on it; without one (or while it is hidden) the
+// active window owns them. Not owned; forgotten when the window is destroyed. UI thread.
+void setDialogOwner(QWidget* owner);
 
 rg_PingTaiJieKou& platform();
 void setPlatform(rg_PingTaiJieKou* platform); // not owned; nullptr restores the Qt platform

@@ -573,14 +573,16 @@ private slots:
         auto w = windowWith(u"{\"keep\":1}");
         fillStreamPanel(*w, name.isEmpty() ? QString() : file(name), fromQString(jsonPath), false, encoding);
         QCOMPARE(w->encodingList->currentIndex(), encoding);
+        const QByteArray slotBefore = readAll(slotFile(1));
         click(w->streamParseButton);
-        // The slot is parsed from the empty text: only its top item is left.
-        QCOMPARE(store(*w).itemCount(), 1);
-        QCOMPARE(store(*w).getText(0), CWString(u"Tolvar·JSON"));
-        QCOMPARE(readAll(slotFile(1)), QByteArray("\xFF\xFE", 2));
+        // No value: the slot and its file stay as they were (an empty result would empty them),
+        // and the last status column says why.
+        QCOMPARE(store(*w).itemCount(), 2);
+        QCOMPARE(store(*w).getText(1), CWString(u"keep:1"));
+        QCOMPARE(readAll(slotFile(1)), slotBefore);
         QVERIFY(platform_->messageBoxes.empty());
         QCOMPARE(w->streamParseButton->caption(), CWString(u"开始文件流解析"));
-        QVERIFY(w->statusText(4).starts_with(u"解析文件流用时 "));
+        QVERIFY(w->statusText(4).starts_with(u"文件流解析失败："));
 
         // In popup mode the view shows an empty text.
         w->popupOnlyCheck->setChecked(true);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -11,8 +12,10 @@
 #include <string>
 
 #include "text/encoding.h"
+#include "text/text_file.h"
 
 using namespace rg_Tolvar_MingLingJi;
+using namespace std::string_literals;
 namespace fs = std::filesystem;
 
 namespace {
@@ -249,4 +252,148 @@ TEST_F(text_files, unicode_file_names) {
     EXPECT_TRUE(fs::exists(dir_ / "JSON\xE6\xA0\x91" "1.txt"));
     CWString enc;
     EXPECT_EQ(readTextFile(name, enc), u"[1]");
+}
+
+// ---- decoding straight into the text (the slots' reads) ---------------------------------------
+
+namespace {
+
+// What decodeTextBytes gives, as a text (the reference decodeTextFileBytes must equal).
+CWString referenceDecode(const std::string& content, CWString& name, bool& ok) {
+    const CKorMem units = decodeTextBytes(content, {}, name, &ok);
+    return textFromUtf16Bytes(bytesOf(units));
+}
+
+} // namespace
+
+TEST_F(text_files, direct_decode_equals_decode_text_bytes) {
+    const std::string emoji = "{\"msg\":\"hi \xF0\x9F\x98\x80\"}";
+    std::string contents[] = {
+        "",
+        "{\"a\":1}",
+        bytes({0xEF, 0xBB, 0xBF}) + "{\"k\":\"\xE4\xB8\xAD\"}",
+        bytes({0xFF, 0xFE, 'A', 0, 0, 0, 'B', 0}),
+        bytes({0xFE, 0xFF, 0, 'A', 0x4E, 0x2D}),
+        bytes({0xFF, 0xFE, 'A', 0, 'B'}), // odd length
+        bytes({'A', 0, 'B', 0}),          // UTF-16 without a mark
+        bytes({0, 'A', 0, 'B'}),
+        bytes({0xD6, 0xD0, 0xCE, 0xC4}), // GBK
+        "\xE4\xB8\xAD\xE6\x96\x87 and \xC3\xA9 then a stray \x80 byte",
+        "\xE4\xB8\xAD\xE6\x96\x87\xE4\xB8\xAD cut off \xE4\xB8",
+        "\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD zero\0after"s,
+        bytes({0xEF, 0xBB, 0xBF}) + emoji,
+        bytes({0xEF, 0xBB, 0xBF, 0xF8, 0x88, 0x80, 0x80, 0x80, 'x', 0xFC, 0x84, 0x80, 0x80, 0x80, 0x80, 0xFE}),
+        bytes({0xEF, 0xBB, 0xBF, 0xED, 0xA0, 0x80, 'x'}), // an encoded lone surrogate
+    };
+    for (const std::string& content : contents) {
+        SCOPED_TRACE(::testing::PrintToString(content));
+        CWString refName, name;
+        bool refOk = false;
+        const CWString reference = referenceDecode(content, refName, refOk);
+        CWString text = u"old";
+        ASSERT_TRUE(decodeTextFileBytes(content, name, text));
+        EXPECT_EQ(name, refName);
+        EXPECT_EQ(text, reference);
+    }
+    // Random bytes, mostly UTF-8-like (lead bytes of every length, continuations, zeros).
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0xFF; };
+    for (int round = 0; round < 3000; ++round) {
+        std::string content = "\xEF\xBB\xBF";
+        const int length = int(next() % 40);
+        for (int i = 0; i < length; ++i) {
+            const uint32_t r = next();
+            content.push_back(char(r < 64 ? 0x80 + (r & 0x3F) : r < 200 ? 0x20 + r % 90 : r));
+        }
+        CWString refName, name, text;
+        bool refOk = false;
+        const CWString reference = referenceDecode(content, refName, refOk);
+        ASSERT_TRUE(decodeTextFileBytes(content, name, text));
+        ASSERT_EQ(text, reference) << ::testing::PrintToString(content);
+    }
+}
+
+TEST_F(text_files, direct_decode_tells_whether_the_text_gives_back_the_bytes) {
+    const struct {
+        std::string content;
+        bool exact;
+    } cases[] = {
+        {"", true},
+        {"{\"a\":1}", true},
+        {"\xE4\xB8\xAD\xE6\x96\x87\xE4\xB8\xAD", true},
+        {bytes({0xEF, 0xBB, 0xBF}) + "\xF0\x9F\x98\x80", true},
+        {bytes({0xFF, 0xFE, 'A', 0, 0, 0, 'B', 0}), true}, // a zero unit is text like any other
+        {bytes({0xFE, 0xFF, 0, 'A', 0, 0}), true},
+        {bytes({0xFF, 0xFE, 'A', 0, 'B'}), false}, // odd length
+        {"\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD zero\0after"s, false},
+        {"\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD stray \x80 byte", false},
+        {bytes({0xEF, 0xBB, 0xBF, 0xC0, 0x80}), false}, // an overlong form
+        {bytes({0xD6, 0xD0, 0xCE, 0xC4}), true},         // GBK, detected as the ANSI code page
+        {bytes({0xD6, 0xD0, 0xCE, 0xC4, 0x00, 0x41}), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.content));
+        CWString name, text;
+        bool exact = !c.exact;
+        ASSERT_TRUE(decodeTextFileBytes(c.content, name, text, &exact));
+        EXPECT_EQ(exact, c.exact);
+    }
+    // Long texts are compared piece by piece; a surrogate pair across a piece's end is no change.
+    std::string longUtf8 = "\xEF\xBB\xBF";
+    for (int i = 0; i < 70000; ++i) longUtf8 += i % 3 ? "a" : "\xF0\x9F\x98\x80";
+    CWString name, text;
+    bool exact = false;
+    ASSERT_TRUE(decodeTextFileBytes(longUtf8, name, text, &exact));
+    EXPECT_TRUE(exact);
+    longUtf8.back() = 'A'; // the last emoji cut short
+    ASSERT_TRUE(decodeTextFileBytes(longUtf8, name = {}, text, &exact));
+    EXPECT_FALSE(exact);
+}
+
+TEST_F(text_files, direct_decode_with_a_given_name) {
+    CWString name = u"ANSI", text;
+    ASSERT_TRUE(decodeTextFileBytes(bytes({0xD6, 0xD0}), name, text));
+    EXPECT_EQ(name, systemAnsiName());
+    EXPECT_EQ(text, CWString(u"中"));
+    name = u"UTF-16BE";
+    ASSERT_TRUE(decodeTextFileBytes(bytes({0xFE, 0xFF, 0x4E, 0x2D}), name, text));
+    EXPECT_EQ(text, CWString(u"中"));
+    name = u"big5";
+    ASSERT_TRUE(decodeTextFileBytes(bytes({0xA4, 0xA4}), name, text));
+    EXPECT_EQ(text, CWString(u"中"));
+    name = u"no-such-charset";
+    text = u"old";
+    EXPECT_FALSE(decodeTextFileBytes("abc", name, text));
+    EXPECT_TRUE(text.empty());
+}
+
+TEST_F(text_files, utf16_slot_writes_keep_every_unit) {
+    CWString text = u"{\"a\":\"x";
+    text += char16_t(0);
+    text += u"y\"}";
+    ASSERT_TRUE(writeUtf16TextFile(text, file("slot.txt")));
+    std::string expected = bytes({0xFF, 0xFE});
+    for (char16_t c : text) expected += bytes({c & 0xFF, c >> 8});
+    EXPECT_EQ(contentOf("slot.txt"), expected);
+    CKorMem back;
+    ASSERT_EQ(readFileBytes(file("slot.txt"), back), int64_t(expected.size()));
+    CWString name, again;
+    bool exact = false;
+    ASSERT_TRUE(decodeTextFileBytes(bytesOf(back), name, again, &exact));
+    EXPECT_EQ(again, text);
+    EXPECT_TRUE(exact);
+    EXPECT_EQ(name, CWString(u"UTF-16"));
+    // readTextFile still ends the text at its first U+0000.
+    EXPECT_EQ(readTextFile(file("slot.txt"), name = {}), CWString(u"{\"a\":\"x"));
+    EXPECT_FALSE(writeUtf16TextFile(text, file("")));
+}
+
+TEST_F(text_files, a_fifo_is_read_without_waiting_for_a_writer) {
+    const fs::path fifo = dir_ / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    CKorMem out;
+    EXPECT_EQ(readFileBytes(pathToText(fifo), out), 0); // no writer: at its end at once
+    CWString name;
+    bool ok = false;
+    EXPECT_TRUE(readTextFile(pathToText(fifo), name, &ok).empty());
 }
