@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include <QFileInfo>
+
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -86,6 +88,45 @@ bool rg_YingYongChengXu::notify(QObject* receiver, QEvent* event) {
     }
 }
 
+int readCommandLine(const QStringList& arguments, CWString& file) {
+    static const char kUsage[] =
+        "usage: quelix [FILE]\n"
+        "\n"
+        "Starts the JSON tree viewer. FILE is opened as a file dropped on the window is: read with\n"
+        "encoding detection into the current tree, or, above 256 MB, put into the stream-parse\n"
+        "panel's file box.\n"
+        "  --version   print the version\n"
+        "  --help      print this text\n";
+    file.clear();
+    const QStringList args = arguments.mid(1);
+    if (args.size() == 1 && args[0] == QStringLiteral("--version")) {
+        std::fputs("quelix " QUELIX_VERSION_TEXT "\n", stdout);
+        return 0;
+    }
+    if (args.size() == 1 && (args[0] == QStringLiteral("--help") || args[0] == QStringLiteral("-h"))) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    QString path;
+    bool optionsEnded = false;
+    for (const QString& a : args) {
+        if (a == QStringLiteral("--") && !optionsEnded && path.isEmpty()) {
+            optionsEnded = true;
+            continue;
+        }
+        const bool option = !optionsEnded && a.startsWith(u'-') && a.size() > 1;
+        if (option || !path.isEmpty()) {
+            std::fprintf(stderr, "quelix: %s '%s'\n\n%s", path.isEmpty() ? "unknown option" : "unexpected argument",
+                         a.toLocal8Bit().constData(), kUsage);
+            return 2;
+        }
+        path = a;
+    }
+    if (!path.isEmpty())
+        file = rg_Korrin_ChuangKou::fromQString(QFileInfo(path).absoluteFilePath());
+    return -1;
+}
+
 rg_QiDongLei::rg_QiDongLei(CWString dataFolder) {
     // The display name "Tolvar·Quelix" is shown by the brand banner only: a display name given to
     // Qt would be appended by its X11 and Wayland windows to every caption
@@ -94,6 +135,8 @@ rg_QiDongLei::rg_QiDongLei(CWString dataFolder) {
     QApplication::setApplicationName(QStringLiteral("Quelix"));
     QApplication::setOrganizationName(QStringLiteral("Tolvar"));
     QApplication::setWindowIcon(rg_Korrin_ZiYuan::applicationIcon());
+    // Ties the windows to the installed desktop entry (its icon and name in docks and switchers).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tolvar.Quelix"));
     if (dataFolder.empty())
         dataFolder = chooseDataFolder();
     window_ = std::make_unique<rg_ZhuChuangKou1>(std::move(dataFolder));
@@ -113,6 +156,13 @@ int rg_QiDongLei::run() {
     // A window manager that refuses to activate a new window (focus-stealing prevention) would
     // otherwise leave the current slot unread until the user clicks the window.
     QTimer::singleShot(500, window_.get(), [w = window_.get()] { w->onFirstActivated(); });
+    if (!openAtStart_.empty()) {
+        // The current slot is read first, so the file's text is not replaced by the slot's own.
+        QTimer::singleShot(0, window_.get(), [w = window_.get(), file = openAtStart_] {
+            w->onFirstActivated();
+            w->openDroppedFile(file);
+        });
+    }
     return QApplication::exec();
 }
 

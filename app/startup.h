@@ -10,6 +10,8 @@
 // handler, shows it the way the top level does and ends the program. UI thread only.
 #pragma once
 
+#include <QStringList>
+
 #include <cstdint>
 #include <exception>
 #include <memory>
@@ -34,6 +36,12 @@ CWString unhandledExceptionText(std::exception_ptr error);
 // Shows that message (caption "运行时异常", error icon) through the platform interface.
 void reportUnhandledException(std::exception_ptr error);
 
+// The program's own command line, `quelix [--version | --help | FILE]`, read from the arguments
+// left after Qt took its own (QCoreApplication::arguments()). Returns -1 to go on, with `file`
+// the absolute path of FILE or empty; otherwise the exit code, after printing the version, the
+// usage, or a usage error to standard error.
+int readCommandLine(const QStringList& arguments, CWString& file);
+
 class rg_YingYongChengXu : public QApplication {
     Q_OBJECT
 public:
@@ -48,11 +56,14 @@ public:
     ~rg_QiDongLei();
 
     rg_ZhuChuangKou1& mainWindow() { return *window_; }
+    // A file to open once the window is up, as a file dropped on it is opened.
+    void openAtStart(CWString file) { openAtStart_ = std::move(file); }
     // Shows the main window and runs the event loop until it closes; the exit code.
     int run();
 
 private:
     std::unique_ptr<rg_ZhuChuangKou1> window_;
+    CWString openAtStart_;
 };
 
 } // namespace rg_Korrin_ChengXu
