@@ -131,6 +131,7 @@ rg_ZhuChuangKou1::rg_ZhuChuangKou1(CWString dataFolder, QWidget* parent)
     }
     createControls();
     bindEvents();
+    createShortcuts();
     onCreated();
     rg_Korrin_ChuangKou::setDialogOwner(this); // the open-file and input dialogs stay above it
 }

@@ -141,6 +141,8 @@ public:
     void onButtonClicked(rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1* button, int32_t argument);
     void onCheckChanged(rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarXuanZhongKuang1* box);
     void relayout();
+    // Makes slot `index` current as a click on its tab does (the keyboard's way to every slot).
+    void selectSlot(int32_t index);
     // The first activation's work (reads the current slot); runs once, later calls do nothing.
     void onFirstActivated();
     // Saves settings and dirty slots (what closing does); runs once per window.
@@ -221,6 +223,7 @@ protected:
 private:
     void createControls();
     void bindEvents();
+    void createShortcuts();
     void onCreated();
     void onTreeSelection(int32_t slot, int32_t item);
     void applyTopMost();

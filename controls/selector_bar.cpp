@@ -1,5 +1,7 @@
 #include "controls/selector_bar.h"
 
+#include <algorithm>
+
 #include <cmath>
 
 #include <QLabel>
@@ -143,21 +145,39 @@ void rg_TolvarXuanZeGa1::setTabImage(int32_t index, const rg_ZengJiangWeiTuLei& 
     layoutTabs();
 }
 
+const rg_ZengJiangWeiTuLei* rg_TolvarXuanZeGa1::tabImage(int32_t i) const {
+    if (i >= kSlots)
+        return nullptr;
+    if (!tabImages_[static_cast<size_t>(i)].isNull())
+        return &tabImages_[static_cast<size_t>(i)];
+    if (sharedImage && !tabImages_[0].isNull())
+        return &tabImages_[0];
+    return nullptr;
+}
+
+int32_t rg_TolvarXuanZeGa1::rowShiftForCurrentTab(int32_t clientWidth) const {
+    if (currentTab_ < 0 || currentTab_ >= tabCount())
+        return 0;
+    int32_t right = 5;
+    for (int32_t i = 0; i <= currentTab_; ++i) {
+        const rg_ZengJiangWeiTuLei* image = tabImage(i);
+        right += selectorTabWidth(tabs_[static_cast<size_t>(i)]->caption(), image ? image->width() : -1) + 1;
+    }
+    return std::max(0, right - clientWidth);
+}
+
 void rg_TolvarXuanZeGa1::layoutTabs() {
     const int32_t clientWidth = width();
-    int32_t left = 5;
+    // On one row, a current tab past the right edge would be out of reach of the eye: the row is
+    // moved left until it shows whole (tabs before it then start left of the bar).
+    const int32_t shift = multiRow ? 0 : rowShiftForCurrentTab(clientWidth);
+    int32_t left = 5 - shift;
     int32_t top = 1;
     int32_t lastRowTop = top;
     std::vector<QWidget*> laidOutPages;
     for (int32_t i = 0; i < tabCount(); ++i) {
         rg_TolvarAnNiu1* tab = tabs_[static_cast<size_t>(i)];
-        const rg_ZengJiangWeiTuLei* image = nullptr;
-        if (i < kSlots) {
-            if (!tabImages_[static_cast<size_t>(i)].isNull())
-                image = &tabImages_[static_cast<size_t>(i)];
-            else if (sharedImage && !tabImages_[0].isNull())
-                image = &tabImages_[0];
-        }
+        const rg_ZengJiangWeiTuLei* image = tabImage(i);
         int32_t w = selectorTabWidth(tab->caption(), image ? image->width() : -1);
         if (image && tabHeight == -1)
             tabHeight = w;

@@ -79,6 +79,10 @@ protected:
 
 private:
     rg_TolvarAnNiu1* makeTab(CWStringView caption, int32_t index);
+    // The image tab i shows: its own, else the shared one of tab 0; null for none.
+    const rg_Korrin_ChuangKou::rg_ZengJiangWeiTuLei* tabImage(int32_t i) const;
+    // How far a single row is moved left so that the current tab ends inside the bar.
+    int32_t rowShiftForCurrentTab(int32_t clientWidth) const;
 
     QLabel* separator_; // owned (Qt child)
     std::vector<rg_TolvarAnNiu1*> tabs_; // owned (Qt children)
