@@ -4,6 +4,7 @@
 // state.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -12,7 +13,8 @@ namespace journey {
 
 class JsonGen {
 public:
-    explicit JsonGen(std::mt19937_64& rng) : rng_(rng) {}
+    // noColons leaves out keys holding ":" (for triage of other faults).
+    explicit JsonGen(std::mt19937_64& rng, bool noColons = false) : rng_(rng), noColons_(noColons) {}
 
     int pick(int n) { return n <= 1 ? 0 : int(rng_() % uint64_t(n)); }
     bool chance(int percent) { return pick(100) < percent; }
@@ -22,7 +24,10 @@ public:
             u"a",   u"b",    u"c",     u"a:b",  u"x.y",  u"#46#", u"k->1",  u"arr[0]", u"名",   u"😀",
             u"id",  u"level", u"a b",  u"d:e",  u"..",   u"//x",  u"é",     u"a",      u"b",    u"value",
         };
-        return keys[pick(int(std::size(keys)))];
+        std::u16string k = keys[pick(int(std::size(keys)))];
+        if (noColons_)
+            std::replace(k.begin(), k.end(), u':', u'_');
+        return k;
     }
     std::u16string scalar() {
         static const char16_t* const values[] = {
@@ -106,6 +111,7 @@ public:
 
 private:
     std::mt19937_64& rng_;
+    bool noColons_;
 };
 
 } // namespace journey
