@@ -38,6 +38,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QMenu>
 #include <QProcess>
@@ -966,7 +967,7 @@ private:
         const CWString text = gen.value(0);
         QFile::remove(path);
         QDir(path).removeRecursively();
-        const int kind = pick(6);
+        const int kind = pick(7);
         trace(QStringLiteral("planted slot file %1 of kind %2 (\"%3\")").arg(slot + 1).arg(kind).arg(show(text)));
         switch (kind) {
         case 0: { // a folder where the file should be: cannot be read (nor written)
@@ -999,6 +1000,17 @@ private:
             app_test::writeAll(path, app_test::utf16File(big));
             docs[size_t(slot)].reset();
             slots_[size_t(slot)].alien.reset();
+            return;
+        }
+        case 5: { // too large to read whole (sparse, so it costs no disk)
+            QFile big(path);
+            if (big.open(QIODevice::WriteOnly)) {
+                big.write("[1,2,3");
+                big.resize(qint64(0x7FFFFFFF) + 4096);
+            }
+            big.close();
+            slots_[size_t(slot)].alien = fileState(path);
+            docs[size_t(slot)].reset();
             return;
         }
         default: // emptied by hand
@@ -1217,6 +1229,13 @@ private:
 
     static QByteArray fileState(const QString& path) {
         QFileInfo fi(path);
+        if (fi.exists() && fi.size() > (qint64(1) << 30)) {
+            // A huge file: its size, time and first bytes stand for its content.
+            QFile f(path);
+            const QByteArray head = f.open(QIODevice::ReadOnly) ? f.read(4096) : QByteArray();
+            return QByteArray("<big>") + QByteArray::number(fi.size()) + ' ' +
+                   QByteArray::number(fi.lastModified().toMSecsSinceEpoch()) + ' ' + head;
+        }
         if (fi.isDir())
             return QByteArray("<dir>") + app_test::readAll(path + QStringLiteral("/inside.txt"));
         return app_test::readAll(path);
@@ -1423,7 +1442,7 @@ private slots:
         QVERIFY(work.isValid());
         const bool soak = qgetenv("QUELIX_JOURNEY_SOAK") == "1";
         const QByteArray stepsEnv = qgetenv("QUELIX_JOURNEY_STEPS");
-        const int perSeed = !stepsEnv.isEmpty() ? stepsEnv.toInt() : (soak ? 3000 : 300);
+        const int perSeed = !stepsEnv.isEmpty() ? stepsEnv.toInt() : (soak ? 3000 : 400);
         const QByteArray replay = qgetenv("QUELIX_JOURNEY_REPLAY");
         std::vector<std::pair<QString, std::vector<Step>>> runs;
         if (!replay.isEmpty()) {
@@ -1433,6 +1452,8 @@ private slots:
                 runs.push_back({QStringLiteral("seed %1").arg(seed), drawSteps(seed, perSeed)});
         }
         QStringList failures;
+        // Shrinking gets a budget over all failing seeds, so that a broken build still ends soon.
+        const auto shrinkDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(soak ? 1800 : 240);
         for (const auto& [name, steps] : runs) {
             const auto t0 = std::chrono::steady_clock::now();
             const Outcome o = runChild(steps, work.path());
@@ -1444,10 +1465,11 @@ private slots:
                                  (o.lastStep >= 0 && size_t(o.lastStep) < steps.size() ? steps[size_t(o.lastStep)].key
                                                                                          : std::string("final restart")) +
                                  "): " + o.message + "\n  steps: " + formatSteps(steps) + "\n";
-            if (qgetenv("QUELIX_JOURNEY_NOSHRINK") != "1") {
+            const int left = int(std::chrono::duration_cast<std::chrono::seconds>(shrinkDeadline - std::chrono::steady_clock::now()).count());
+            if (qgetenv("QUELIX_JOURNEY_NOSHRINK") != "1" && left > 5) {
                 std::vector<Step> prefix(steps.begin(),
                                          steps.begin() + long(std::min(steps.size(), size_t(std::max(0L, o.lastStep + 1)))));
-                const std::vector<Step> shortest = shrink(prefix, o.kind, o.message, work.path(), soak ? 600 : 180);
+                const std::vector<Step> shortest = shrink(prefix, o.kind, o.message, work.path(), std::min(left, soak ? 600 : 90));
                 const Outcome again = runChild(shortest, work.path());
                 report += "  shortest (" + std::to_string(shortest.size()) + " steps): QUELIX_JOURNEY_REPLAY='" +
                           formatSteps(shortest) + "'\n  which gives: " + again.message + "\n";
