@@ -917,10 +917,18 @@ private:
                 docs[size_t(i)] = compactOf(s.document);
         }
         trace(QStringLiteral("restart"));
+        bool unwritableSlot = false;
+        for (int i = 0; i < Window::kSlotCount; ++i)
+            unwritableSlot = unwritableSlot || QFileInfo(slotPath(i)).isDir();
         // A settings file that cannot be written (a folder in its place) keeps the old settings.
         const bool unwritableSettings = QFileInfo(iniPath()).isDir();
+        platform_->messageBoxes.clear();
         w_->close();
         w_.reset();
+        // Closing warns of unsaved edits only when a slot file could not be written.
+        for (const auto& box : platform_->messageBoxes)
+            if (box.text.starts_with(u"以下树的数据未能写入文件") && !unwritableSlot)
+                fail("inv_files", QStringLiteral("closing warned although every slot file can be written: %1").arg(show(box.text)));
         bool settingsPlanted = false;
         if (on("plant") && !finalRestart_ && chance(35)) {
             const int what = pick(10);
