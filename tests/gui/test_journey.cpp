@@ -19,7 +19,8 @@
 //   QUELIX_JOURNEY_SKIP=k,k   action or invariant keys to turn off (triage); besides the tables'
 //                             keys: option_format (the output-format list), plant (planted files
 //                             at restarts), gen_colon (keys holding ":" in generated texts),
-//                             drop_nobom (dropped files in UTF-8 without a byte-order mark)
+//                             drop_nobom (dropped files in UTF-8 without a byte-order mark),
+//                             path_korrin (the path check in the KorrinJSON mode)
 //   QUELIX_JOURNEY_TRACE=1    prints what each step did and keeps the data folders
 //   QUELIX_JOURNEY_NOSHRINK=1 report without shrinking
 #include <algorithm>
@@ -947,7 +948,11 @@ private:
             fail("inv_settings", QStringLiteral("settings after a restart differ:\n  was %1\n  now %2").arg(describe(before), describe(after)));
         if (settingsPlanted)
             return; // another current slot or options: the documents are checked at the next restart
-        // Every slot that had a document shows it again (visiting it loads it).
+        // Every slot that had a document shows it again (visiting it loads it); one parsed with the
+        // other 20014 setting (lost with an unwritable settings file) reads differently.
+        for (int i = 0; i < Window::kSlotCount; ++i)
+            if (slots_[size_t(i)].decodeAtParse != after.decodeOnParse)
+                docs[size_t(i)].reset();
         const int current = w_->currentSlot();
         for (int i = 0; i < Window::kSlotCount && failure_.empty(); ++i) {
             if (!docs[size_t(i)])
@@ -1184,7 +1189,7 @@ private:
         const Node* node = nodes[size_t(sel - 1)];
         if (!nodeNameable(node, &s->document.root()))
             return;
-        for (int mode = 0; mode < 3; ++mode) {
+        for (int mode = 0; mode < (on("path_korrin") ? 3 : 2); ++mode) {
             const CWString path = st.pathOfItem(sel, mode);
             Node* holder = nullptr;
             CWString timing;
