@@ -388,6 +388,8 @@ private:
         selBefore_.slot = before;
         selBefore_.version = store() ? store()->bufferVersion() : 0;
         selBefore_.item = store() ? store()->getSelection() : -1;
+        const bool decodeShownBefore = w_->treeMenu().isChecked(M::kDecodeOnShow);
+        const int formatBefore = w_->outputFormatList->currentIndex();
         const std::string& k = step.key;
         if (k == "parse_clip" || k == "parse_tab" || k == "parse_drop")
             doParse(k);
@@ -424,6 +426,12 @@ private:
         QCoreApplication::processEvents();
         if (k != "restart")
             checkOtherSlots(before);
+        // The other slots' panes keep what they showed under the former display options.
+        if (w_->treeMenu().isChecked(M::kDecodeOnShow) != decodeShownBefore ||
+            w_->outputFormatList->currentIndex() != formatBefore)
+            for (int i = 0; i < Window::kSlotCount; ++i)
+                if (i != w_->currentSlot())
+                    paneTouched_[size_t(i)] = true;
         for (int i = 0; i < Window::kSlotCount; ++i)
             if (!loadedBefore[size_t(i)] && w_->slot(i).loaded)
                 paneTouched_[size_t(i)] = true; // read with the selection kept, the pane not shown
@@ -1217,6 +1225,16 @@ private:
         Store& st = s->tree->store();
         if (st.getSelection() < 0 || s->tree->isEditing())
             return;
+        if (st.getSelection() > 0) {
+            // A key no path can name (renamed to one, say) leaves the path box naming something else.
+            std::vector<const Node*> nodes;
+            preorder(s->document.root(), nodes);
+            if (size_t(st.getSelection()) <= nodes.size() &&
+                !nodeNameable(nodes[size_t(st.getSelection() - 1)], &s->document.root())) {
+                paneTouched_[slot] = true;
+                return;
+            }
+        }
         const bool moved = int(slot) == selBefore_.slot && st.bufferVersion() == selBefore_.version &&
                            st.getSelection() != selBefore_.item;
         if (moved)
