@@ -166,25 +166,45 @@ struct FlatEntry {
     }
 };
 
-// Every node below the root in pre-order, with the number of entries of its subtree.
+// Every node below the root in pre-order (depth from the walk, not the parent links), with the
+// number of entries of its subtree.
 void flatten(const Node& root, std::vector<FlatEntry>& out, std::vector<int32_t>& sizes) {
-    std::vector<const Node*> nodes;
-    preorder(root, nodes);
     out.clear();
-    sizes.assign(nodes.size(), 1);
-    std::vector<int32_t> depths;
-    for (const Node* n : nodes) {
-        int32_t d = 0;
-        for (const Node* p = n->parent(); p != nullptr && p != &root; p = p->parent())
-            ++d;
-        out.push_back({d, n->nodeType(), CWString(n->keyText()), n->isContainer() ? CWString() : CWString(n->valueText())});
+    std::vector<std::pair<const Node*, int32_t>> stack{{&root, 0}};
+    std::vector<int32_t> depthOf{-1};
+    while (!stack.empty()) {
+        auto& [n, i] = stack.back();
+        if (i >= n->childCount()) {
+            stack.pop_back();
+            continue;
+        }
+        const Node* c = n->child(i++);
+        out.push_back({int32_t(stack.size()) - 1, c->nodeType(), CWString(c->keyText()),
+                       c->isContainer() ? CWString() : CWString(c->valueText())});
+        stack.push_back({c, 0});
     }
+    sizes.assign(out.size(), 1);
     for (size_t i = 0; i < out.size(); ++i) {
         size_t j = i + 1;
         while (j < out.size() && out[j].depth > out[i].depth)
             ++j;
         sizes[i] = int32_t(j - i);
     }
+}
+
+// The first node whose parent link does not lead to the node that holds it, or null.
+const Node* brokenParentLink(const Node& root) {
+    std::vector<const Node*> stack{&root};
+    while (!stack.empty()) {
+        const Node* n = stack.back();
+        stack.pop_back();
+        for (int32_t i = 0; i < n->childCount(); ++i) {
+            if (n->child(i)->parent() != n)
+                return n->child(i);
+            stack.push_back(n->child(i));
+        }
+    }
+    return nullptr;
 }
 
 CWString compactOf(const rg_Tolvar_JSON::rg_TolvarJSONLei& doc) { return rg_Tolvar_JSON::toJsonText(doc.root(), true); }
@@ -1125,6 +1145,9 @@ private:
                 fail(inv, QStringLiteral("slot %1: %2 (document %3)").arg(slot + 1).arg(what, show(compactOf(s.document))));
             return false;
         };
+        if (const Node* broken = brokenParentLink(root))
+            return report(QStringLiteral("the node keyed \"%1\" (value \"%2\") has a wrong parent link")
+                              .arg(show(broken->keyText()), show(broken->valueText())));
         if (st.itemCount() != ref.itemCount())
             return report(QStringLiteral("the tree has %1 items, the document %2").arg(st.itemCount()).arg(ref.itemCount()));
         ItemCursor a, b;
