@@ -861,7 +861,9 @@ private:
     }
 
     void doOption() {
-        switch (pick(16)) {
+        const int which = pick(16);
+        trace(QStringLiteral("option %1").arg(which));
+        switch (which) {
         case 0:
             if (on("option_format"))
                 w_->outputFormatList->setCurrentIndex(1 - std::max(0, w_->outputFormatList->currentIndex()));
