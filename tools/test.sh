@@ -3,7 +3,8 @@
 #  1. the whole project (Qt tests on the offscreen platform) with fuzz replays, and the Debian
 #     package built from it and checked;
 #  2. the Qt-free libraries under AddressSanitizer + UndefinedBehaviorSanitizer;
-#  3. the tree index workers under ThreadSanitizer.
+#  3. the journey test of the whole window under the same sanitizers (fewer steps);
+#  4. the tree index workers under ThreadSanitizer.
 # Exits non-zero on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,6 +27,13 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUELIX_BUILD_GUI=OF
 cmake --build build/asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan --output-on-failure -j "$jobs" -LE slow
+
+# The window libraries and the journey test only (each journey runs in a child process, which
+# reports its own sanitizer findings; Qt's allocations leave the leak check clean).
+cmake -S . -B build/asan-gui -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUELIX_SANITIZE=ON -DCMAKE_CXX_FLAGS=-O1
+cmake --build build/asan-gui -j "$jobs" --target test_gui_journey
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 QUELIX_JOURNEY_STEPS=300 \
+  ctest --test-dir build/asan-gui --output-on-failure -R '^test_gui_journey$'
 
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUELIX_BUILD_GUI=OFF -DQUELIX_TSAN=ON \
   -DCMAKE_CXX_FLAGS=-O1 "${launcher[@]}"

@@ -1,0 +1,136 @@
+// Faults the journey test found, each as the shortest window session that shows it. Those not
+// mended yet are marked QEXPECT_FAIL (an unexpected pass then says the mark can go).
+#include <memory>
+
+#include <QTest>
+
+#include "app/main_window.h"
+#include "app_test_base.h"
+#include "json/document.h"
+#include "json/node.h"
+#include "text/ui/rich_edit.h"
+
+using namespace rg_Korrin_ChengXu;
+using namespace app_test;
+using M = rg_ShuCaiChanLei;
+using Node = rg_Tolvar_JSON::rg_TolvarJSONJieDian;
+
+class JourneyRegressionsTest : public AppTestBase {
+    Q_OBJECT
+
+    static CWString compact(rg_ZhuChuangKou1& w) { return rg_Tolvar_JSON::toJsonText(w.current()->document.root(), true); }
+    static int32_t itemWithText(rg_ZhuChuangKou1& w, CWStringView text) {
+        Store& s = store(w);
+        for (int32_t i = 0; i < s.itemCount(); ++i)
+            if (s.getText(i) == text)
+                return i;
+        return -1;
+    }
+
+private slots:
+    void init() { setUpEnvironment(); }
+    void cleanup() { tearDownEnvironment(); }
+
+    // A member below a keyless top-level member: in the KorrinJSON mode its path is "//" + ".k",
+    // whose first segment is exactly "//" and is dropped, so the path names "k" at the top level.
+    void korrinPathUnderAKeylessMember() {
+        auto w = shownWindow();
+        // 新建 on the top item with an empty key, then 新建 on that member: {:{"新键":"值2"}}.
+        platform_->inputAnswers = {CWString(), CWString(u"新键")};
+        store(*w).setSelection(0);
+        w->onTreeMenuCommand(M::kCreate);
+        w->onTreeMenuCommand(M::kCreate);
+        const int32_t item = itemWithText(*w, u"新键:\"值2\"");
+        QVERIFY(item > 0);
+        Node* own = nullptr;
+        CWString timing;
+        w->current()->document.readAtPath(store(*w).pathOfItem(item, 0), own, true, true, timing);
+        QVERIFY(own != nullptr && !own->isEmptyObject());
+        for (int mode = 1; mode < 3; ++mode) {
+            const CWString path = store(*w).pathOfItem(item, mode);
+            Node* holder = nullptr;
+            w->current()->document.readAtPath(path, holder, true, true, timing);
+            if (mode == 2)
+                QEXPECT_FAIL("", "the KorrinJSON path \"//.新键\" loses its empty first segment", Continue);
+            QVERIFY2(holder == own, qPrintable(rg_Korrin_ChuangKou::toQString(path)));
+        }
+    }
+
+    // "修改键值" on the top item with a bare scalar in the pane makes a document whose saved text
+    // ("s") reads back as an empty document at the next start.
+    void scalarRootValueSurvivesARestart() {
+        auto w = parsedWindow(u"{\"a\":1}");
+        store(*w).setSelection(0);
+        w->current()->pane->setText(u"s");
+        w->onTreeMenuCommand(M::kSetValue);
+        const CWString before = compact(*w);
+        QCOMPARE(before, CWString(u"s"));
+        w->close();
+        w.reset();
+        auto again = shownWindow();
+        QEXPECT_FAIL("", "a root set to a bare scalar is saved as \"s\" and read back empty", Continue);
+        QCOMPARE(compact(*again), before);
+    }
+
+    // After a parse the top item stays selected and the pane keeps the previous document's text;
+    // "修改键值" on the top item then writes that stale text over the new document.
+    void setValueAfterAParseDoesNotUseTheStalePane() {
+        auto w = parsedWindow(u"{\"old\":1}");
+        store(*w).setSelection(1);
+        store(*w).setSelection(0); // the pane shows {"old":1}
+        platform_->clipboard = u"{\"new\":[1,2,3]}";
+        click(w->clipboardParseButton);
+        QCOMPARE(compact(*w), CWString(u"{\"new\":[1, 2, 3]}"));
+        QCOMPARE(store(*w).getSelection(), 0);
+        w->onTreeMenuCommand(M::kSetValue);
+        QEXPECT_FAIL("", "the pane still shows the previous document's root, which 10007 stores", Continue);
+        QCOMPARE(compact(*w), CWString(u"{\"new\":[1, 2, 3]}"));
+    }
+
+    // With "解析到树时自动USC2解码" checked the document holds the decoded text; an edited slot is
+    // saved as that document's JSON, and the next start decodes it a second time.
+    void decodedSlotIsNotDecodedAgainAfterARestart() {
+        auto w = shownWindow();
+        w->onTreeMenuCommand(M::kDecodeOnParse);
+        QVERIFY(w->treeMenu().isChecked(M::kDecodeOnParse));
+        platform_->clipboard = u"{\"a\":\"\\u005Cu0041\"}"; // \u005C is a backslash
+        click(w->clipboardParseButton);
+        QCOMPARE(compact(*w), CWString(u"{\"a\":\"\\u0041\"}"));
+        platform_->inputAnswers = {CWString(u"b")};
+        store(*w).setSelection(1);
+        w->onTreeMenuCommand(M::kRenameKey);
+        const CWString before = compact(*w);
+        QCOMPARE(before, CWString(u"{\"b\":\"\\u0041\"}"));
+        w->close();
+        w.reset();
+        auto again = shownWindow();
+        QVERIFY(again->treeMenu().isChecked(M::kDecodeOnParse));
+        QEXPECT_FAIL("", "the saved JSON of the decoded document is decoded again: \\u0041 becomes A", Continue);
+        QCOMPARE(compact(*again), before);
+    }
+
+    // After a reload the selection index and the path box are kept: the path box still names the
+    // previous document's node, so "修改键值" changes that node and rebuilds the selected item, and
+    // the tree and the document disagree.
+    void setValueAfterAReloadKeepsTreeAndDocumentTogether() {
+        auto w = parsedWindow(u"[{\"k\":1},5]");
+        store(*w).setSelection(3); // [1]:5, path box "[1]"
+        QCOMPARE(w->pathBox->content(), CWString(u"[1]"));
+        platform_->clipboard = u"[1,2,3]";
+        click(w->clipboardParseButton);
+        QCOMPARE(store(*w).getSelection(), 3); // now [2]:3
+        w->onTreeMenuCommand(M::kSetValue);
+        Store ref;
+        ref.appendTopItem(u"Tolvar·JSON", Store::kImageArray);
+        ref.fillFromNode(w->current()->document.root(), 0, false);
+        QCOMPARE(store(*w).itemCount(), ref.itemCount());
+        QEXPECT_FAIL("", "node [1] was changed, the selected item [2] rebuilt", Continue);
+        bool same = true;
+        for (int32_t i = 0; i < ref.itemCount(); ++i)
+            same = same && store(*w).getText(i) == ref.getText(i);
+        QVERIFY(same);
+    }
+};
+
+QTEST_MAIN(JourneyRegressionsTest)
+#include "test_journey_regressions.moc"
