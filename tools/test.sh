@@ -30,7 +30,7 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 
 # The window libraries and the journey test only (each journey runs in a child process, which
 # reports its own sanitizer findings; Qt's allocations leave the leak check clean).
-cmake -S . -B build/asan-gui -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUELIX_SANITIZE=ON -DCMAKE_CXX_FLAGS=-O1
+cmake -S . -B build/asan-gui -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUELIX_SANITIZE=ON -DCMAKE_CXX_FLAGS=-O1 "${launcher[@]}"
 cmake --build build/asan-gui -j "$jobs" --target test_gui_journey
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 QUELIX_JOURNEY_STEPS=300 \
   ctest --test-dir build/asan-gui --output-on-failure -R '^test_gui_journey$'
