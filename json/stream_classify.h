@@ -76,6 +76,18 @@ __attribute__((target("avx2"))) inline void classifyAvx2(const uint8_t* block, S
                          _mm256_or_si256(_mm256_cmpeq_epi8(b, kComma), _mm256_cmpeq_epi8(b, kColon)));
 }
 
+// AVX-512BW: one 64-byte load, each compare yields the block's 64-bit mask directly.
+__attribute__((target("avx512f,avx512bw"))) inline void classifyAvx512(const uint8_t* block, StreamBlockMasks& out) {
+    const __m512i v = _mm512_loadu_si512(reinterpret_cast<const void*>(block));
+    const __m512i v20 = _mm512_or_si512(v, _mm512_set1_epi8(0x20));
+    out.backslash = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\\'));
+    out.dquote = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('"'));
+    out.squote = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\''));
+    out.open = _mm512_cmpeq_epi8_mask(v20, _mm512_set1_epi8('{'));
+    out.close = _mm512_cmpeq_epi8_mask(v20, _mm512_set1_epi8('}'));
+    out.delim = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(',')) | _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(':'));
+}
+
 #endif
 
 } // namespace rg_Tolvar_JSON::detail

@@ -356,12 +356,13 @@ inline bool StreamScanner::tryMatch(Frame& f, bool keyed) {
 
 // Skips the container whose bracket is at openPos; returns the position of its closing bracket,
 // or the last position examined when the file ends first. Off the path only nesting matters,
-// which depends on quotes, backslashes and brackets alone (see stream_skip.h); nesting is tracked
-// in skipStack_, one saved quote state per open level, so any depth works without recursion.
+// which depends on quotes, backslashes and brackets alone (see stream_skip.h); nesting is a
+// counter plus closedLevels_, the few levels opened right after a quoted token, so any depth
+// works without recursion.
 int64_t StreamScanner::skipContainer(int64_t openPos) {
-    if (skipStack_.size() < 128) skipStack_.resize(128);
+    closedLevels_.clear();
     detail::SkipState state;
-    state.stack = &skipStack_;
+    state.closedLevels = &closedLevels_;
     state.backslashSkip = backslashSkip_;
     int64_t pos = openPos + 1;
     for (;;) {

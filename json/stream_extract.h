@@ -178,7 +178,7 @@ private:
     int64_t windowStart_ = -1;
 
     std::vector<Frame> frames_;
-    std::vector<uint8_t> skipStack_;
+    std::vector<size_t> closedLevels_; // levels opened in kClosed while skipping (stream_skip.h)
     CKorMem raw_;
 };
 
