@@ -2,7 +2,8 @@
 // stream_skip_sse2.cpp inside namespace rg_Tolvar_JSON::detail, each of which first defines
 // QUELIX_SKIP_FUNCTION (the function's name), QUELIX_SKIP_ATTRIBUTES (its target attribute),
 // QUELIX_SKIP_CLASSIFY(p, m) (fills a StreamBlockMasks from 64 bytes) and
-// QUELIX_SKIP_PREFIX_XOR(x) (bit i of the result = XOR of bits 0..i of x). Kept in one place so
+// QUELIX_SKIP_PREFIX_XOR(x) (bit i of the result = XOR of bits 0..i of x), and may define
+// QUELIX_SKIP_SETUP (declarations the classifier needs, made once per call). Kept in one place so
 // every version stays identical.
 //
 // The state machine (one quote state per nesting level, see SkipQuoteState):
@@ -14,8 +15,7 @@
 //   left; a closing bracket returns to the remembered state, or ends the skip at level 1.
 //
 // Per 64-byte block, in three stages:
-// 1. Most blocks hold nothing the current state reacts to (the middle of a long string, a run of
-//    digits): they change nothing and are passed at once.
+// 1. A block that starts in kSingle and holds no backslash or single quote is passed at once.
 // 2. Bit-parallel, for blocks that do not start in kSingle: the bytes taken by backslashes, the
 //    double-quoted regions from the parity of the live quotes, the kClosed runs after each quoted
 //    token. When the block behaves the way well-formed JSON does (no quote byte in a kClosed run,
@@ -31,6 +31,9 @@ QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t
     uint8_t st = s.state;
     size_t level = s.level;
     int64_t pos = next;
+#ifdef QUELIX_SKIP_SETUP
+    QUELIX_SKIP_SETUP
+#endif
     while (pos < end) {
         const int64_t base = pos & ~int64_t(63);
         const int64_t blockEnd = base + 64 < end ? base + 64 : end;
@@ -42,9 +45,9 @@ QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t
         const uint64_t closed = bm.backslash | brackets | bm.delim;
         uint64_t from = ~uint64_t(0) << (pos - base); // bytes of the block still to examine
         pos = blockEnd;
-        // Stage 1.
-        const uint64_t reacting = st == kSkipNormal ? normal : st == kSkipDouble ? inDouble : st == kSkipSingle ? inSingle : closed;
-        if ((reacting & from) == 0) continue;
+        // Stage 1 (blocks starting elsewhere go through stage 2 without a test: on mixed data the
+        // test's branch is hard to predict and costs more than it saves).
+        if (st == kSkipSingle && (inSingle & from) == 0) continue;
 
         bool eventLoop = true;
         if (st != kSkipSingle) {
