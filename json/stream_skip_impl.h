@@ -15,7 +15,8 @@
 //   left; a closing bracket returns to the remembered state, or ends the skip at level 1.
 //
 // Per 64-byte block, in three stages:
-// 1. A block that starts in kSingle and holds no backslash or single quote is passed at once.
+// 1. A block that starts in kSingle and holds no backslash or single quote is passed at once; one
+//    that starts in kNormal and holds no quote or backslash (numbers) only nests, see 2c.
 // 2. Bit-parallel, for blocks that do not start in kSingle: the bytes taken by backslashes, the
 //    double-quoted regions from the parity of the live quotes, the kClosed runs after each quoted
 //    token. When the block behaves the way well-formed JSON does (no quote byte in a kClosed run,
@@ -48,6 +49,18 @@ QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t
         // Stage 1 (blocks starting elsewhere go through stage 2 without a test: on mixed data the
         // test's branch is hard to predict and costs more than it saves).
         if (st == kSkipSingle && (inSingle & from) == 0) continue;
+
+        // Stage 1b: a block in kNormal without quotes or backslashes (runs of numbers) only
+        // nests: its brackets are counted as in stage 2c.
+        if (st == kSkipNormal && ((bm.dquote | bm.squote | bm.backslash) & from) == 0) {
+            const uint64_t closes = bm.close & from;
+            const size_t closeCount = static_cast<size_t>(__builtin_popcountll(closes));
+            const size_t floor = closedLevels.empty() ? 1 : closedLevels.back() + 1;
+            if (level >= floor + closeCount) {
+                level = level + static_cast<size_t>(__builtin_popcountll(bm.open & from)) - closeCount;
+                continue;
+            }
+        }
 
         bool eventLoop = true;
         if (st != kSkipSingle) {
