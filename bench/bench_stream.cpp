@@ -11,7 +11,8 @@
 // run and with one parser kept across runs. cat, simdjson's whole process and jq run in
 // bench/stream_peers.sh. Every figure is the median of the iterations; ratios compare medians.
 //
-// The data files are generated once and kept under <build>/data/. Run with --generate-data to
+// QUELIX_STREAM_SIMD_LEVEL caps the scanner's instruction set, QUELIX_STREAM_ITERATIONS sets the
+// iterations (default 5). The data files are generated once and kept under <build>/data/. Run with --generate-data to
 // only make sure the files exist (the peers script does that).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -30,6 +31,7 @@
 #include <vector>
 
 #include "json/stream_extract.h"
+#include "json/stream_masks.h"
 #include "text/encoding.h"
 
 #ifdef QUELIX_BENCH_SIMDJSON
@@ -278,6 +280,10 @@ int main(int argc, char** argv) {
         if (!generate(k)) return 1;
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--generate-data") == 0) return 0;
+    // QUELIX_STREAM_SIMD_LEVEL=0|1|2 caps the scanner's instruction set (SSE2, AVX2, AVX-512).
+    if (const char* level = std::getenv("QUELIX_STREAM_SIMD_LEVEL"))
+        rg_Tolvar_JSON::detail::setStreamSimdLimit(std::atoi(level));
+    std::printf("stream scanner level %d (0 SSE2, 1 AVX2, 2 AVX-512)\n", rg_Tolvar_JSON::detail::streamSimdLevel());
     registerAll();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
