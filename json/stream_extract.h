@@ -8,10 +8,12 @@
 // from the file by a separate positioned read, and the scan stops. Positions are 64-bit.
 //
 // Speed: bytes between structural characters are never looked at one by one. Each 64-byte block
-// is classified once (SIMD); containers on the path jump from one structural byte to the next,
-// containers off the path are skipped by the reduced state machine of stream_skip.h, which takes
-// most blocks whole. Nesting uses explicit stacks, never recursion, so any depth works. Keys are
-// compared in place when their bytes are still in the chunk, and read from the file otherwise.
+// is classified once (AVX-512, AVX2 or SSE2, chosen at run time; stream_masks.h); containers on
+// the path jump from one structural byte to the next, containers off the path are skipped by the
+// reduced state machine of stream_skip.h, which settles backslashes, quotes and nesting of a whole
+// block with bit operations and popcounts. Nesting uses explicit stacks and counters, never
+// recursion, so any depth works. Keys are compared in place when their bytes are still in the
+// chunk, and read from the file otherwise.
 //
 // Sound behaviour where a literal reading would fail:
 // - the file is opened for reading only, so read-only files can be extracted from;
