@@ -48,7 +48,7 @@ QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t
         pos = blockEnd;
         // Stage 1 (blocks starting elsewhere go through stage 2 without a test: on mixed data the
         // test's branch is hard to predict and costs more than it saves).
-        if (st == kSkipSingle && (inSingle & from) == 0) continue;
+        if (__builtin_expect(st == kSkipSingle, 0) && (inSingle & from) == 0) continue;
 
         // Stage 1b: a block in kNormal without quotes or backslashes (runs of numbers) only
         // nests: its brackets are counted as in stage 2c.
@@ -63,7 +63,7 @@ QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t
         }
 
         bool eventLoop = true;
-        if (st != kSkipSingle) {
+        if (__builtin_expect(st != kSkipSingle, 1)) {
             // Stage 2a: backslashes. Which backslash is live (not itself skipped) depends only on
             // the backslashes before it, never on the quote state, so the whole block is settled
             // at once. `escaped`: the bytes that live backslashes skip.
@@ -113,13 +113,13 @@ QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t
             const uint64_t closedRun = carried & fill;
             const uint64_t runEnds = (carried | runStarts) & ~fill; // the separators that end a run
             const uint64_t irregular = (openers & closedRun) | (bm.squote & outside) | (runEnds & bm.open);
-            if (irregular == 0) {
+            if (__builtin_expect(irregular == 0, 1)) {
                 // Stage 2c: nesting.
                 const uint64_t opens = bm.open & outside, closes = bm.close & outside;
                 const size_t closeCount = static_cast<size_t>(__builtin_popcountll(closes));
                 const size_t floor = closedLevels.empty() ? 1 : closedLevels.back() + 1;
                 eventLoop = false;
-                if (level >= floor + closeCount) {
+                if (__builtin_expect(level >= floor + closeCount, 1)) {
                     // Even if every closing bracket came first, none reaches level 1 or a level
                     // opened in kClosed.
                     level = level + static_cast<size_t>(__builtin_popcountll(opens)) - closeCount;
