@@ -193,6 +193,10 @@ bool StreamScanner::loadChunk(int64_t pos) {
 void StreamScanner::loadBlock(int64_t blockStart) {
     detail::StreamBlockMasks m;
     masks_(chunkData_ + (blockStart - chunkStart_), m);
+    setBlock(blockStart, m);
+}
+
+void StreamScanner::setBlock(int64_t blockStart, const detail::StreamBlockMasks& m) {
     const uint64_t common = m.backslash | m.open | m.close;
     kindMask_[kInDouble] = m.backslash | m.dquote;
     kindMask_[kInSingle] = m.backslash | m.squote;
@@ -372,7 +376,11 @@ int64_t StreamScanner::skipContainer(int64_t openPos) {
         }
         int64_t next = pos - chunkStart_;
         const int64_t closing = skip_(chunkData_, next, chunkEnd_ - chunkStart_, state);
-        if (closing >= 0) return chunkStart_ + closing;
+        if (closing >= 0) {
+            // The scan goes on right after the bracket, in the block the skip has just classified.
+            setBlock(chunkStart_ + state.endBlock, state.endMasks);
+            return chunkStart_ + closing;
+        }
         pos = chunkStart_ + next;
     }
 }

@@ -154,6 +154,7 @@ private:
     int64_t nextEvent(int64_t pos, int kind);
     bool loadChunk(int64_t pos);
     void loadBlock(int64_t blockStart);
+    void setBlock(int64_t blockStart, const detail::StreamBlockMasks& m);
     uint8_t byteAt(int64_t pos) const { return chunkData_[pos - chunkStart_]; }
     uint8_t byteAnywhere(int64_t pos, bool backward);
     int64_t readAt(int64_t offset, uint8_t* dst, int64_t count);

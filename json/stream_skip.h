@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "json/stream_masks.h"
+
 namespace rg_Tolvar_JSON::detail {
 
 // Quote state of one nesting level while skipping. kNormal: outside quotes; kDouble/kSingle:
@@ -25,6 +27,10 @@ struct SkipState {
     // reach its last entry are taken by counting alone.
     std::vector<size_t>* closedLevels = nullptr;
     int32_t backslashSkip = 1; // bytes a backslash skips (2 in UTF-16 files)
+    // Set when the skip ends: the masks of the block that holds the closing bracket and that
+    // block's offset, so the caller need not classify it again.
+    StreamBlockMasks endMasks;
+    int64_t endBlock = -1;
 };
 
 // Scans data[next .. end) (data padded with at least 64 zero bytes after end, and `next` and the

@@ -134,6 +134,8 @@ QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t
                         if (level == 1) {
                             s.state = kSkipNormal;
                             s.level = level;
+                            s.endMasks = bm;
+                            s.endBlock = base;
                             return base + i;
                         }
                         --level;
@@ -181,6 +183,8 @@ QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t
                     if (level == 1) {
                         s.state = st;
                         s.level = level;
+                        s.endMasks = bm;
+                        s.endBlock = base;
                         return base + i;
                     }
                     --level;
