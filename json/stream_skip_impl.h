@@ -28,6 +28,8 @@
 
 QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t& next, int64_t end, SkipState& s) {
     std::vector<size_t>& closedLevels = *s.closedLevels;
+    // The lowest level the counting of stage 2c may reach: above the last level opened in kClosed.
+    size_t floor = closedLevels.empty() ? 1 : closedLevels.back() + 1;
     const int64_t skipBytes = s.backslashSkip;
     uint8_t st = s.state;
     size_t level = s.level;
@@ -55,7 +57,6 @@ QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t
         if (st == kSkipNormal && ((bm.dquote | bm.squote | bm.backslash) & from) == 0) {
             const uint64_t closes = bm.close & from;
             const size_t closeCount = static_cast<size_t>(__builtin_popcountll(closes));
-            const size_t floor = closedLevels.empty() ? 1 : closedLevels.back() + 1;
             if (level >= floor + closeCount) {
                 level = level + static_cast<size_t>(__builtin_popcountll(bm.open & from)) - closeCount;
                 continue;
@@ -117,7 +118,6 @@ QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t
                 // Stage 2c: nesting.
                 const uint64_t opens = bm.open & outside, closes = bm.close & outside;
                 const size_t closeCount = static_cast<size_t>(__builtin_popcountll(closes));
-                const size_t floor = closedLevels.empty() ? 1 : closedLevels.back() + 1;
                 eventLoop = false;
                 if (__builtin_expect(level >= floor + closeCount, 1)) {
                     // Even if every closing bracket came first, none reaches level 1 or a level
@@ -141,6 +141,7 @@ QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t
                         --level;
                         if (!closedLevels.empty() && closedLevels.back() == level) {
                             closedLevels.pop_back(); // back in kClosed: on by the rules
+                            floor = closedLevels.empty() ? 1 : closedLevels.back() + 1;
                             st = kSkipClosed;
                             from = ~((bit << 1) - 1);
                             eventLoop = true;
@@ -176,7 +177,10 @@ QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t
                 st = st == kSkipNormal ? kSkipDouble : kSkipClosed;
             } else if (bit & brackets) {
                 if (bit & bm.open) {
-                    if (st == kSkipClosed) closedLevels.push_back(level);
+                    if (st == kSkipClosed) {
+                        closedLevels.push_back(level);
+                        floor = level + 1;
+                    }
                     ++level;
                     st = kSkipNormal;
                 } else {
@@ -191,6 +195,7 @@ QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t
                     st = kSkipNormal;
                     if (!closedLevels.empty() && closedLevels.back() == level) {
                         closedLevels.pop_back();
+                        floor = closedLevels.empty() ? 1 : closedLevels.back() + 1;
                         st = kSkipClosed;
                     }
                 }
