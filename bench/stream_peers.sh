@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Stream extraction against its peers on the same files (more than 1 GiB, the wanted value at the
-# end, made by bench_stream under <build>/data/): cat (the I/O floor), simdjson On-Demand (loads
-# the file, then finds the path), jq, and quelix-cli extract in UTF-8 and UTF-16LE. Prints wall
+# end, made by bench_stream under <build>/data/): cat (the I/O floor), simdjson On-Demand as a
+# whole process (loads the file, then finds the path; bench_stream times its scan alone), jq, and
+# quelix-cli extract in UTF-8 (corpus file and items file), UTF-16LE and UTF-16BE. Prints wall
 # and CPU seconds, GB/s, peak resident memory and the ratios ours/peer.
 #
 # Usage: bash bench/stream_peers.sh            (from the repository root, after tools/bench.sh built)
@@ -20,6 +21,8 @@ done
 "$gen" --generate-data
 utf8="$build/data/stream_utf8.json"
 utf16="$build/data/stream_utf16le.json"
+utf16be="$build/data/stream_utf16be.json"
+items="$build/data/stream_items_utf8.json"
 wanted='[1,2,{"x":"found"}]'
 
 # check=TEXT measure NAME BYTES CMD... : runs CMD $runs times (its output compared with TEXT unless
@@ -82,9 +85,30 @@ else
 fi
 check="1" measure "near the start: head.id (UTF-8)" "$size8" "$cli" extract "$utf8" head.id
 
+echo "--- items file (UTF-8), data.items[3000000]"
+sizei=$(stat -c %s "$items")
+cat "$items" > /dev/null
+item=$(tail -c 400 "$items" | grep -o '{"id":3000000.*}' | sed 's/]}}$//' | tr -d ' \n')
+check="" measure "cat" "$sizei" cat "$items"; cat_wall=$best_wall
+check="$item" measure "quelix-cli extract (items)" "$sizei" "$cli" extract "$items" 'data.items[3000000]'
+ours_wall=$best_wall
+ratio "$cat_wall" "$ours_wall" "cat, wall"
+if [ -x "$peer" ]; then
+  check="$item" measure "simdjson On-Demand (load + find)" "$sizei" "$peer" "$items" 'data.items[3000000]'
+  ratio "$best_wall" "$ours_wall" "simdjson, wall"
+fi
+
 echo "--- UTF-16LE"
 check="" measure "cat" "$size16" cat "$utf16"; cat_wall=$best_wall; cat_cpu=$best_cpu
 check="$wanted" measure "quelix-cli extract (UTF-16LE)" "$size16" "$cli" extract --encoding UTF-16LE "$utf16" tail.wanted
 ratio "$cat_wall" "$best_wall" "cat, wall"
 ratio "$cat_cpu" "$best_cpu" "cat, cpu"
 check="1" measure "near the start: head.id (UTF-16LE)" "$size16" "$cli" extract --encoding UTF-16LE "$utf16" head.id
+
+echo "--- UTF-16BE"
+size16be=$(stat -c %s "$utf16be")
+cat "$utf16be" > /dev/null
+check="" measure "cat" "$size16be" cat "$utf16be"; cat_wall=$best_wall; cat_cpu=$best_cpu
+check="$wanted" measure "quelix-cli extract (UTF-16BE)" "$size16be" "$cli" extract --encoding UTF-16BE "$utf16be" tail.wanted
+ratio "$cat_wall" "$best_wall" "cat, wall"
+ratio "$cat_cpu" "$best_cpu" "cat, cpu"

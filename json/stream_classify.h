@@ -76,6 +76,32 @@ __attribute__((target("avx2"))) inline void classifyAvx2(const uint8_t* block, S
                          _mm256_or_si256(_mm256_cmpeq_epi8(b, kComma), _mm256_cmpeq_epi8(b, kColon)));
 }
 
+// AVX-512BW: one 64-byte load, each compare yields the block's 64-bit mask directly.
+// The same with the compare constants made once, outside the caller's loop (the compiler would
+// otherwise rebuild some of them for every block).
+struct Avx512Classifier {
+    __m512i k20, bs, dq, sq, open, close, comma, colon;
+    __attribute__((target("avx512f,avx512bw"))) Avx512Classifier()
+        : k20(_mm512_set1_epi8(0x20)), bs(_mm512_set1_epi8('\\')), dq(_mm512_set1_epi8('"')),
+          sq(_mm512_set1_epi8('\'')), open(_mm512_set1_epi8('{')), close(_mm512_set1_epi8('}')),
+          comma(_mm512_set1_epi8(',')), colon(_mm512_set1_epi8(':')) {}
+    __attribute__((target("avx512f,avx512bw"))) void operator()(const uint8_t* block, StreamBlockMasks& out) const {
+        const __m512i v = _mm512_loadu_si512(reinterpret_cast<const void*>(block));
+        const __m512i v20 = _mm512_or_si512(v, k20);
+        out.backslash = _mm512_cmpeq_epi8_mask(v, bs);
+        out.dquote = _mm512_cmpeq_epi8_mask(v, dq);
+        out.squote = _mm512_cmpeq_epi8_mask(v, sq);
+        out.open = _mm512_cmpeq_epi8_mask(v20, open);
+        out.close = _mm512_cmpeq_epi8_mask(v20, close);
+        out.delim = _mm512_cmpeq_epi8_mask(v, comma) | _mm512_cmpeq_epi8_mask(v, colon);
+    }
+};
+
+__attribute__((target("avx512f,avx512bw"))) inline void classifyAvx512(const uint8_t* block, StreamBlockMasks& out) {
+    const Avx512Classifier c;
+    c(block, out);
+}
+
 #endif
 
 } // namespace rg_Tolvar_JSON::detail

@@ -193,6 +193,10 @@ bool StreamScanner::loadChunk(int64_t pos) {
 void StreamScanner::loadBlock(int64_t blockStart) {
     detail::StreamBlockMasks m;
     masks_(chunkData_ + (blockStart - chunkStart_), m);
+    setBlock(blockStart, m);
+}
+
+void StreamScanner::setBlock(int64_t blockStart, const detail::StreamBlockMasks& m) {
     const uint64_t common = m.backslash | m.open | m.close;
     kindMask_[kInDouble] = m.backslash | m.dquote;
     kindMask_[kInSingle] = m.backslash | m.squote;
@@ -356,12 +360,13 @@ inline bool StreamScanner::tryMatch(Frame& f, bool keyed) {
 
 // Skips the container whose bracket is at openPos; returns the position of its closing bracket,
 // or the last position examined when the file ends first. Off the path only nesting matters,
-// which depends on quotes, backslashes and brackets alone (see stream_skip.h); nesting is tracked
-// in skipStack_, one saved quote state per open level, so any depth works without recursion.
+// which depends on quotes, backslashes and brackets alone (see stream_skip.h); nesting is a
+// counter plus closedLevels_, the few levels opened right after a quoted token, so any depth
+// works without recursion.
 int64_t StreamScanner::skipContainer(int64_t openPos) {
-    if (skipStack_.size() < 128) skipStack_.resize(128);
+    closedLevels_.clear();
     detail::SkipState state;
-    state.stack = &skipStack_;
+    state.closedLevels = &closedLevels_;
     state.backslashSkip = backslashSkip_;
     int64_t pos = openPos + 1;
     for (;;) {
@@ -371,7 +376,11 @@ int64_t StreamScanner::skipContainer(int64_t openPos) {
         }
         int64_t next = pos - chunkStart_;
         const int64_t closing = skip_(chunkData_, next, chunkEnd_ - chunkStart_, state);
-        if (closing >= 0) return chunkStart_ + closing;
+        if (closing >= 0) {
+            // The scan goes on right after the bracket, in the block the skip has just classified.
+            setBlock(chunkStart_ + state.endBlock, state.endMasks);
+            return chunkStart_ + closing;
+        }
         pos = chunkStart_ + next;
     }
 }

@@ -8,10 +8,12 @@
 // from the file by a separate positioned read, and the scan stops. Positions are 64-bit.
 //
 // Speed: bytes between structural characters are never looked at one by one. Each 64-byte block
-// is classified once (SIMD); containers on the path jump from one structural byte to the next,
-// containers off the path are skipped by the reduced state machine of stream_skip.h, which takes
-// most blocks whole. Nesting uses explicit stacks, never recursion, so any depth works. Keys are
-// compared in place when their bytes are still in the chunk, and read from the file otherwise.
+// is classified once (AVX-512, AVX2 or SSE2, chosen at run time; stream_masks.h); containers on
+// the path jump from one structural byte to the next, containers off the path are skipped by the
+// reduced state machine of stream_skip.h, which settles backslashes, quotes and nesting of a whole
+// block with bit operations and popcounts. Nesting uses explicit stacks and counters, never
+// recursion, so any depth works. Keys are compared in place when their bytes are still in the
+// chunk, and read from the file otherwise.
 //
 // Sound behaviour where a literal reading would fail:
 // - the file is opened for reading only, so read-only files can be extracted from;
@@ -152,6 +154,7 @@ private:
     int64_t nextEvent(int64_t pos, int kind);
     bool loadChunk(int64_t pos);
     void loadBlock(int64_t blockStart);
+    void setBlock(int64_t blockStart, const detail::StreamBlockMasks& m);
     uint8_t byteAt(int64_t pos) const { return chunkData_[pos - chunkStart_]; }
     uint8_t byteAnywhere(int64_t pos, bool backward);
     int64_t readAt(int64_t offset, uint8_t* dst, int64_t count);
@@ -178,7 +181,7 @@ private:
     int64_t windowStart_ = -1;
 
     std::vector<Frame> frames_;
-    std::vector<uint8_t> skipStack_;
+    std::vector<size_t> closedLevels_; // levels opened in kClosed while skipping (stream_skip.h)
     CKorMem raw_;
 };
 
