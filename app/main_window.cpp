@@ -905,6 +905,11 @@ void rg_ZhuChuangKou1::loadDocumentToTree() {
                         isObject ? rg_TolvarShuXingKuangCunChu::kImageObject : rg_TolvarShuXingKuangCunChu::kImageArray);
     store.setGrowthStep(size_t(std::max(64, rg_Tolvar_JSON::estimateTextLength(root, 0))));
     store.fillFromNode(root, 0, false);
+    // The old selection and the pane's text belong to the document that was replaced: kept, they
+    // would let 修改键值 write the old node's text over the new document. The path box keeps its
+    // text, so a jump can select the node again.
+    store.properties().currentItem = -1;
+    s->pane->setText(CWString());
     store.properties().autoRedraw = 1;
     store.redraw(-1);
     statusBar->setColumnText(kColLoad, sharedStopwatch().elapsedText(u"加载到树"));

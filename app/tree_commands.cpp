@@ -37,6 +37,7 @@ constexpr char16_t kNoNodeText[] = u"找不到节点，请检查路径";
 constexpr char16_t kOtherNodeText[] = u"路径所指的不是选中的节点";
 constexpr char16_t kArrayIndexText[] = u"这是数组序号名称，不允许修改！";
 constexpr char16_t kSelectNodeText[] = u"请选中具体的节点！";
+constexpr char16_t kRootNeedsContainerText[] = u"顶级节点的值必须是对象或数组（以 { 或 [ 开头）";
 
 bool found(const rg_TolvarJSONJieDian* node) { return node != nullptr && !node->isEmptyObject(); }
 
@@ -549,6 +550,16 @@ void rg_ZhuChuangKou1::setNodeValue() {
     if (!value) {
         s->tree->setFocus();
         return;
+    }
+    if (node->parent() == nullptr) {
+        // A document is read back from its text only from its brackets on: a root made a scalar
+        // would be saved as that scalar and come back as an empty document.
+        const CWString trimmed = rg_Tolvar_JSON::trimText(*value);
+        if (trimmed.empty() || (trimmed[0] != u'{' && trimmed[0] != u'[')) {
+            reportNodeProblem(kRootNeedsContainerText);
+            s->tree->setFocus();
+            return;
+        }
     }
     rg_Tolvar_JSON::setValueText(*node, *value, node->nodeType() == rg_Tolvar_JSON::Bare);
     s->slotDirty = true;

@@ -442,7 +442,7 @@ private:
         else if (k == "restart")
             doRestart();
         else if (k == "session_save")
-            w_->saveOnClose(); // what a session manager's save request runs
+            w_->saveForSession(); // what a session manager's save request runs
         QCoreApplication::processEvents();
         if (k != "restart")
             checkOtherSlots(before);
@@ -1002,6 +1002,9 @@ private:
         }
         if (current >= 0 && w_->currentSlot() != current)
             app_test::click(w_->slotBar->tab(current));
+        // The slots were read again under the 20014 setting in force now.
+        for (auto& slot : slots_)
+            slot.decodeAtParse = after.decodeOnParse;
     }
 
     void plantSlotFile(int slot, std::array<std::optional<CWString>, Window::kSlotCount>& docs) {
