@@ -335,6 +335,7 @@ void rg_ZhuChuangKou1::bindEvents() {
                                browseButton, pasteFindButton, pasteStreamPathButton, pastePathButton, copyPathButton})
         b->clicked.bind([this, b] { onButtonClicked(b, 0); });
     findButton->rightReleased.bind([this] { onButtonClicked(findButton, 1); });
+    copyPathButton->rightReleased.bind([this] { onCopyPathRightClick(); });
 }
 
 void rg_ZhuChuangKou1::onCreated() {

@@ -143,6 +143,12 @@ public:
     void relayout();
     // Makes slot `index` current as a click on its tab does (the keyboard's way to every slot).
     void selectSlot(int32_t index);
+    // A right-click on "复制路径": the menu of other tools' path syntaxes at the mouse.
+    void onCopyPathRightClick();
+    // Puts the selected node's path in the syntax of copy-path menu row `id` on the clipboard and
+    // says so in the last status column; a node that syntax cannot name is refused the same way.
+    void copyToolPath(int32_t id);
+    rg_FuZhiLuJingCaiChanLei& copyPathMenu() { return copyPathMenu_; }
     // The first activation's work (reads the current slot); runs once, later calls do nothing.
     void onFirstActivated();
     // Saves settings and dirty slots (what closing does); runs once per window.
@@ -278,6 +284,7 @@ private:
     rg_TolvarMFCZuJianPeiZhiLei settings_;
     rg_ShuCaiChanLei treeMenu_;
     rg_ChaZhaoCaiChanLei findMenu_;
+    rg_FuZhiLuJingCaiChanLei copyPathMenu_;
     std::array<std::unique_ptr<rg_ShuCaoWei>, kSlotCount> slots_;
     std::vector<CWString> remarkNames_ = std::vector<CWString>(kSlotCount);
     int32_t currentSlot_ = 0;

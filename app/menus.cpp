@@ -76,4 +76,15 @@ std::vector<rg_CaiDanXiang> rg_ChaZhaoCaiChanLei::menuDescription() const {
     };
 }
 
+std::vector<rg_CaiDanXiang> rg_FuZhiLuJingCaiChanLei::menuDescription() const {
+    return {
+        top(kTop),
+        item(kJq, u"复制为 jq 路径"),
+        item(kJsonPath, u"复制为 JSONPath"),
+        item(kJsonPointer, u"复制为 JSON Pointer"),
+        item(kJavaScript, u"复制为 JavaScript 访问式"),
+        item(kPython, u"复制为 Python 访问式"),
+    };
+}
+
 } // namespace rg_Korrin_ChengXu

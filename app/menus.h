@@ -55,4 +55,21 @@ protected:
     std::vector<rg_Korrin_MFCJieMian_KuoZhanZuJian::rg_CaiDanXiang> menuDescription() const override;
 };
 
+// The menu of a right-click on "复制路径": the selected node's path in another tool's syntax.
+// Rows the syntax cannot name the node in are disabled, with the reason as their tip.
+class rg_FuZhiLuJingCaiChanLei : public rg_Korrin_MFCJieMian_KuoZhanZuJian::rg_CaiChanLei {
+public:
+    enum : int32_t {
+        kTop = 30000,
+        kJq = 30001,
+        kJsonPath = 30002,
+        kJsonPointer = 30003,
+        kJavaScript = 30004,
+        kPython = 30005,
+    };
+
+protected:
+    std::vector<rg_Korrin_MFCJieMian_KuoZhanZuJian::rg_CaiDanXiang> menuDescription() const override;
+};
+
 } // namespace rg_Korrin_ChengXu

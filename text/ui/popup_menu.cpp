@@ -64,6 +64,11 @@ void rg_CaiChanLei::setEnabled(int32_t id, bool enabled) {
         item->disabled = !enabled;
 }
 
+void rg_CaiChanLei::setTip(int32_t id, CWString tip) {
+    if (rg_CaiDanXiang* item = findItem(id))
+        item->tip = std::move(tip);
+}
+
 std::unique_ptr<QMenu> buildMenuFromItems(const std::vector<rg_CaiDanXiang>& items, size_t first, size_t last,
                                           int32_t level, QWidget* parent) {
     auto menu = std::make_unique<QMenu>(parent);
@@ -93,6 +98,11 @@ std::unique_ptr<QMenu> buildMenuFromItems(const std::vector<rg_CaiDanXiang>& ite
             action->setEnabled(!item.disabled);
             action->setCheckable(item.checked);
             action->setChecked(item.checked);
+            if (!item.tip.empty()) {
+                action->setStatusTip(rg_Korrin_ChuangKou::toQString(item.tip));
+                action->setToolTip(rg_Korrin_ChuangKou::toQString(item.tip));
+                menu->setToolTipsVisible(true);
+            }
         }
         i = end;
     }

@@ -40,6 +40,7 @@ struct rg_CaiDanXiang {
     bool checked = false;
     bool disabled = false;
     CWString shortName; // the caption without the access key, for status texts and settings
+    CWString tip;       // status and tool tip of the entry (why it is disabled, say); may be empty
 };
 
 class rg_CaiChanLei {
@@ -58,6 +59,7 @@ public:
     void setChecked(int32_t id, bool checked);
     bool isEnabled(int32_t id) const;
     void setEnabled(int32_t id, bool enabled);
+    void setTip(int32_t id, CWString tip);
 
     // The first top-level entry's submenu as a QMenu (nested levels become submenus). Each
     // action's data() holds its item id. Ownership passes to the caller; `parent` only sets the
