@@ -281,6 +281,11 @@ void rg_HuaBan::endRedrawSuspension() {
     }
 }
 
+void rg_HuaBan::releaseImage() {
+    endPainter();
+    image_ = QImage();
+}
+
 const QImage& rg_HuaBan::image() {
     endPainter();
     ensureImage();

@@ -74,6 +74,11 @@ public:
 
     // The drawing as it stands (ends any open painter first).
     const QImage& image();
+    // Drops the off-screen image (a hidden canvas need not hold one); the next drawing or paint
+    // makes a fresh one, in the background colour.
+    void releaseImage();
+    // Bytes the off-screen image holds now (0 when there is none); nothing is made.
+    qsizetype imageBytes() const { return image_.sizeInBytes(); }
     // The colour of one pixel as a COLORREF; -1 outside the image.
     int32_t pixelRef(int x, int y);
 

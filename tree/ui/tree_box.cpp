@@ -154,6 +154,14 @@ void rg_TolvarShuXingKuang::onShown() {
     redraw(-1);
 }
 
+void rg_TolvarShuXingKuang::onHidden() {
+    // Only shown boxes keep a drawing: twenty slots' canvases at 2x would hold tens of MB, and a
+    // hidden box is redrawn from its items when it is shown again anyway.
+    if (canvas_)
+        canvas_->releaseImage();
+    rg_ZuJianBuJuQi::onHidden();
+}
+
 void rg_TolvarShuXingKuang::paintEvent(QPaintEvent*) {
     // The one-pixel sunken edge around the client area.
     QPainter p(this);

@@ -128,6 +128,7 @@ public:
 protected:
     void onResized(int32_t width, int32_t height) override;
     void onShown() override;
+    void onHidden() override;
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
