@@ -137,9 +137,14 @@ rg_QiDongLei::rg_QiDongLei(CWString dataFolder) {
     QApplication::setWindowIcon(rg_Korrin_ZiYuan::applicationIcon());
     // Ties the windows to the installed desktop entry (its icon and name in docks and switchers).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tolvar.Quelix"));
-    if (dataFolder.empty())
+    const bool chosen = dataFolder.empty();
+    if (chosen)
         dataFolder = chooseDataFolder();
     window_ = std::make_unique<rg_ZhuChuangKou1>(std::move(dataFolder));
+    // Once, at the start: where the settings and slot files are (beside the program, or in the
+    // per-user folder when the program's folder cannot be written).
+    if (chosen)
+        window_->statusBar->setColumnText(rg_ZhuChuangKou1::kColOther, u"数据文件夹：" + window_->dataFolder());
     // The session manager asks for a save before logging off or shutting down, which may end the
     // process without a close event, and for checkpoints. The session may go on (a cancelled
     // logout, a checkpoint), so this save leaves the real close its own.
