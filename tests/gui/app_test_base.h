@@ -95,6 +95,14 @@ protected:
         return w;
     }
     static Store& store(Window& w) { return w.current()->tree->store(); }
+    // The first item of the current tree with exactly this text, or -1.
+    static int32_t itemWithText(Window& w, CWStringView text) {
+        Store& s = store(w);
+        for (int32_t i = 0; i < s.itemCount(); ++i)
+            if (s.getText(i) == text)
+                return i;
+        return -1;
+    }
 };
 
 } // namespace app_test

@@ -30,14 +30,6 @@ class CopyPathTest : public AppTestBase {
         rg_Korrin_MFCJieMian_KuoZhanZuJian::setPopupHook({});
     }
 
-    static int32_t itemWithText(Window& w, CWStringView text) {
-        Store& s = store(w);
-        for (int32_t i = 0; i < s.itemCount(); ++i)
-            if (s.getText(i) == text)
-                return i;
-        return -1;
-    }
-
 private slots:
     void init() { setUpEnvironment(); }
     void cleanup() { tearDownEnvironment(); }

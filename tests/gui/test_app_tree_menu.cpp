@@ -130,13 +130,6 @@ class AppTreeMenuTest : public AppTestBase {
         QTest::mouseClick(tree->canvas(), Qt::RightButton, Qt::NoModifier, at);
     }
     // The index of the item whose text is `text` (the first one).
-    static int32_t itemWithText(rg_ZhuChuangKou1& w, CWStringView text) {
-        Store& s = store(w);
-        for (int32_t i = 0; i < s.itemCount(); ++i)
-            if (s.getText(i) == text)
-                return i;
-        return -1;
-    }
     QByteArray slotFileBytes() const { return readAll(slotFile(1)); }
 
 private slots:

@@ -19,13 +19,6 @@ class JourneyRegressionsTest : public AppTestBase {
     Q_OBJECT
 
     static CWString compact(rg_ZhuChuangKou1& w) { return rg_Tolvar_JSON::toJsonText(w.current()->document.root(), true); }
-    static int32_t itemWithText(rg_ZhuChuangKou1& w, CWStringView text) {
-        Store& s = store(w);
-        for (int32_t i = 0; i < s.itemCount(); ++i)
-            if (s.getText(i) == text)
-                return i;
-        return -1;
-    }
 
 private slots:
     void init() { setUpEnvironment(); }
