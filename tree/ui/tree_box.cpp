@@ -189,6 +189,7 @@ bool rg_TolvarShuXingKuang::eventFilter(QObject* watched, QEvent* event) {
 bool rg_TolvarShuXingKuang::setImageStrip(int32_t resourceId) {
     images_.clear();
     iconSize_ = 0;
+    imageStrip_ = resourceId;
     rg_Korrin_ChuangKou::rg_ZengJiangWeiTuLei strip;
     bool loaded = false;
     if (strip.loadResource(resourceId) && strip.height() > 0) {

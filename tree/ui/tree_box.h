@@ -104,6 +104,8 @@ public:
     int32_t contentWidth() const { return contentWidth_; }
     int32_t rowsThatFit() const { return layout_.rowsThatFit(clientHeight()); }
     int32_t iconSize() const { return iconSize_; }
+    // The image resource the icons were last cut from (-1 before the first setImageStrip).
+    int32_t imageStrip() const { return imageStrip_; }
     int32_t imageCount() const { return static_cast<int32_t>(images_.size()); }
     int32_t hotItem() const { return hotItem_; }
     int32_t lastMouseRow() const { return lastMouseRow_; }
@@ -189,6 +191,7 @@ private:
 
     std::vector<rg_Korrin_ChuangKou::rg_ZengJiangWeiTuLei> images_;
     int32_t iconSize_ = 0;
+    int32_t imageStrip_ = -1;
 
     // Fonts, rebuilt when fontName or fontSize change.
     CWString fontKey_;
