@@ -755,6 +755,23 @@ void rg_ZhuChuangKou1::editSlotRemark() {
     exchangeSettings(rg_TolvarMFCZuJianPeiZhiLei::kSave);
 }
 
+namespace {
+
+// The text whose UCS-2 decode is `text`: the decode drops a backslash before any unit (and reads
+// \uXXXX, %uXXXX, \r and \n), so every backslash is doubled and every '%' gets one.
+CWString textDecodingTo(const CWString& text) {
+    CWString out;
+    out.reserve(text.size() + text.size() / 16);
+    for (char16_t c : text) {
+        if (c == u'\\' || c == u'%')
+            out.push_back(u'\\');
+        out.push_back(c);
+    }
+    return out;
+}
+
+} // namespace
+
 bool rg_ZhuChuangKou1::saveDirtySlots() { return saveDirtySlotsImpl(true); }
 
 bool rg_ZhuChuangKou1::saveDirtySlotsImpl(bool interactive) {
@@ -764,7 +781,12 @@ bool rg_ZhuChuangKou1::saveDirtySlotsImpl(bool interactive) {
         rg_ShuCaoWei& s = *slots_[size_t(i)];
         if (!s.slotDirty)
             continue;
-        const CWString text = rg_Tolvar_JSON::toJsonText(s.document.root(), true);
+        CWString text = rg_Tolvar_JSON::toJsonText(s.document.root(), true);
+        // With "解析到树时自动USC2解码" on, the next start decodes the file before parsing it (the
+        // setting is saved with the slots): written so that decode gives this text back, an escape
+        // in a value is not decoded a second time.
+        if (treeMenu_.isChecked(rg_ShuCaiChanLei::kDecodeOnParse))
+            text = textDecodingTo(text);
         if (s.fileAdopted) {
             if (writeSlotFile(i, text))
                 s.slotDirty = false;
