@@ -41,6 +41,34 @@ constexpr char16_t kRootNeedsContainerText[] = u"顶级节点的值必须是对�
 
 bool found(const rg_TolvarJSONJieDian* node) { return node != nullptr && !node->isEmptyObject(); }
 
+// Whether a member written with this key text reads back as one member with exactly this key.
+bool keyReadsBack(CWStringView key) {
+    rg_Tolvar_JSON::rg_TolvarJSONLei probe;
+    CWString text = u"{";
+    text.append(key);
+    text.append(u":0}");
+    probe.parseText(text);
+    const rg_TolvarJSONJieDian& root = probe.root();
+    return root.childCount() == 1 && root.child(0)->keyText() == key && root.child(0)->valueText() == u"0";
+}
+
+// `text` in double quotes, with a backslash before each quote (and a final backslash) that would
+// otherwise end it; escapes the text holds are kept as typed.
+CWString doubleQuoted(CWStringView text) {
+    CWString out = u"\"";
+    size_t backslashes = 0;
+    for (char16_t c : text) {
+        if (c == u'"' && backslashes % 2 == 0)
+            out.push_back(u'\\');
+        out.push_back(c);
+        backslashes = c == u'\\' ? backslashes + 1 : 0;
+    }
+    if (backslashes % 2 == 1)
+        out.push_back(u'\\');
+    out.push_back(u'"');
+    return out;
+}
+
 // The node a tree item was built from, found by the item's position among its siblings at every
 // level (no key is read), or nullptr when the document has no node there. Item 0 stands for the
 // root.
@@ -442,7 +470,12 @@ void rg_ZhuChuangKou1::applyKeyRename(int32_t item, rg_TolvarJSONJieDian& node, 
     rg_ShuCaoWei* s = current();
     const bool quoted = rg_Tolvar_JSON::isQuoted(node.keyText());
     rg_Tolvar_JSON::setKeyText(node, entered, !quoted);
-    const CWString key = rg_Tolvar_JSON::unquote(entered);
+    if (!keyReadsBack(node.keyText())) {
+        // A bare key holding ':' or ',', or a quote that would end the key early: saved like that,
+        // the text would read back as other members. Written in double quotes instead.
+        rg_Tolvar_JSON::setKeyText(node, doubleQuoted(rg_Tolvar_JSON::unquote(entered)), true);
+    }
+    const CWString key = rg_Tolvar_JSON::unquote(node.keyText());
     CWString label = key;
     if (!node.isContainer())
         label += u":" + CWString(node.valueText());

@@ -128,6 +128,36 @@ private slots:
         QCOMPARE(compact(*again), before);
     }
 
+    // Found by the long soak: a rename whose key the lenient reader would split (a bare key with
+    // ':' or ',', a quote that ends a quoted key early) was saved as typed and read back as other
+    // members. Such a key is now written in double quotes; a plain one keeps its quoting.
+    void renamedKeysReadBackAfterARestart_data() {
+        QTest::addColumn<QString>("json");
+        QTest::addColumn<QString>("newKey");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("bare stays bare") << "{a:1}" << "b" << "{b:1}";
+        QTest::newRow("quoted stays quoted") << "{\"a\":1}" << "b" << "{\"b\":1}";
+        QTest::newRow("bare with colon") << "{a:1}" << "a:b" << "{\"a:b\":1}";
+        QTest::newRow("bare with comma") << "{a:1}" << "x,y" << "{\"x,y\":1}";
+        QTest::newRow("quote inside a quoted key") << "{\"a\":1}" << "say \"hi\"" << "{\"say \\\"hi\\\"\":1}";
+        QTest::newRow("typed quotes kept") << "{\"a\":1}" << "'q'" << "{'q':1}";
+    }
+    void renamedKeysReadBackAfterARestart() {
+        QFETCH(QString, json);
+        QFETCH(QString, newKey);
+        QFETCH(QString, expected);
+        auto w = parsedWindow(rg_Korrin_ChuangKou::fromQString(json));
+        platform_->inputAnswers = {rg_Korrin_ChuangKou::fromQString(newKey)};
+        store(*w).setSelection(1);
+        w->onTreeMenuCommand(M::kRenameKey);
+        QCOMPARE(rg_Korrin_ChuangKou::toQString(compact(*w)), expected);
+        w->close();
+        w.reset();
+        auto again = shownWindow();
+        QCOMPARE(rg_Korrin_ChuangKou::toQString(compact(*again)), expected);
+        QCOMPARE(store(*again).itemCount(), 2);
+    }
+
     // After a reload the selection index and the path box were kept: the path box still named the
     // previous document's node, so "修改键值" changed that node and rebuilt the selected item, and
     // the tree and the document disagreed.
