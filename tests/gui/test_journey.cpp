@@ -1544,6 +1544,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (qEnvironmentVariableIsSet("QUELIX_JOURNEY_CHILD"))
         return journey::childMain();
+    // A soak runs far past Qt Test's five-minute limit for one test function.
+    if (qgetenv("QUELIX_JOURNEY_SOAK") == "1" && !qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
+        qputenv("QTEST_FUNCTION_TIMEOUT", "86400000");
     JourneyTest test;
     return QTest::qExec(&test, argc, argv);
 }
