@@ -379,6 +379,26 @@ CKorMem convertCharsetNames(std::string_view bytes, CWStringView fromName, CWStr
     return convertCharset(bytes, from, to, skip, ok);
 }
 
+namespace detail {
+
+size_t takeByteOrderMark(std::string_view bytes, CWString& encodingName) {
+    const uint8_t* s = reinterpret_cast<const uint8_t*>(bytes.data());
+    if (encodingName.empty()) {
+        DetectedEncoding d = detectTextEncoding(bytes);
+        encodingName = d.name;
+        return size_t(d.markLength);
+    }
+    if (encodingName == u"UTF-8")
+        return bytes.size() >= 3 && s[0] == 0xEF && s[1] == 0xBB && s[2] == 0xBF ? 3 : 0;
+    if (encodingName == u"UTF-16" || encodingName == u"UTF-16LE")
+        return bytes.size() >= 2 && s[0] == 0xFF && s[1] == 0xFE ? 2 : 0;
+    if (encodingName == u"UTF-16BE")
+        return bytes.size() >= 2 && s[0] == 0xFE && s[1] == 0xFF ? 2 : 0;
+    return 0;
+}
+
+} // namespace detail
+
 CKorMem decodeTextBytes(std::string_view bytes, CWStringView fileName, CWString& encodingName, bool* ok) {
     CKorMem fileBytes;
     bool readOk = true;
@@ -386,19 +406,7 @@ CKorMem decodeTextBytes(std::string_view bytes, CWStringView fileName, CWString&
         readOk = readFileBytes(fileName, fileBytes) >= 0; // a failed read gives no bytes
         bytes = bytesOf(fileBytes);
     }
-    const uint8_t* s = reinterpret_cast<const uint8_t*>(bytes.data());
-    size_t mark = 0;
-    if (encodingName.empty()) {
-        DetectedEncoding d = detectTextEncoding(bytes);
-        encodingName = d.name;
-        mark = size_t(d.markLength);
-    } else if (encodingName == u"UTF-8") {
-        mark = bytes.size() >= 3 && s[0] == 0xEF && s[1] == 0xBB && s[2] == 0xBF ? 3 : 0;
-    } else if (encodingName == u"UTF-16" || encodingName == u"UTF-16LE") {
-        mark = bytes.size() >= 2 && s[0] == 0xFF && s[1] == 0xFE ? 2 : 0;
-    } else if (encodingName == u"UTF-16BE") {
-        mark = bytes.size() >= 2 && s[0] == 0xFE && s[1] == 0xFF ? 2 : 0;
-    }
+    const size_t mark = detail::takeByteOrderMark(bytes, encodingName);
     CWString target = u"UTF-16";
     bool converted = true;
     CKorMem out = convertCharset(bytes, encodingName, target, mark, &converted);

@@ -18,6 +18,10 @@ size_t decodeUtf8(const uint8_t* s, size_t n, char16_t* out);
 size_t encodeUtf8FromLeBytes(const uint8_t* s, size_t units, char* out);
 size_t encodeUtf8(const char16_t* s, size_t units, char* out);
 
+// The length of the byte-order mark `bytes` start with for `encodingName`; an empty name is
+// detected first (and set). 0 for names without a mark.
+size_t takeByteOrderMark(std::string_view bytes, CWString& encodingName);
+
 // A charset converter looked up by a name that is not handled natively.
 struct CharsetTarget {
     std::string icuName;   // ICU converter name

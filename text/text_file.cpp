@@ -322,19 +322,7 @@ bool encodesBackTo(CWStringView text, std::string_view original, Encode encode) 
 bool decodeTextFileBytes(std::string_view bytes, CWString& encodingName, CWString& text, bool* exact) {
     text.clear();
     if (exact) *exact = false;
-    const uint8_t* s = reinterpret_cast<const uint8_t*>(bytes.data());
-    size_t mark = 0;
-    if (encodingName.empty()) {
-        DetectedEncoding d = detectTextEncoding(bytes);
-        encodingName = d.name;
-        mark = size_t(d.markLength);
-    } else if (encodingName == u"UTF-8") {
-        mark = bytes.size() >= 3 && s[0] == 0xEF && s[1] == 0xBB && s[2] == 0xBF ? 3 : 0;
-    } else if (encodingName == u"UTF-16" || encodingName == u"UTF-16LE") {
-        mark = bytes.size() >= 2 && s[0] == 0xFF && s[1] == 0xFE ? 2 : 0;
-    } else if (encodingName == u"UTF-16BE") {
-        mark = bytes.size() >= 2 && s[0] == 0xFE && s[1] == 0xFF ? 2 : 0;
-    }
+    const size_t mark = detail::takeByteOrderMark(bytes, encodingName);
     if (encodingName == u"ANSI") encodingName = systemAnsiName();
     const std::string_view src = mark >= bytes.size() ? std::string_view() : bytes.substr(mark);
     const uint8_t* p = reinterpret_cast<const uint8_t*>(src.data());
