@@ -1,5 +1,7 @@
 // The JSON text pane: text store and unit index, row index, undo steps, the rich edit box (text,
 // selection, keyboard, mouse, scrolling, very long texts) and its right-click edit menu.
+#include <map>
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -99,6 +101,8 @@ private slots:
     void box_maxLength();
     void box_readOnlyRefusesInput();
     void box_mouseSelection();
+    void box_dragSelectsWords_data();
+    void box_dragSelectsWords();
     void box_scrollToEnd();
     void box_longSingleLine();
     void box_wrapWidthFollowsResize();
@@ -412,6 +416,44 @@ void TextPaneTest::box_mouseSelection() {
     // Double-click selects a word.
     QTest::mouseDClick(vp, Qt::LeftButton, {}, QPoint(rg_ChaoJiBianJiKuang::kMarginLeft + 3, 5));
     QCOMPARE(box.selectedText(), CWString(u"hello"));
+}
+
+void TextPaneTest::box_dragSelectsWords_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("end");
+    // "alpha beta gamma": words at [0,5) [6,10) [11,16).
+    QTest::newRow("inside the first word: characters") << 2 << 4 << 2 << 4;
+    QTest::newRow("into the next word: whole words") << 2 << 8 << 0 << 10;
+    QTest::newRow("two words on") << 2 << 13 << 0 << 16;
+    QTest::newRow("back inside the word") << 8 << 7 << 7 << 8;
+    QTest::newRow("back into the previous word") << 8 << 2 << 0 << 10;
+    QTest::newRow("back from a word's start") << 6 << 3 << 0 << 6;
+    QTest::newRow("forward from a word's start") << 6 << 13 << 6 << 16;
+}
+
+void TextPaneTest::box_dragSelectsWords() {
+    QFETCH(int, from);
+    QFETCH(int, to);
+    rg_ChaoJiBianJiKuang box;
+    box.resize(400, 100);
+    box.setText(u"alpha beta gamma");
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QWidget* vp = box.viewport();
+    // Where each caret position lies on the row, read back from the box itself.
+    std::map<int32_t, int> xOf;
+    for (int x = 0; x < 400; ++x)
+        xOf.emplace(box.positionAt(QPoint(x, 5)), x);
+    QVERIFY(xOf.count(from) && xOf.count(to));
+    QTest::mousePress(vp, Qt::LeftButton, {}, QPoint(xOf[from], 5));
+    const QPointF at(xOf[to], 5);
+    QMouseEvent move(QEvent::MouseMove, at, vp->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(vp, &move);
+    QTest::mouseRelease(vp, Qt::LeftButton, {}, at.toPoint());
+    QTEST(int(box.selectionStart()), "start");
+    QTEST(int(box.selectionEnd()), "end");
 }
 
 void TextPaneTest::box_scrollToEnd() {

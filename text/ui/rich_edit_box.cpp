@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cmath>
+#include <tuple>
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -740,12 +741,13 @@ void rg_ChaoJiBianJiKuang::moveCaret(Move how, bool select) {
     ensureCaretVisible();
 }
 
-void rg_ChaoJiBianJiKuang::selectWordAt(int32_t pos) {
+std::pair<int32_t, int32_t> rg_ChaoJiBianJiKuang::wordAt(int32_t pos) const {
     const int32_t u = store_.unitAt(pos);
+    const int32_t start = store_.unitStart(u);
     const QString content = toQString(store_.unitContent(u));
     if (content.isEmpty())
-        return;
-    const int local = std::clamp(pos - store_.unitStart(u), 0, static_cast<int>(content.size()));
+        return {pos, pos};
+    const int local = std::clamp(pos - start, 0, static_cast<int>(content.size()));
     QTextBoundaryFinder finder(QTextBoundaryFinder::Word, content);
     finder.setPosition(local);
     qsizetype begin = finder.isAtBoundary() ? local : finder.toPreviousBoundary();
@@ -756,8 +758,38 @@ void rg_ChaoJiBianJiKuang::selectWordAt(int32_t pos) {
         begin = finder.toPreviousBoundary();
     }
     if (begin < 0 || end < 0 || begin == end)
+        return {pos, pos};
+    return {start + static_cast<int32_t>(begin), start + static_cast<int32_t>(end)};
+}
+
+void rg_ChaoJiBianJiKuang::selectWordAt(int32_t pos) {
+    const auto [begin, end] = wordAt(pos);
+    if (begin != end)
+        setCaret(end, begin);
+}
+
+void rg_ChaoJiBianJiKuang::dragTo(int32_t pos) {
+    if (pos >= dragOrigin_) {
+        const auto [originBegin, originEnd] = wordAt(dragOrigin_);
+        if (pos <= originEnd) {
+            setCaret(pos, dragOrigin_);
+            return;
+        }
+        // From the start of the first word to the end of the word under the mouse; a position at
+        // the very start of a word has not entered it yet.
+        const auto [begin, end] = wordAt(pos);
+        setCaret(begin == pos ? pos : end, originBegin);
         return;
-    setCaret(store_.unitStart(u) + static_cast<int32_t>(end), store_.unitStart(u) + static_cast<int32_t>(begin));
+    }
+    // Backward: a drag starting at a word's start begins in the word to its left.
+    auto [originBegin, originEnd] = wordAt(dragOrigin_);
+    if (originBegin == dragOrigin_ && dragOrigin_ > 0)
+        std::tie(originBegin, originEnd) = wordAt(dragOrigin_ - 1);
+    if (pos >= originBegin) {
+        setCaret(pos, dragOrigin_);
+        return;
+    }
+    setCaret(wordAt(pos).first, std::max(originEnd, dragOrigin_));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -951,6 +983,7 @@ void rg_ChaoJiBianJiKuang::mousePressEvent(QMouseEvent* e) {
     history_.closeStep();
     const int32_t pos = positionAt(e->position().toPoint());
     setCaret(pos, (e->modifiers() & Qt::ShiftModifier) ? anchor_ : pos);
+    dragOrigin_ = anchor_;
     dragging_ = true;
     dragPoint_ = e->position().toPoint();
 }
@@ -960,7 +993,7 @@ void rg_ChaoJiBianJiKuang::mouseMoveEvent(QMouseEvent* e) {
     if (!dragging_ || !(e->buttons() & Qt::LeftButton))
         return;
     dragPoint_ = e->position().toPoint();
-    setCaret(positionAt(dragPoint_), anchor_);
+    dragTo(positionAt(dragPoint_));
     const bool outside = dragPoint_.y() < 0 || dragPoint_.y() >= viewport()->height();
     if (outside && !dragTimer_.isActive())
         dragTimer_.start(kDragScrollInterval, this);
@@ -1040,7 +1073,7 @@ void rg_ChaoJiBianJiKuang::timerEvent(QTimerEvent* e) {
             scrollRows(-1);
         else if (dragPoint_.y() >= viewport()->height())
             scrollRows(1);
-        setCaret(positionAt(dragPoint_), anchor_);
+        dragTo(positionAt(dragPoint_));
         return;
     }
     QAbstractScrollArea::timerEvent(e);

@@ -30,6 +30,7 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -185,6 +186,12 @@ private:
     int32_t moved(int32_t pos, Move how);
     void moveCaret(Move how, bool select);
     void selectWordAt(int32_t pos);
+    // The word (a run between two word boundaries of the unit holding pos) at pos, as [first, second).
+    // Empty (first == second == pos) in an empty unit.
+    std::pair<int32_t, int32_t> wordAt(int32_t pos) const;
+    // A left-button drag reached pos: characters while it stays in the word where it started, whole
+    // words once it leaves that word (the rich edit control's automatic word selection).
+    void dragTo(int32_t pos);
     void afterTextChange();
     void restartCaretBlink();
     QColor backgroundColour() const;
@@ -217,6 +224,7 @@ private:
     bool syncPending_ = false;
     bool syncing_ = false;
     QPoint dragPoint_;
+    int32_t dragOrigin_ = 0; // the anchor the drag started from
     QBasicTimer caretTimer_;
     QBasicTimer dragTimer_;
     QString preedit_;
