@@ -130,7 +130,9 @@ rg_TolvarJSONJieDian* walkPath(rg_TolvarJSONJieDian& node, const rg_Korrin_JiBen
 
 CWString rg_TolvarJSONLei::readAtPath(CWStringView path, rg_TolvarJSONJieDian*& holder, bool keyOnly, bool compact,
                                       CWString& timingText) {
-    rg_Tolvar_MingLingJi::rg_TolvarShiJianCeLiangLei timer;
+    // The program's one stopwatch: the caller's next elapsed text then times what follows the read.
+    rg_Tolvar_MingLingJi::rg_TolvarShiJianCeLiangLei& timer = rg_Tolvar_MingLingJi::sharedStopwatch();
+    timer.restartTimer();
     rg_Korrin_JiBen::rg_WenBenShuZuLei segments;
     splitPath(path, segments);
     rg_TolvarJSONJieDian* found = walkPath(root_, segments, 0);

@@ -4,6 +4,7 @@
 #include "json/document.h"
 #include "json_test_util.h"
 #include "runtime/tick_clock.h"
+#include "text/elapsed_time.h"
 
 using namespace rg_Tolvar_JSON;
 using json_test::dump;
@@ -201,6 +202,24 @@ TEST(paths, timing_text_uses_the_tick_clock) {
     doc.readAtPath(u"[0]", holder, false, true, timing);
     rg_Korrin_JiBen::setTickClock(nullptr);
     EXPECT_EQ(timing, u"读取节点用时 1.23 秒");
+}
+
+// The read runs on the shared stopwatch and restarts it when it ends, so a caller's elapsed text
+// after the read ("显示节点") times only what came after it.
+TEST(paths, read_restarts_the_shared_stopwatch) {
+    SteppingClock clock;
+    rg_Korrin_JiBen::setTickClock(&clock);
+    rg_Tolvar_MingLingJi::sharedStopwatch().restartTimer(); // at 5000
+    clock.now = 9000;
+    rg_TolvarJSONLei doc;
+    doc.parseText(u"[1]");
+    rg_TolvarJSONJieDian* holder = nullptr;
+    CWString timing;
+    doc.readAtPath(u"[0]", holder, false, true, timing);
+    const uint64_t start = rg_Tolvar_MingLingJi::sharedStopwatch().start();
+    rg_Korrin_JiBen::setTickClock(nullptr);
+    EXPECT_EQ(timing, u"读取节点用时 0 毫秒");
+    EXPECT_EQ(start, 9000u);
 }
 
 TEST(paths, lookup_failure_node_from_child_by_segment) {
