@@ -23,7 +23,7 @@
 #include "text/encoding.h"
 #include "text/text_file.h"
 #include "text/ui/input_box.h"
-#include "text/ui/screen_font.h"
+#include "text/font/screen_font.h"
 
 namespace rg_Korrin_ChengXu {
 

@@ -34,7 +34,7 @@
 
 #include "app/main_window.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 
 using namespace rg_Korrin_ChengXu;
 using Clock = std::chrono::steady_clock;

@@ -20,7 +20,7 @@
 
 #include "app/main_window.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 #include "tree/item_store.h"
 
 using namespace rg_Korrin_ChengXu;

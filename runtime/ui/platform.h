@@ -3,7 +3,7 @@
 // clock and the cursor's screen position.
 //
 // The application runs on rg_QtPingTai (real dialogs on Qt); tests install a double that records
-// and answers from queues (runtime/ui/test_platform.h), so no test ever blocks on a dialog.
+// and answers from queues (runtime/ui/testing/test_platform.h), so no test ever blocks on a dialog.
 // platform() returns the installed object, or the Qt one when none is installed. Install and
 // call from the UI thread only; the installed object is not owned and must outlive its use.
 #pragma once

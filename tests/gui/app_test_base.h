@@ -13,7 +13,7 @@
 #include "app/main_window.h"
 #include "runtime/tick_clock.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 #include "text/ui/popup_menu.h"
 
 namespace app_test {

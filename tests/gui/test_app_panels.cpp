@@ -28,7 +28,7 @@
 #include "app_test_base.h"
 #include "runtime/tick_clock.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 #include "text/ui/input_box.h"
 #include "text/ui/popup_menu.h"
 #include "text/ui/rich_edit.h"

@@ -32,7 +32,7 @@
 #include "json/node.h"
 #include "runtime/ui/platform.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 
 using namespace rg_Korrin_ChengXu;
 using rg_Korrin_ChuangKou::fromQString;

@@ -20,7 +20,7 @@
 #include "json/node.h"
 #include "runtime/tick_clock.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 #include "text/codecs.h"
 #include "text/encoding.h"
 #include "text/ui/popup_menu.h"

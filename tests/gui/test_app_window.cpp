@@ -21,7 +21,7 @@
 #include "gui_test_util.h"
 #include "runtime/tick_clock.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 #include "text/encoding.h"
 #include "text/ui/input_box.h"
 #include "text/ui/rich_edit.h"

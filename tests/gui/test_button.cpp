@@ -4,8 +4,8 @@
 
 #include "controls/button.h"
 #include "gui_test_util.h"
-#include "runtime/ui/test_platform.h"
-#include "text/ui/screen_font.h"
+#include "runtime/ui/testing/test_platform.h"
+#include "text/font/screen_font.h"
 
 using namespace rg_TolvarMingLingJi_ChuangKouZuJian;
 using rg_Korrin_ChuangKou::rg_ZengJiangWeiTuLei;

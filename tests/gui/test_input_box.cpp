@@ -11,10 +11,10 @@
 #include "controls/button.h"
 #include "runtime/ui/container.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 #include "text/ui/input_box.h"
 #include "text/ui/rich_edit.h"
-#include "text/ui/screen_font.h"
+#include "text/font/screen_font.h"
 
 using namespace rg_TolvarMingLingJi_ChuangKouZuJian;
 using rg_Korrin_ChuangKou::fromQString;

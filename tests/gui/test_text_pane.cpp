@@ -13,7 +13,7 @@
 #include <QTest>
 
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 #include "text/ui/popup_menu.h"
 #include "text/ui/rich_edit.h"
 #include "text/ui/text_store.h"

@@ -11,7 +11,7 @@
 #include "runtime/ui/edit_box.h"
 #include "runtime/ui/event_binding.h"
 #include "runtime/ui/input.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 #include "runtime/ui/timer.h"
 
 using namespace rg_Korrin_ChuangKou;

@@ -17,7 +17,7 @@
 #include "runtime/ui/platform.h"
 #include "runtime/ui/qt_text.h"
 #include "text/ui/rich_edit.h"
-#include "text/ui/screen_font.h"
+#include "text/font/screen_font.h"
 
 namespace rg_TolvarMingLingJi_ChuangKouZuJian {
 

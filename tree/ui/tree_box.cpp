@@ -9,7 +9,7 @@
 
 #include "controls/scroll_bar.h"
 #include "runtime/ui/input.h"
-#include "text/ui/screen_font.h"
+#include "text/font/screen_font.h"
 #include "tree/item_record.h"
 
 namespace rg_TolvarMingLingJi_ChuangKouZuJian {

@@ -1,4 +1,4 @@
-#include "text/ui/screen_font.h"
+#include "text/font/screen_font.h"
 
 #include <algorithm>
 #include <cmath>

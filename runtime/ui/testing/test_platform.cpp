@@ -1,4 +1,4 @@
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 
 namespace rg_Korrin_ChuangKou {
 
