@@ -139,12 +139,12 @@ rg_ZhuChuangKou1::rg_ZhuChuangKou1(CWString dataFolder, QWidget* parent)
 rg_ZhuChuangKou1::~rg_ZhuChuangKou1() {
     for (int32_t i = 0; i < kSlotCount; ++i)
         finishSlotWrite(i);
-    // The trees' stores raise events into this window; unbind before the members go.
+    // The trees and their stores raise events into this window; unbind before the members go.
     for (auto& s : slots_)
         if (s->tree) {
             s->tree->store().selectionChanged.unbind();
-            s->tree->store().rightClicked.unbind();
-            s->tree->store().editCommitted.unbind();
+            s->tree->rightClicked.unbind();
+            s->tree->editCommitted.unbind();
         }
 }
 
@@ -590,10 +590,10 @@ void rg_ZhuChuangKou1::createSlotControls() {
         store.insertItem(-1, kTopItemText, 0, 3, 0, cursor);
         store.selectionChanged.bind(this, i, [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuangCunChu&, int64_t slot,
                                                 int32_t item, int32_t) { w.onTreeSelection(int32_t(slot), item); });
-        store.rightClicked.bind(this, i, [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuangCunChu&, int64_t slot) {
+        s.tree->rightClicked.bind(this, i, [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuang&, int64_t slot) {
             w.onTreeRightClick(int32_t(slot));
         });
-        store.editCommitted.bind(this, i, [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuangCunChu&, int64_t slot, int32_t item,
+        s.tree->editCommitted.bind(this, i, [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuang&, int64_t slot, int32_t item,
                                              const CWString& before, const CWString& edited) {
             return w.onTreeEditCommitted(int32_t(slot), item, before, edited);
         });

@@ -12,7 +12,7 @@
 #include <QWidget>
 
 #include "runtime/types.h"
-#include "runtime/ui/event_binding.h"
+#include "runtime/event.h"
 #include "runtime/ui/window.h"
 
 namespace rg_Korrin_ChengXu {
@@ -29,7 +29,7 @@ public:
     // Replaces the items; no item event is raised.
     void setItems(const std::vector<CWString>& items);
 
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_XiaLaLieBiaoKuang, int32_t> selectionChanged{this};
+    rg_Korrin_JiBen::Event<rg_XiaLaLieBiaoKuang, int32_t> selectionChanged{this};
 
 private:
     CWString controlName_;

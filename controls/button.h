@@ -131,9 +131,9 @@ public:
     std::array<int32_t, 4> backColours{0xECECEC, 0xFBF1E5, 0xFBF1E5, kTakeNormalEntry};
     std::array<int32_t, 4> borderColours{0xC0C0C0, 0xDB8417, kTakeNormalEntry, kTakeNormalEntry};
 
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_TolvarAnNiu1> clicked{this};
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_TolvarAnNiu1> doubleClicked{this};
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_TolvarAnNiu1> rightReleased{this};
+    rg_Korrin_JiBen::Event<rg_TolvarAnNiu1> clicked{this};
+    rg_Korrin_JiBen::Event<rg_TolvarAnNiu1> doubleClicked{this};
+    rg_Korrin_JiBen::Event<rg_TolvarAnNiu1> rightReleased{this};
     // Mouse moves over the button are raised as the inherited mouseMoved (x, y, modifier bits).
 
 protected:

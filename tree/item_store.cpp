@@ -852,7 +852,7 @@ int32_t rg_TolvarShuXingKuangCunChu::replaceSubtree(int32_t index, int32_t mode,
         structureChanged();
     }
     if (props_.autoRedraw) redraw(-1);
-    if (replaced > 0) selectionChanged.raise(*this, getSelection(), ByOwner);
+    if (replaced > 0) selectionChanged.raise(getSelection(), ByOwner);
     return std::max(replaced, 0);
 }
 
@@ -1021,12 +1021,12 @@ void rg_TolvarShuXingKuangCunChu::setSelection(int32_t index) {
     props_.currentItem = validIndex(index) ? index : -1;
     ensureVisible(props_.currentItem);
     const int32_t reason = pendingReason_;
-    selectionChanged.raise(*this, props_.currentItem, reason);
+    selectionChanged.raise(props_.currentItem, reason);
     pendingReason_ = 0;
 }
 
 void rg_TolvarShuXingKuangCunChu::notifySelectionChanged(int32_t index, int32_t reason) {
-    selectionChanged.raise(*this, index, reason);
+    selectionChanged.raise(index, reason);
 }
 
 void rg_TolvarShuXingKuangCunChu::ensureVisible(int32_t index, ItemCursor& cursor) {

@@ -35,7 +35,7 @@
 #include "runtime/kor_mem.h"
 #include "runtime/types.h"
 #include "tree/index_workers.h"
-#include "tree/tree_event.h"
+#include "runtime/event.h"
 #include "tree/tree_view.h"
 
 namespace rg_Tolvar_JSON {
@@ -257,15 +257,9 @@ public:
                          const std::function<void(int32_t, const ItemCursor&, CWStringView)>& visit) const;
 
     // ---- Events ------------------------------------------------------------------------------
-    TreeEvent<Self> rightClicked;
-    TreeEvent<Self, int32_t, const CWString&, const CWString&> editCommitted; // item, before, edited
-    TreeEvent<Self, int32_t> editStarting;
-    TreeEvent<Self, int32_t, int32_t> selectionChanged; // item or -1, reason
-    TreeEvent<Self, int32_t> hotItemChanged;
-    TreeEvent<Self, int32_t, int32_t> keyPressed; // key code, modifier bits
-    TreeEvent<Self, int32_t> expandToggling;
-    TreeEvent<Self, int32_t> checkToggling;
-    TreeEvent<Self, int32_t> checkToggled;
+    // Raised by the store's own selection changes (setSelection, replaceSubtree) and by the view's
+    // clicks; the events only input raises belong to the tree box.
+    rg_Korrin_JiBen::Event<Self, int32_t, int32_t> selectionChanged{this}; // item or -1, reason
 
 private:
     struct Rec; // a located record: start, separator, end, level

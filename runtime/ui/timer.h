@@ -8,7 +8,7 @@
 
 #include <QObject>
 
-#include "runtime/ui/event_binding.h"
+#include "runtime/event.h"
 
 class QTimer;
 
@@ -25,7 +25,7 @@ public:
     void stop() { setInterval(0); }
     bool isRunning() const;
 
-    rg_ShiJian<rg_JiShiQi> tick{this};
+    rg_Korrin_JiBen::Event<rg_JiShiQi> tick{this};
 
 private:
     QTimer* timer_; // owned (Qt child)

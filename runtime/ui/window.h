@@ -2,7 +2,7 @@
 //
 // A QWidget that reports, in the order they occur, size changes, showing and hiding, mouse moves,
 // left and right button presses and releases, double-clicks, wheel notches, key presses and
-// releases, focus changes and the mouse leaving, each through a bindable event (rg_ShiJian).
+// releases, focus changes and the mouse leaving, each through a bindable event (rg_Korrin_JiBen::Event, runtime/event.h).
 // Mouse events carry (x, y, modifier bits) in this window's coordinates, key events (virtual-key
 // code, modifier bits), the wheel whole notches (positive = away from the user).
 //
@@ -17,7 +17,7 @@
 #include <QPoint>
 #include <QWidget>
 
-#include "runtime/ui/event_binding.h"
+#include "runtime/event.h"
 #include "runtime/ui/input.h"
 
 namespace rg_Korrin_ChuangKou {
@@ -25,11 +25,11 @@ namespace rg_Korrin_ChuangKou {
 class rg_ChuangKouJiLei : public QWidget {
     Q_OBJECT
 public:
-    using MouseEvent = rg_ShiJian<rg_ChuangKouJiLei, int32_t, int32_t, int32_t>; // x, y, modifiers
-    using KeyEvent = rg_ShiJian<rg_ChuangKouJiLei, int32_t, int32_t>;            // key code, modifiers
-    using WheelEvent = rg_ShiJian<rg_ChuangKouJiLei, int32_t, int32_t>;          // notches, modifiers
-    using SizeEvent = rg_ShiJian<rg_ChuangKouJiLei, int32_t, int32_t>;           // width, height
-    using PlainEvent = rg_ShiJian<rg_ChuangKouJiLei>;
+    using MouseEvent = rg_Korrin_JiBen::Event<rg_ChuangKouJiLei, int32_t, int32_t, int32_t>; // x, y, modifiers
+    using KeyEvent = rg_Korrin_JiBen::Event<rg_ChuangKouJiLei, int32_t, int32_t>;            // key code, modifiers
+    using WheelEvent = rg_Korrin_JiBen::Event<rg_ChuangKouJiLei, int32_t, int32_t>;          // notches, modifiers
+    using SizeEvent = rg_Korrin_JiBen::Event<rg_ChuangKouJiLei, int32_t, int32_t>;           // width, height
+    using PlainEvent = rg_Korrin_JiBen::Event<rg_ChuangKouJiLei>;
 
     explicit rg_ChuangKouJiLei(QWidget* parent = nullptr);
     ~rg_ChuangKouJiLei() override;

@@ -9,7 +9,7 @@
 #include "runtime/ui/colour.h"
 #include "runtime/ui/container.h"
 #include "runtime/ui/edit_box.h"
-#include "runtime/ui/event_binding.h"
+#include "runtime/event.h"
 #include "runtime/ui/input.h"
 #include "runtime/ui/testing/test_platform.h"
 #include "runtime/ui/timer.h"
@@ -79,7 +79,7 @@ private slots:
 
     void event_binding() {
         Owner owner;
-        rg_ShiJian<Owner, int32_t> event(&owner);
+        rg_Korrin_JiBen::Event<Owner, int32_t> event(&owner);
         QCOMPARE(event.raise(5), 0); // unbound
         event.bind(&owner, &Owner::onValue, 3);
         QCOMPARE(event.raise(5), 10);

@@ -897,7 +897,7 @@ void rg_TolvarShuXingKuang::onCanvasMouseMove(int32_t x, int32_t y) {
         hotItem_ = item;
         if (properties().hotTracking)
             redraw(-1);
-        store_.hotItemChanged.raise(store_, item);
+        hotItemChanged.raise(item);
         return;
     }
     if (hotItem_ == -1)
@@ -912,7 +912,7 @@ void rg_TolvarShuXingKuang::emptyClick() {
         return;
     properties().currentItem = -1;
     redraw(-1);
-    store_.selectionChanged.raise(store_, -1, ByLeftClick);
+    store_.selectionChanged.raise(-1, ByLeftClick);
 }
 
 void rg_TolvarShuXingKuang::onCanvasButton(int32_t x, int32_t y, bool left) {
@@ -925,17 +925,17 @@ void rg_TolvarShuXingKuang::onCanvasButton(int32_t x, int32_t y, bool left) {
     const PaintedRow hit = painted_[static_cast<size_t>(row)]; // a copy: handlers may repaint
     const int32_t item = hit.item;
     if (left && onGlyph(hit, x)) {
-        if (store_.expandToggling.raise(store_, item) == 0) {
+        if (expandToggling.raise(item) == 0) {
             ItemCursor c;
             store_.setExpanded(c, item, false, true);
         }
         return;
     }
     if (left && onCheck(hit, x)) {
-        if (store_.checkToggling.raise(store_, item) == 0) {
+        if (checkToggling.raise(item) == 0) {
             ItemCursor c;
             if (store_.setItem(item, std::nullopt, rg_TolvarShuXingKuangCunChu::kKeepImage, -1, -2, c, false))
-                store_.checkToggled.raise(store_, item);
+                checkToggled.raise(item);
         }
         return;
     }
@@ -947,12 +947,12 @@ void rg_TolvarShuXingKuang::onCanvasButton(int32_t x, int32_t y, bool left) {
     properties().currentItem = item;
     redraw(-1);
     if (old != item) {
-        store_.selectionChanged.raise(store_, item, left ? ByLeftClick : ByRightClick);
+        store_.selectionChanged.raise(item, left ? ByLeftClick : ByRightClick);
     } else if (left && properties().clickToEdit && x > hit.textX) {
         beginEdit(item, row);
     }
     if (!left)
-        store_.rightClicked.raise(store_);
+        rightClicked.raise();
 }
 
 void rg_TolvarShuXingKuang::onCanvasDoubleClick(int32_t x) {
@@ -963,7 +963,7 @@ void rg_TolvarShuXingKuang::onCanvasDoubleClick(int32_t x) {
     if (onGlyph(hit, x) || onCheck(hit, x) || !onText(hit, x))
         return;
     const int32_t item = hit.item;
-    if (store_.expandToggling.raise(store_, item) != 0)
+    if (expandToggling.raise(item) != 0)
         return;
     ItemCursor c;
     store_.setItem(item, std::nullopt, rg_TolvarShuXingKuangCunChu::kKeepImage, -2, -1, c, false);
@@ -1028,7 +1028,7 @@ void rg_TolvarShuXingKuang::onKey(int32_t key, int32_t mods) {
     default:
         break;
     }
-    store_.keyPressed.raise(store_, key, mods);
+    keyPressed.raise(key, mods);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1039,7 +1039,7 @@ int32_t rg_TolvarShuXingKuang::beginEdit(int32_t item, int32_t row) {
         return 0;
     if (editing_)
         endEdit(true);
-    if (store_.editStarting.raise(store_, item) != 0)
+    if (editStarting.raise(item) != 0)
         return 0;
     if (row == -1) {
         if (item == store_.getSelection())
@@ -1101,7 +1101,7 @@ void rg_TolvarShuXingKuang::endEdit(bool commit) {
     endingEdit_ = false;
     if (!commit)
         return;
-    if (store_.editCommitted.raise(store_, item, before, text) != 0)
+    if (editCommitted.raise(item, before, text) != 0)
         return;
     // Write only into the item that was edited: if the tree changed meanwhile the index may now
     // name another item.

@@ -2,9 +2,9 @@
 //
 // The box owns an item store (tree/item_store.h) and is its view: the store asks it to repaint
 // and to scroll, the box paints the rows that fit on a canvas, scrolls with two custom scroll
-// bars and turns mouse, wheel and key input into store operations and events. The events
-// themselves are members of the store (store().selectionChanged, store().rightClicked, ...); the
-// box raises them with the store as sender.
+// bars and turns mouse, wheel and key input into store operations and events. The events that
+// only input raises are members of the box (sender: the box); selectionChanged is the store's,
+// since the store's own selection changes raise it too.
 //
 // Children (control ids in brackets) live in an inner client area framed by a one-pixel edge:
 // vertical bar [101], horizontal bar [102], bottom strip [103], side strip [104], in-place edit
@@ -92,6 +92,17 @@ public:
     // Opens the edit box over an item; row -1 finds (and scrolls to) the item's row. 1 when the
     // edit box was opened, else 0.
     int32_t beginEdit(int32_t item, int32_t row);
+
+    // ---- Events raised by input (vetoable ones cancel with a nonzero result) --------------------
+    using Self = rg_TolvarShuXingKuang;
+    rg_Korrin_JiBen::Event<Self> rightClicked{this};
+    rg_Korrin_JiBen::Event<Self, int32_t, const CWString&, const CWString&> editCommitted{this}; // item, before, edited; vetoable
+    rg_Korrin_JiBen::Event<Self, int32_t> editStarting{this};   // item; vetoable
+    rg_Korrin_JiBen::Event<Self, int32_t> hotItemChanged{this}; // item under the mouse
+    rg_Korrin_JiBen::Event<Self, int32_t, int32_t> keyPressed{this}; // key code, modifier bits
+    rg_Korrin_JiBen::Event<Self, int32_t> expandToggling{this}; // item; vetoable
+    rg_Korrin_JiBen::Event<Self, int32_t> checkToggling{this};  // item; vetoable
+    rg_Korrin_JiBen::Event<Self, int32_t> checkToggled{this};   // item
 
     // Shortcuts to the store.
     int32_t getSelection() { return store_.getSelection(); }
