@@ -35,6 +35,7 @@
 #include "runtime/kor_mem.h"
 #include "runtime/types.h"
 #include "tree/index_workers.h"
+#include "tree/item_record.h"
 #include "runtime/event.h"
 #include "tree/tree_view.h"
 
@@ -46,6 +47,36 @@ namespace rg_TolvarMingLingJi_ChuangKouZuJian {
 
 using ItemCursor = rg_Korrin_JiBen::rg_ZhengShuShuZuLei; // {start, end, level}; also byte ranges
 using ItemIndexList = rg_Korrin_JiBen::rg_ZhengShuShuZuLei;
+
+// Where one item's record lies: its first text byte, its separator and its level. The one
+// position type of the store and its view; an ItemCursor holds the same record as the int32 array
+// {start, end(), level} that the owners' calls take.
+struct ItemPosition {
+    int64_t start = -1;
+    int64_t sep = -1;
+    int32_t level = -1;
+    int64_t end() const { return sep + item_record::kRecordOverhead - 1; } // last header byte
+    int64_t next() const { return sep + item_record::kRecordOverhead; }    // first byte after it
+    bool isSet() const { return sep >= 0; }
+};
+
+// What one row of the tree box shows, as the store reads it from the item's record (the view
+// paints from this and never reads record bytes). The text stays in the store: readRowText
+// copies it. Valid until the next change of the store.
+struct ItemRow {
+    int32_t item = -1;
+    ItemPosition position;
+    int32_t level = -1;
+    int32_t image = -1;
+    int32_t selectedImage = -1; // -1: use image
+    int32_t textColour = -1;    // COLORREF, -1 the box default
+    int32_t backColour = -1;
+    uint8_t expandState = 0;    // bit 1 expanded, bit 0 bold
+    uint8_t checkState = 0;
+    bool hasChildren = false;   // the next record is one level deeper
+    size_t textUnits = 0;
+    ItemPosition nextRecord;    // the record after this one, unset at the end of the buffer
+};
 
 // Settable properties of the tree box. The owner sets them directly; the store reads autoRedraw,
 // checkMode and currentItem, the widget the rest.
@@ -161,6 +192,23 @@ public:
                               std::vector<ItemCursor>& outCursors, int32_t stopAt) const;
     int32_t enumerateChildren(int32_t parent, ItemIndexList& outIndexes) const;
 
+    // ---- Rows (what the view paints) ----------------------------------------------------------
+    // Fills `row` for item `index` at `position`, which must describe that item (it is checked to
+    // lie on record boundaries inside the buffer, never read past). False when it does not.
+    bool readRow(int32_t index, const ItemPosition& position, ItemRow& row) const;
+    // Moves `row` to the next visible item: the next record, or the one after a collapsed
+    // subtree. False (row unchanged) at the end.
+    bool nextVisibleRow(ItemRow& row) const;
+    // Copies at most maxUnits code units of the row's text into `out`.
+    void readRowText(const ItemRow& row, size_t maxUnits, CWString& out) const;
+    // The position of item `index`. A set `position` describing item fromIndex <= index lets the
+    // scan start there (with the offset index current it is not needed). False (position
+    // unchanged) when the item does not exist.
+    bool locatePosition(int32_t index, ItemPosition& position, int32_t fromIndex) const;
+    // The record right after / right before `position`; false when there is none.
+    bool positionAfter(const ItemPosition& position, ItemPosition& out) const;
+    bool positionBefore(const ItemPosition& position, ItemPosition& out) const;
+
     // ---- Changing ---------------------------------------------------------------------------
     // Appends a new last child of parent (parent < 0: a top-level item at the end). Returns its
     // index, -1 when parent is out of range or a state is outside 0..3.
@@ -262,8 +310,6 @@ public:
     rg_Korrin_JiBen::Event<Self, int32_t, int32_t> selectionChanged{this}; // item or -1, reason
 
 private:
-    struct Rec; // a located record: start, separator, end, level
-
     const uint8_t* data() const { return buf_->data(); }
     int64_t size() const { return static_cast<int64_t>(buf_->size()); }
     // The buffer for writing; copied first while a worker run holds it.
@@ -274,26 +320,27 @@ private:
     const BuiltTreeIndex* currentIndex(TreeIndexKind kind) const;
 
     bool validIndex(int32_t index) const { return index >= 0 && index < itemCount_; }
-    bool resolve(int32_t index, ItemCursor& cursor, Rec& rec) const;
+    bool resolve(int32_t index, ItemCursor& cursor, ItemPosition& rec) const;
     // Walks back from `rec` (item `index`) to the first earlier record whose level is at most
     // `level`; returns its index with the record in `found`, or -1 when there is none.
-    int32_t walkBackToLevel(const Rec& rec, int32_t index, int32_t level, Rec& found) const;
-    bool recordFromCursor(const ItemCursor& cursor, Rec& rec) const;
-    bool recordAtStart(int64_t start, Rec& rec) const;
-    bool recordOfItemByIndex(int32_t index, Rec& rec) const;
-    bool recordEndingAt(int64_t sep, Rec& rec) const;
-    static void toCursor(const Rec& rec, ItemCursor& cursor);
+    int32_t walkBackToLevel(const ItemPosition& rec, int32_t index, int32_t level, ItemPosition& found) const;
+    bool recordFromCursor(const ItemCursor& cursor, ItemPosition& rec) const;
+    bool recordFromBounds(int64_t start, int64_t end, ItemPosition& rec) const;
+    bool recordAtStart(int64_t start, ItemPosition& rec) const;
+    bool recordOfItemByIndex(int32_t index, ItemPosition& rec) const;
+    bool recordEndingAt(int64_t sep, ItemPosition& rec) const;
+    static void toCursor(const ItemPosition& rec, ItemCursor& cursor);
     int32_t indexFromOffset(int64_t start) const;
 
     // Scanning primitives (no index).
-    int32_t scanDescendants(const Rec& item, Rec& last) const;
+    int32_t scanDescendants(const ItemPosition& item, ItemPosition& last) const;
     int32_t lastLevel() const;
-    int32_t descendantsOf(int32_t index, const Rec& rec, Rec& lastDesc) const;
+    int32_t descendantsOf(int32_t index, const ItemPosition& rec, ItemPosition& lastDesc) const;
 
     // True when the item's key form (its text before the first ':') equals `form`; with
     // encodedDots each '.' of the key form counts as "#46#".
     bool keyFormEquals(int32_t index, ItemCursor& cursor, CWStringView form, bool encodedDots) const;
-    bool keyFormEqualsAt(const Rec& rec, CWStringView form, bool encodedDots) const;
+    bool keyFormEqualsAt(const ItemPosition& rec, CWStringView form, bool encodedDots) const;
     // Number of earlier siblings of `item` (whose parent is `parent`) with the plain key form
     // `form`. Long sibling lists are counted once per parent and buffer state, then looked up.
     int64_t earlierSiblingsWithForm(int32_t item, const ItemCursor& cursor, int32_t parent, CWStringView form) const;
@@ -301,7 +348,7 @@ private:
     // (occurrence + 1)-th time; -1 when there is none. Fills `cursor` for the match.
     int32_t findSiblingByForm(int32_t start, ItemCursor& cursor, CWStringView name, int64_t occurrence) const;
 
-    bool applyExpandChange(int32_t index, const Rec& rec, uint8_t newState);
+    bool applyExpandChange(int32_t index, const ItemPosition& rec, uint8_t newState);
     void buildRowsInto(std::vector<int32_t>& out, int32_t first, int32_t stopBefore) const;
 
     std::shared_ptr<CKorMem> buf_; // owned; shared read-only with worker runs

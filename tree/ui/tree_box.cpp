@@ -10,11 +10,9 @@
 #include "controls/scroll_bar.h"
 #include "runtime/ui/input.h"
 #include "text/font/screen_font.h"
-#include "tree/item_record.h"
 
 namespace rg_TolvarMingLingJi_ChuangKouZuJian {
 
-using namespace item_record;
 using rg_Korrin_ChuangKou::rg_BianJiKuang;
 using rg_Korrin_ChuangKou::rg_HuaBan;
 using rg_Korrin_ChuangKou::rg_ZuJianBuJuQi;
@@ -44,8 +42,6 @@ int32_t clampPosition(int64_t v) { return static_cast<int32_t>(std::clamp<int64_
 
 rg_TolvarShuXingKuang::rg_TolvarShuXingKuang(QWidget* parent) : rg_ZuJianBuJuQi(parent) {
     store_.setView(this);
-    scratchCursor_.reserve(3);
-    scratchRange_.reserve(3);
 
     client_ = new rg_ZuJianBuJuQi(this);
     client_->setBackColour(0xFFFFFF);
@@ -238,11 +234,6 @@ void rg_TolvarShuXingKuang::useFont(FontVariant v) {
 // ---------------------------------------------------------------------------------------------
 // Painting
 
-ItemCursor& rg_TolvarShuXingKuang::scratch(const Cur& c) {
-    scratchCursor_.assign({static_cast<int32_t>(c.start), static_cast<int32_t>(c.end), c.level});
-    return scratchCursor_;
-}
-
 void rg_TolvarShuXingKuang::setTopItem(int32_t item) { properties().topItem = item; }
 
 void rg_TolvarShuXingKuang::redraw(int32_t top) {
@@ -267,72 +258,64 @@ void rg_TolvarShuXingKuang::redraw(int32_t top) {
     inRedraw_ = false;
 }
 
-bool rg_TolvarShuXingKuang::locateTop(int32_t item, Cur& out) {
+bool rg_TolvarShuXingKuang::locateTop(int32_t item, ItemPosition& out) {
     const uint64_t version = store_.bufferVersion();
     if (anchorItem_ == item && anchorVersion_ == version) {
         out = anchor_;
         return true;
     }
-    auto remember = [&](const Cur& c) {
+    auto remember = [&](const ItemPosition& c) {
         anchorItem_ = item;
         anchor_ = c;
         anchorVersion_ = version;
         out = c;
         return true;
     };
-    // Known cursors of this buffer version: the last top item and the last painted rows.
+    // Known positions of this buffer version: the last top item and the last painted rows.
     int32_t below = -1, above = -1;
-    Cur belowCur, aboveCur;
-    auto consider = [&](int32_t known, const Cur& c) {
+    ItemPosition belowPos, abovePos;
+    auto consider = [&](int32_t known, const ItemPosition& c) {
         if (known <= item && known > below) {
             below = known;
-            belowCur = c;
+            belowPos = c;
         }
         if (known >= item && (above < 0 || known < above)) {
             above = known;
-            aboveCur = c;
+            abovePos = c;
         }
     };
     if (anchorVersion_ == version && anchorItem_ >= 0)
         consider(anchorItem_, anchor_);
     if (paintedVersion_ == version) {
         for (const PaintedRow& r : painted_)
-            consider(r.item, Cur{r.recordStart, r.recordEnd, r.level});
+            consider(r.item, r.position);
     }
     if (below == item)
-        return remember(belowCur);
+        return remember(belowPos);
     if (above == item)
-        return remember(aboveCur);
+        return remember(abovePos);
     if (store_.isIndexCurrent(TreeIndexKind::Offset)) {
-        ItemCursor c;
-        if (!store_.locateItem(item, c, -1) || c.size() < 3)
+        ItemPosition c;
+        if (!store_.locatePosition(item, c, -1))
             return false;
-        return remember(Cur{c[0], c[1], c[2]});
+        return remember(c);
     }
     // Without offsets: walk from the nearest known record, backward if that is shorter.
     const int64_t forwardCost = below >= 0 ? int64_t{item} - below : int64_t{item};
     if (above >= 0 && int64_t{above} - item < forwardCost) {
-        const CKorMem& buf = store_.itemBuffer();
-        const uint8_t* d = buf.data();
-        const int64_t n = static_cast<int64_t>(buf.size());
-        Cur c = aboveCur;
+        ItemPosition c = abovePos;
         for (int32_t k = above; k > item; --k) {
-            const int64_t sep = c.start - kRecordOverhead; // the record just before ends here
-            if (c.start <= 0 || !isSeparatorAt(d, n, sep))
+            ItemPosition before;
+            if (!store_.positionBefore(c, before))
                 return false;
-            const int64_t prevSep = sep > 0 ? findSeparatorBackward(d, n, sep - 1) : -1;
-            c.end = sep + kRecordOverhead - 1;
-            c.level = readInt32(d + sep + kSeparatorLength + kLevelField);
-            c.start = prevSep < 0 ? 0 : prevSep + kRecordOverhead;
+            c = before;
         }
         return remember(c);
     }
-    ItemCursor c;
-    if (below >= 0)
-        scratch(belowCur).swap(c);
-    if (!store_.locateItem(item, c, below >= 0 ? below : -1) || c.size() < 3)
+    ItemPosition c = below >= 0 ? belowPos : ItemPosition{};
+    if (!store_.locatePosition(item, c, below))
         return false;
-    return remember(Cur{c[0], c[1], c[2]});
+    return remember(c);
 }
 
 void rg_TolvarShuXingKuang::refreshLayout() {
@@ -388,13 +371,11 @@ void rg_TolvarShuXingKuang::paintRows(int32_t fit) {
     int32_t item = p.topItem;
     if (fit <= 0 || item < 0 || item >= count)
         return;
-    Cur cur;
-    if (!locateTop(item, cur))
+    ItemPosition top;
+    ItemRow rec;
+    if (!locateTop(item, top) || !store_.readRow(item, top, rec))
         return;
     const int32_t current = store_.getSelection();
-    const CKorMem& buf = store_.itemBuffer();
-    const uint8_t* d = buf.data();
-    const int64_t n = static_cast<int64_t>(buf.size());
     const int32_t canvasW = canvas_->width();
     const TreeLayout& L = layout_;
     const int32_t h = L.rowHeight, m = L.margin, halfGap = L.rowGap / 2;
@@ -402,36 +383,17 @@ void rg_TolvarShuXingKuang::paintRows(int32_t fit) {
     painted_.reserve(static_cast<size_t>(std::min(fit, 4096)));
 
     for (int32_t r = 0; r < fit; ++r) {
-        const int64_t sep = cur.end - (kRecordOverhead - 1);
-        if (sep < cur.start || !isSeparatorAt(d, n, sep))
+        if (r > 0 && !store_.nextVisibleRow(rec))
             break;
-        const uint8_t* hdr = d + sep + kSeparatorLength;
-        const int32_t level = readInt32(hdr + kLevelField);
-        const int32_t image = readInt32(hdr + kImageField);
-        const int32_t selectedImage = readInt32(hdr + kSelectedImageField);
-        const uint8_t expand = hdr[kExpandField];
-        const uint8_t check = hdr[kCheckField];
-        const int32_t textColour = readInt32(hdr + kTextColourField);
-        const int32_t backColour = readInt32(hdr + kBackColourField);
-
-        // The next record tells whether this item has children.
-        const int64_t nextStart = cur.end + 1;
-        int64_t nextSep = -1;
-        int32_t nextLevel = -1;
-        if (item + 1 < count && nextStart < n) {
-            nextSep = findSeparator(d, n, nextStart);
-            if (nextSep >= 0 && nextSep + kRecordOverhead <= n)
-                nextLevel = readInt32(d + nextSep + kSeparatorLength + kLevelField);
-            else
-                nextSep = -1;
-        }
-        const bool children = nextSep >= 0 && nextLevel == level + 1;
+        item = rec.item;
+        const int32_t level = rec.level;
+        const uint8_t expand = rec.expandState;
+        const bool children = rec.hasChildren;
 
         PaintedRow row;
         row.item = item;
         row.level = level;
-        row.recordStart = static_cast<int32_t>(cur.start);
-        row.recordEnd = static_cast<int32_t>(cur.end);
+        row.position = rec.position;
         const int64_t y = L.rowTop(r);
         row.top = static_cast<int32_t>(y);
         const bool isCurrent = item == current;
@@ -442,7 +404,8 @@ void rg_TolvarShuXingKuang::paintRows(int32_t fit) {
             canvas_->rectangle(0, row.top - halfGap, canvasW, row.top + halfGap + h);
         }
 
-        shownItemText(d + cur.start, static_cast<size_t>((sep - cur.start) / 2), rowText_);
+        store_.readRowText(rec, kTreeTextCut, rowText_);
+        cutShownText(rowText_, rec.textUnits);
         const bool bold = (expand & 1) != 0;
         const bool underline = p.hotTracking != 0 && item == hotItem_ && !isCurrent;
         useFont(static_cast<FontVariant>((bold ? 1 : 0) | (underline ? 2 : 0)));
@@ -466,15 +429,15 @@ void rg_TolvarShuXingKuang::paintRows(int32_t fit) {
         }
         if (L.checkColumn != 0) {
             const int64_t cx = L.checkX(indent);
-            if (check <= 2) {
+            if (rec.checkState <= 2) {
                 row.checkX = cacheCoord(cx);
                 if (drawn)
                     paintCheckBox(*canvas_, drawCoord(cx), drawCoord(L.centredIn(y, kTreeGlyphSize)), kTreeGlyphSize,
-                                  check);
+                                  rec.checkState);
             }
         }
         if (L.iconSize != 0) {
-            const int32_t shown = isCurrent && selectedImage >= 0 ? selectedImage : image;
+            const int32_t shown = isCurrent && rec.selectedImage >= 0 ? rec.selectedImage : rec.image;
             if (drawn && shown >= 0 && shown < static_cast<int32_t>(images_.size()))
                 canvas_->drawBitmap(drawCoord(L.iconX(indent)), drawCoord(L.centredIn(y, L.iconSize)), L.iconSize,
                                     L.iconSize, images_[static_cast<size_t>(shown)], kTreeIconKeyColour);
@@ -498,8 +461,8 @@ void rg_TolvarShuXingKuang::paintRows(int32_t fit) {
             fore = kTreeSelectionTextColour;
             back = kTreeSelectionColour;
         } else {
-            fore = textColour == -1 ? p.defaultTextColour : textColour;
-            back = backColour == -1 ? p.defaultItemBackColour : backColour;
+            fore = rec.textColour == -1 ? p.defaultTextColour : rec.textColour;
+            back = rec.backColour == -1 ? p.defaultItemBackColour : rec.backColour;
         }
         if (drawn) {
             canvas_->setTextColour(fore);
@@ -507,28 +470,6 @@ void rg_TolvarShuXingKuang::paintRows(int32_t fit) {
             canvas_->text(drawCoord(textX), drawCoord(L.centredIn(y, L.textHeight)), rowText_);
         }
         painted_.push_back(row);
-
-        // The next visible item: the next record, or the one after a collapsed subtree.
-        int32_t next;
-        if (expand >= 2 || !children) {
-            if (nextSep < 0)
-                break;
-            next = item + 1;
-            cur = Cur{nextStart, nextSep + kRecordOverhead - 1, nextLevel};
-        } else {
-            const int32_t descendants = store_.getDescendants(item, scratch(cur), scratchRange_, false);
-            if (descendants <= 0 || scratchRange_.size() < 2 || scratchRange_[1] < 0)
-                break;
-            next = item + descendants + 1;
-            if (next >= count)
-                break;
-            const int64_t start = int64_t{scratchRange_[1]} + 1;
-            const int64_t s = findSeparator(d, n, start);
-            if (s < 0 || s + kRecordOverhead > n)
-                break;
-            cur = Cur{start, s + kRecordOverhead - 1, readInt32(d + s + kSeparatorLength + kLevelField)};
-        }
-        item = next;
     }
 }
 
@@ -563,9 +504,6 @@ void rg_TolvarShuXingKuang::paintConnectors() {
             prevAbove_[r] = kAsk;
     }
     const auto siblings = store_.sharedIndex(TreeIndexKind::Sibling);
-    const CKorMem& buf = store_.itemBuffer();
-    const uint8_t* d = buf.data();
-    const int64_t n = static_cast<int64_t>(buf.size());
     if (siblings) {
         for (size_t r = 0; r < rows; ++r) {
             const size_t item = static_cast<size_t>(painted_[r].item);
@@ -580,38 +518,37 @@ void rg_TolvarShuXingKuang::paintConnectors() {
         size_t open = 0;
         for (size_t r = 0; r < rows; ++r)
             open += nextBelow_[r] == kAsk;
-        int64_t pos = int64_t{painted_.back().recordEnd} + 1;
-        while (open > 0 && pos < n) {
-            const int64_t s = findSeparator(d, n, pos);
-            if (s < 0 || s + kRecordOverhead > n)
+        ItemPosition pos = painted_.back().position;
+        while (open > 0) {
+            ItemPosition next;
+            if (!store_.positionAfter(pos, next))
                 break;
-            const int32_t lv = readInt32(d + s + kSeparatorLength + kLevelField);
+            const int32_t lv = next.level;
             for (size_t r = 0; r < rows; ++r) {
                 if (nextBelow_[r] == kAsk && painted_[r].level >= lv) {
                     nextBelow_[r] = painted_[r].level == lv ? kYes : kNo;
                     --open;
                 }
             }
-            pos = s + kRecordOverhead;
+            pos = next;
         }
         // Backward from the first painted record, the same way.
         open = 0;
         for (size_t r = 0; r < rows; ++r)
             open += prevAbove_[r] == kAsk;
-        int64_t start = painted_.front().recordStart;
-        while (open > 0 && start > 0) {
-            const int64_t sep = start - kRecordOverhead;
-            if (!isSeparatorAt(d, n, sep))
+        ItemPosition back = painted_.front().position;
+        while (open > 0) {
+            ItemPosition before;
+            if (!store_.positionBefore(back, before))
                 break;
-            const int32_t lv = readInt32(d + sep + kSeparatorLength + kLevelField);
+            const int32_t lv = before.level;
             for (size_t r = 0; r < rows; ++r) {
                 if (prevAbove_[r] == kAsk && painted_[r].level >= lv) {
                     prevAbove_[r] = painted_[r].level == lv ? kYes : kNo;
                     --open;
                 }
             }
-            const int64_t prevSep = sep > 0 ? findSeparatorBackward(d, n, sep - 1) : -1;
-            start = prevSep < 0 ? 0 : prevSep + kRecordOverhead;
+            back = before;
         }
     }
     for (size_t r = 0; r < rows; ++r) {

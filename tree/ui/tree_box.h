@@ -67,8 +67,7 @@ public:
         int32_t top = 0;               // y of the row
         int32_t level = 0;
         int64_t indent = 0;            // x of the glyph column
-        int32_t recordStart = 0;       // the item's cursor (first text byte, last header byte)
-        int32_t recordEnd = 0;
+        ItemPosition position;         // where the item's record lay when it was painted
     };
 
     explicit rg_TolvarShuXingKuang(QWidget* parent = nullptr);
@@ -146,11 +145,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct Cur { // an item cursor without the heap: first text byte, last header byte, level
-        int64_t start = -1;
-        int64_t end = -1;
-        int32_t level = -1;
-    };
     enum class FontVariant { Plain = 0, Bold = 1, Underline = 2, BoldUnderline = 3 };
 
     // Painting.
@@ -158,7 +152,7 @@ private:
     void refreshLayout();                 // fonts and layout for the current properties
     void ensureFonts();
     void useFont(FontVariant v);
-    bool locateTop(int32_t item, Cur& out);
+    bool locateTop(int32_t item, ItemPosition& out);
     void paintRows(int32_t fit);
     void paintConnectors();
     bool layoutBars(bool& again);
@@ -187,7 +181,6 @@ private:
     void endEdit(bool commit);
     void endEditBeforeScroll();
 
-    ItemCursor& scratch(const Cur& c);    // a cursor vector filled from c, reused between calls
     void setTopItem(int32_t item);
 
     rg_TolvarShuXingKuangCunChu store_;
@@ -219,15 +212,13 @@ private:
     bool stepFourSkipped_ = false;
     uint64_t paintCount_ = 0;
     CWString rowText_;              // reused for every row's text
-    ItemCursor scratchCursor_;
-    ItemCursor scratchRange_;
     std::vector<std::pair<int32_t, size_t>> levelSeen_; // connector walk: level, row
     std::vector<uint8_t> nextBelow_;
     std::vector<uint8_t> prevAbove_;
 
-    // Top item's cursor as last located (valid for one buffer version).
+    // Top item's position as last located (valid for one buffer version).
     int32_t anchorItem_ = -1;
-    Cur anchor_;
+    ItemPosition anchor_;
     uint64_t anchorVersion_ = 0;
 
     bool inRedraw_ = false;

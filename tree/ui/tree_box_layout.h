@@ -74,6 +74,9 @@ int64_t halfRoundedAway(int64_t v);
 // when the text is longer (one unit fewer when the cut would split a surrogate pair). `units`
 // points at `count` UTF-16LE code units, which need not be aligned.
 void shownItemText(const uint8_t* units, size_t count, CWString& out);
+// The same cut applied to `text`, which holds the first min(fullUnits, kTreeTextCut) code units of
+// an item text of fullUnits units (as ItemRow and readRowText give them).
+void cutShownText(CWString& text, size_t fullUnits);
 
 // The expand glyph: a box with a minus, and a plus while collapsed (expandState < 2).
 void paintExpandGlyph(rg_Korrin_ChuangKou::rg_HuaBan& canvas, int x, int y, int size, int expandState);
