@@ -78,28 +78,13 @@ struct ItemRow {
     ItemPosition nextRecord;    // the record after this one, unset at the end of the buffer
 };
 
-// Settable properties of the tree box. The owner sets them directly; the store reads autoRedraw,
-// checkMode and currentItem, the widget the rest.
-struct TreeBoxProperties {
-    CWString fontName;                    // face name of the item font
-    int32_t fontSize = 11;                // point size
+// The settable properties the store itself reads (the paint properties are the tree box's,
+// tree/ui/tree_box_layout.h). The owner sets them directly.
+struct TreeStoreProperties {
     int32_t currentItem = -1;             // selected item, -1 none (validated on every read)
     int32_t topItem = 0;                  // item drawn in the first row
     int32_t autoRedraw = 1;               // redraw after each change that alters what is shown
     int32_t checkMode = 2;                // 2 two-state check boxes, else three-state
-    int32_t clickToEdit = 0;              // second click on the current item's text edits it
-    int32_t clearOnEmptyClick = 0;        // a click on no item clears the selection
-    int32_t fullRowSelect = 0;            // highlight and hit-test the whole row
-    int32_t fixedRowHeight = -1;          // row height in pixels; < 1 = from the font
-    int32_t margin = 6;                   // left/top margin and indent gap in pixels
-    int32_t rowGap = 3;                   // pixels between rows
-    int32_t hotTracking = 0;              // underline the item under the mouse
-    int32_t treeLines = 1;                // draw connector lines
-    int32_t checkBoxes = 0;               // show the check-box column
-    int32_t indentOffset = 0;             // pixels added to every row's indent
-    int32_t defaultTextColour = 0;        // COLORREF of item text
-    int32_t defaultItemBackColour = -1;   // COLORREF behind item text; -1 = boxBackColour
-    int32_t boxBackColour = 0xFFFFFF;     // canvas background
 };
 
 // Selection reasons carried by selectionChanged.
@@ -137,8 +122,8 @@ public:
 
     void setView(ITreeView* view) { view_ = view; } // not owned
     ITreeView* view() const { return view_; }
-    TreeBoxProperties& properties() { return props_; }
-    const TreeBoxProperties& properties() const { return props_; }
+    TreeStoreProperties& properties() { return props_; }
+    const TreeStoreProperties& properties() const { return props_; }
 
     // ---- Building records -----------------------------------------------------------------
     // Appends one record (expand 0, check 0) to a caller's buffer; itemCount is not touched.
@@ -355,7 +340,7 @@ private:
     int32_t itemCount_ = 0;
     uint64_t version_ = 1;
 
-    TreeBoxProperties props_;
+    TreeStoreProperties props_;
     ITreeView* view_ = nullptr; // not owned
     int32_t pendingReason_ = 0;
 

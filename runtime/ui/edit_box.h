@@ -28,7 +28,7 @@ public:
     void setCueBanner(CWStringView text);
     void setBackColour(int32_t ref); // -1: the normal background
     void setThinBorder(bool thin);
-    void setScreenFont(const rg_PingMuZiTi& font);
+    void setScreenFont(const ScreenFont& font);
     const CWString& controlName() const { return controlName_; }
     void setControlName(CWStringView name) { controlName_ = CWString(name); }
 

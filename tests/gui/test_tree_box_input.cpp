@@ -406,7 +406,7 @@ private slots:
         QFETCH(int, start);
         QFETCH(QList<int>, states);
         box->properties().checkBoxes = 1;
-        box->properties().checkMode = checkMode;
+        box->store().properties().checkMode = checkMode;
         fill(*box, {{0, "root"}, {1, "a", 0, start}});
         for (int expected : states) {
             QTest::mouseClick(box->canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(row(1).checkX + 7, midY(1)));
@@ -658,9 +658,9 @@ private slots:
         QTest::keyClick(box->canvas(), Qt::Key_Right); // a leaf: only the byte changes
         QCOMPARE(int(expandOf(1)), 2);
         QCOMPARE(box->store().rowCount(), 3);
-        box->properties().currentItem = 77; // out of range: read as none
+        box->store().properties().currentItem = 77; // out of range: read as none
         QTest::keyClick(box->canvas(), Qt::Key_Left);
-        QCOMPARE(box->properties().currentItem, -1);
+        QCOMPARE(box->store().properties().currentItem, -1);
     }
 
     void key_pressed_follows_every_key() {

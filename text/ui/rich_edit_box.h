@@ -79,7 +79,7 @@ public:
     void setMaxLength(int32_t maxLength);
     int32_t backColour() const { return backColour_; }
     void setBackColour(int32_t colourRef);
-    void setScreenFont(const rg_Korrin_ChuangKou::rg_PingMuZiTi& font);
+    void setScreenFont(const rg_Korrin_ChuangKou::ScreenFont& font);
 
     // --- selection
     int32_t caretPosition() const { return caret_; }

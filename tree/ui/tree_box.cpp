@@ -198,7 +198,7 @@ bool rg_TolvarShuXingKuang::setImageStrip(int32_t resourceId) {
         iconSize_ = h;
         loaded = true;
     }
-    if (properties().autoRedraw)
+    if (store_.properties().autoRedraw)
         redraw(-1);
     return loaded;
 }
@@ -213,7 +213,7 @@ void rg_TolvarShuXingKuang::ensureFonts() {
         return;
     fontKey_ = std::move(key);
     itemFont_.parseDescription(fontKey_);
-    const rg_Korrin_ChuangKou::rg_PingMuZiTi plain = rg_Tolvar_MingLingJi::fontFromDescription(fontKey_);
+    const rg_Korrin_ChuangKou::ScreenFont plain = rg_Tolvar_MingLingJi::fontFromDescription(fontKey_);
     for (int v = 0; v < 4; ++v) {
         fonts_[v] = plain;
         fonts_[v].font.setBold((v & 1) != 0);
@@ -234,11 +234,11 @@ void rg_TolvarShuXingKuang::useFont(FontVariant v) {
 // ---------------------------------------------------------------------------------------------
 // Painting
 
-void rg_TolvarShuXingKuang::setTopItem(int32_t item) { properties().topItem = item; }
+void rg_TolvarShuXingKuang::setTopItem(int32_t item) { store_.properties().topItem = item; }
 
 void rg_TolvarShuXingKuang::redraw(int32_t top) {
     const TreeBoxProperties& p = properties();
-    if (!p.autoRedraw || !isVisible())
+    if (!store_.properties().autoRedraw || !isVisible())
         return; // the top item too stays as it is: nothing shows it
     if (top >= 0)
         setTopItem(top);
@@ -349,8 +349,8 @@ bool rg_TolvarShuXingKuang::paintOnce() {
     // The top item must own a row: after a reload or a structural change it may lie past the end
     // or inside a collapsed subtree, where nothing (or hidden items) would be painted and the bar
     // could not show it.
-    const int32_t top = store_.visibleItemAtOrBefore(p.topItem);
-    if (top != p.topItem)
+    const int32_t top = store_.visibleItemAtOrBefore(store_.properties().topItem);
+    if (top != store_.properties().topItem)
         setTopItem(std::max(top, 0));
     paintRows(layout_.rowsThatFit(ch));
     paintedVersion_ = store_.bufferVersion();
@@ -368,7 +368,7 @@ bool rg_TolvarShuXingKuang::paintOnce() {
 void rg_TolvarShuXingKuang::paintRows(int32_t fit) {
     const TreeBoxProperties& p = properties();
     const int32_t count = store_.itemCount();
-    int32_t item = p.topItem;
+    int32_t item = store_.properties().topItem;
     if (fit <= 0 || item < 0 || item >= count)
         return;
     ItemPosition top;
@@ -668,14 +668,14 @@ bool rg_TolvarShuXingKuang::layoutBars(bool& again) {
     }
 
     const int32_t vMax = vNeeded ? clampPosition(int64_t{rowCount} + (hNeeded ? 1 : 0) - fit + 2) : 1;
-    const int32_t topRow = store_.rowOfItem(properties().topItem);
+    const int32_t topRow = store_.rowOfItem(store_.properties().topItem);
     int32_t position = vBar_->position();
     if (topRow >= 0) {
         // The thumb shows the top row; a top row past the last position moves up to it.
         const int32_t desired = std::clamp(topRow + 1, 1, std::max(vMax, 1));
         if (desired != topRow + 1) {
             const int32_t item = store_.itemAtRow(desired - 1);
-            if (item >= 0 && item != properties().topItem) {
+            if (item >= 0 && item != store_.properties().topItem) {
                 setTopItem(item);
                 again = true;
             }
@@ -748,7 +748,7 @@ void rg_TolvarShuXingKuang::scrollIntoView(int32_t item, int32_t row) {
     const int32_t hb = hBarShown_ ? kBarThickness + 1 : 0;
     const int32_t v = std::max((clientHeight() - hb) / pitch, 1); // fully visible rows
     if (row >= 0) {
-        const int32_t topRow = store_.rowOfItem(properties().topItem);
+        const int32_t topRow = store_.rowOfItem(store_.properties().topItem);
         if (topRow >= 0) {
             if (row >= topRow && row < topRow + v)
                 return;
@@ -760,7 +760,7 @@ void rg_TolvarShuXingKuang::scrollIntoView(int32_t item, int32_t row) {
         }
     }
     // Put the item's row last among the fully visible ones.
-    if (!isVisible() || !properties().autoRedraw) {
+    if (!isVisible() || !store_.properties().autoRedraw) {
         // Nothing is painted, so the bar's maximum may be old: place the top row directly.
         const int32_t fit = layout_.rowsThatFit(clientHeight());
         const int64_t last = std::max<int64_t>(int64_t{store_.rowCount()} - fit + 2, 1);
@@ -774,7 +774,7 @@ void rg_TolvarShuXingKuang::scrollIntoView(int32_t item, int32_t row) {
     vBar_->setPosition(clampPosition(position));
     vBar_->refresh(0, 0); // a change is reported and repaints from the new top row
     const int32_t top = store_.itemAtRow(vBar_->position() - 1);
-    if (top >= 0 && top != properties().topItem)
+    if (top >= 0 && top != store_.properties().topItem)
         redraw(top); // the position did not change but the top row differs
 }
 
@@ -847,7 +847,7 @@ void rg_TolvarShuXingKuang::onCanvasMouseMove(int32_t x, int32_t y) {
 void rg_TolvarShuXingKuang::emptyClick() {
     if (!properties().clearOnEmptyClick)
         return;
-    properties().currentItem = -1;
+    store_.properties().currentItem = -1;
     redraw(-1);
     store_.selectionChanged.raise(-1, ByLeftClick);
 }
@@ -881,7 +881,7 @@ void rg_TolvarShuXingKuang::onCanvasButton(int32_t x, int32_t y, bool left) {
         return;
     }
     const int32_t old = store_.getSelection();
-    properties().currentItem = item;
+    store_.properties().currentItem = item;
     redraw(-1);
     if (old != item) {
         store_.selectionChanged.raise(item, left ? ByLeftClick : ByRightClick);

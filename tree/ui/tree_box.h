@@ -75,7 +75,10 @@ public:
 
     rg_TolvarShuXingKuangCunChu& store() { return store_; }
     const rg_TolvarShuXingKuangCunChu& store() const { return store_; }
-    TreeBoxProperties& properties() { return store_.properties(); }
+    // Paint and input properties; the selection, top item and redraw switch are
+    // store().properties().
+    TreeBoxProperties& properties() { return props_; }
+    const TreeBoxProperties& properties() const { return props_; }
 
     // The slot's JSON document; the owner parses into it and reads it back.
     rg_Tolvar_JSON::rg_TolvarJSONLei document;
@@ -184,6 +187,7 @@ private:
     void setTopItem(int32_t item);
 
     rg_TolvarShuXingKuangCunChu store_;
+    TreeBoxProperties props_;
 
     rg_Korrin_ChuangKou::rg_ZuJianBuJuQi* client_ = nullptr;   // owned (Qt child)
     rg_TolvarGunDongTiao* vBar_ = nullptr;                     // owned (Qt child of client_)
@@ -201,7 +205,7 @@ private:
     CWString fontKey_;
     bool fontsBuilt_ = false;
     rg_Tolvar_MingLingJi::rg_TolvarZiTiLei itemFont_;
-    rg_Korrin_ChuangKou::rg_PingMuZiTi fonts_[4];
+    rg_Korrin_ChuangKou::ScreenFont fonts_[4];
     int currentFont_ = -1;
 
     // Last paint.
