@@ -8,6 +8,9 @@
 // the index argument (it is checked to lie on record boundaries inside the buffer, never read
 // past). Byte ranges have the same three-element form: first byte, last byte, level.
 //
+// Views read items through the store: a row (ItemRow) says what one item shows and
+// nextVisibleRow steps to the next visible one, so no view decodes record bytes itself.
+//
 // Lookups scan the buffer for the separator (skipping whole subtrees by level) unless a derived
 // index (index_workers.h) built for the current buffer version is available; the answers are the
 // same either way. The row list holds the visible items (not inside a collapsed subtree) in row
@@ -263,7 +266,8 @@ public:
     bool isIndexCurrent(TreeIndexKind kind) const;
     // Marks one index stale so that the next startIndexWorkers rebuilds it.
     void markIndexStale(TreeIndexKind kind);
-    // Test and benchmark hooks: build every index now on this thread / wait for the workers.
+    // Builds every index now on this thread (quelix-cli lists whole trees with them) / waits for
+    // the running workers (tests and benchmarks settle a state with it).
     void buildIndexesNow();
     void waitForIndexWorkers();
     // The current array of an index (which: 0 values, 1 next siblings), nullptr when stale.
@@ -272,7 +276,7 @@ public:
     // it (also across later store calls that fetch newer builds); nullptr when stale. For walks
     // that read many entries without a store call per entry (the tree box's connector lines).
     std::shared_ptr<const BuiltTreeIndex> sharedIndex(TreeIndexKind kind) const;
-    // Worker runs not yet joined (tests).
+    // Worker runs not yet joined (the box polls for finished indexes while some run).
     size_t liveIndexRuns() const { return workers_->liveRuns(); }
 
     // ---- Tree paths ----------------------------------------------------------------------------

@@ -237,7 +237,6 @@ void rg_TolvarShuXingKuang::useFont(FontVariant v) {
 void rg_TolvarShuXingKuang::setTopItem(int32_t item) { store_.properties().topItem = item; }
 
 void rg_TolvarShuXingKuang::redraw(int32_t top) {
-    const TreeBoxProperties& p = properties();
     if (!store_.properties().autoRedraw || !isVisible())
         return; // the top item too stays as it is: nothing shows it
     if (top >= 0)

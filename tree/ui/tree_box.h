@@ -1,8 +1,9 @@
 // rg_TolvarShuXingKuang: the tree box, a custom-drawn tree control over one item store.
 //
 // The box owns an item store (tree/item_store.h) and is its view: the store asks it to repaint
-// and to scroll, the box paints the rows that fit on a canvas, scrolls with two custom scroll
-// bars and turns mouse, wheel and key input into store operations and events. The events that
+// and to scroll, the box paints the rows that fit on a canvas from what the store reads out of
+// each record (ItemRow, nextVisibleRow; the box never reads record bytes), scrolls with two
+// custom scroll bars and turns mouse, wheel and key input into store operations and events. The events that
 // only input raises are members of the box (sender: the box); selectionChanged is the store's,
 // since the store's own selection changes raise it too.
 //
