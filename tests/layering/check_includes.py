@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
-"""Checks every project include against the layering table of README.md.
+"""Checks every project include and library link against the layering table of README.md.
 
-The table (section "Layering") has one row per source folder: the folder, whether it links Qt,
-and the folders it may include from. A file belongs to the longest listed folder that holds it;
-an include "a/b/c.h" names the longest listed folder that is a prefix of its path. Every such
-include must be the file's own folder or one it may include; a folder that links no Qt includes
-no Qt header. The table itself must have no cycle, so the allowed dependencies point down.
+The table (section "Layering") has one row per source folder: the folder (with its libraries in
+brackets), whether it links Qt, and the folders it may include from. A file belongs to the longest
+listed folder that holds it; an include "a/b/c.h" names the longest listed folder that is a prefix
+of its path. Every such include must be the file's own folder or one it may include; a folder
+that links no Qt includes no Qt header. Likewise the libraries a folder's CMakeLists.txt links
+(quelix_add_library deps, target_link_libraries) must be its own or those of folders it may
+include, and Qt6:: targets only where the row says it links Qt. The table itself must have no
+cycle, so the allowed dependencies point down.
 
 Usage: check_includes.py PROJECT_DIR   (exit 0 when everything agrees, 1 with a list otherwise)
 """
@@ -19,7 +22,7 @@ CELL_CODE = re.compile(r"`([^`]+)`")
 
 
 def read_table(readme_path):
-    """Returns {folder: (links_qt, set of allowed folders or None for any)} from the table."""
+    """Returns ({folder: (links_qt, allowed folders or None for any)}, {library: folder})."""
     with open(readme_path, encoding="utf-8") as f:
         lines = f.read().splitlines()
     try:
@@ -27,6 +30,7 @@ def read_table(readme_path):
     except StopIteration:
         sys.exit("README.md has no '## Layering' section")
     rows = {}
+    libraries = {}
     header_seen = False
     for line in lines[start + 1:]:
         if line.startswith("## "):
@@ -47,6 +51,8 @@ def read_table(readme_path):
         if not folders or len(cells) < 3:
             sys.exit("bad layering row: " + line)
         folder = folders[0].rstrip("/")
+        for library in folders[1:]:
+            libraries[library] = folder
         links_qt = cells[1].lower().startswith("yes")
         if cells[2].strip() == "any":
             allowed = None
@@ -55,7 +61,40 @@ def read_table(readme_path):
         rows[folder] = (links_qt, allowed)
     if not rows:
         sys.exit("the layering table is empty")
-    return rows
+    return rows, libraries
+
+
+LINK_CALL = re.compile(r"\b(quelix_add_library|target_link_libraries)\s*\(([^)]*)\)")
+LINK_KEYWORDS = {"PUBLIC", "PRIVATE", "INTERFACE", "DEPS", "PUBLIC_DEPS"}
+
+
+def check_links(root, rows, libraries):
+    """The project libraries and Qt targets each listed folder's CMakeLists.txt links."""
+    problems = []
+    for folder, (links_qt, allowed) in sorted(rows.items()):
+        path = os.path.join(root, folder, "CMakeLists.txt")
+        if not os.path.isfile(path):
+            continue
+        with open(path, encoding="utf-8") as f:
+            text = "\n".join(line.split("#", 1)[0] for line in f.read().splitlines())
+        for call, args in LINK_CALL.findall(text):
+            tokens = args.split()
+            tokens = tokens[2:] if call == "quelix_add_library" else tokens[1:]
+            for token in tokens:
+                m = re.fullmatch(r"\$<TARGET_NAME_IF_EXISTS:([^>]+)>", token)
+                name = m.group(1) if m else token
+                if name in LINK_KEYWORDS or name.startswith("$"):
+                    continue
+                rel = f"{folder}/CMakeLists.txt"
+                if name.startswith("Qt6::"):
+                    if not links_qt:
+                        problems.append(f"{rel}: links {name}, but `{folder}` links no Qt")
+                    continue
+                theirs = libraries.get(name)
+                if theirs is None or theirs == folder or allowed is None or theirs in allowed:
+                    continue
+                problems.append(f"{rel}: links {name} (`{theirs}`), which `{folder}` may not include")
+    return problems
 
 
 def check_acyclic(rows):
@@ -104,8 +143,8 @@ def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
     root = os.path.abspath(sys.argv[1])
-    rows = read_table(os.path.join(root, "README.md"))
-    problems = check_acyclic(rows)
+    rows, libraries = read_table(os.path.join(root, "README.md"))
+    problems = check_acyclic(rows) + check_links(root, rows, libraries)
     folders = list(rows)
     top_dirs = {f.split("/")[0] for f in folders}
     checked = 0
@@ -141,7 +180,8 @@ def main():
                         problems.append(f'{rel}:{number}: "{target}" (`{theirs}`) is not one `{mine}` may include')
     for p in problems:
         print(p)
-    print(f"{checked} files checked against {len(rows)} folders: {len(problems)} problem(s)")
+    print(f"{checked} files and the links of {len(libraries)} libraries checked against {len(rows)} folders: "
+          f"{len(problems)} problem(s)")
     return 1 if problems else 0
 
 
