@@ -8,7 +8,7 @@
 namespace rg_Korrin_ChengXu {
 
 using rg_Korrin_ChuangKou::platform;
-using rg_Korrin_ChuangKou::rg_FengMingLeiXing;
+using rg_Korrin_ChuangKou::BeepKind;
 
 namespace {
 
@@ -60,13 +60,13 @@ void rg_ZhuChuangKou1::copyToolPath(int32_t id) {
     const rg_Tolvar_JSON::rg_TolvarJSONJieDian* node = selectedItemNode();
     if (node == nullptr) {
         statusBar->setColumnText(kColOther, u"请选中具体的节点！");
-        platform().beep(rg_FengMingLeiXing::Error);
+        platform().beep(BeepKind::Error);
         return;
     }
     const rg_Tolvar_JSON::ToolPath p = toolPathOf(*node, row->syntax, s->document.topLevelValueCount());
     if (!p.ok) {
         statusBar->setColumnText(kColOther, p.whyNot);
-        platform().beep(rg_FengMingLeiXing::Error);
+        platform().beep(BeepKind::Error);
         return;
     }
     platform().setClipboardText(p.text);

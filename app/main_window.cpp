@@ -23,7 +23,7 @@
 #include "text/encoding.h"
 #include "text/text_file.h"
 #include "text/ui/input_box.h"
-#include "text/ui/screen_font.h"
+#include "text/font/screen_font.h"
 
 namespace rg_Korrin_ChengXu {
 
@@ -31,9 +31,9 @@ using namespace rg_TolvarMingLingJi_ChuangKouZuJian;
 using rg_Korrin_ChuangKou::fromQString;
 using rg_Korrin_ChuangKou::platform;
 using rg_Korrin_ChuangKou::rg_BianJiKuang;
-using rg_Korrin_ChuangKou::rg_FengMingLeiXing;
-using rg_Korrin_ChuangKou::rg_XiaoXiAnNiu;
-using rg_Korrin_ChuangKou::rg_XiaoXiTuBiao;
+using rg_Korrin_ChuangKou::BeepKind;
+using rg_Korrin_ChuangKou::MessageButtons;
+using rg_Korrin_ChuangKou::MessageIcon;
 using rg_Korrin_ChuangKou::rg_ZuJianBuJuQi;
 using rg_Korrin_ChuangKou::toQString;
 using rg_Tolvar_MingLingJi::fontFromDescription;
@@ -139,12 +139,12 @@ rg_ZhuChuangKou1::rg_ZhuChuangKou1(CWString dataFolder, QWidget* parent)
 rg_ZhuChuangKou1::~rg_ZhuChuangKou1() {
     for (int32_t i = 0; i < kSlotCount; ++i)
         finishSlotWrite(i);
-    // The trees' stores raise events into this window; unbind before the members go.
+    // The trees and their stores raise events into this window; unbind before the members go.
     for (auto& s : slots_)
         if (s->tree) {
             s->tree->store().selectionChanged.unbind();
-            s->tree->store().rightClicked.unbind();
-            s->tree->store().editCommitted.unbind();
+            s->tree->rightClicked.unbind();
+            s->tree->editCommitted.unbind();
         }
 }
 
@@ -407,7 +407,7 @@ void rg_ZhuChuangKou1::saveOnClose() {
                 names += u"\r\n" + (slots_[size_t(i)]->fileAdopted ? slotFilePath(i) : editedPathOf(i));
         const int32_t answer =
             platform().messageBox(u"信息:", u"以下树的数据未能写入文件，修改将会丢失：" + names + u"\r\n\r\n是否重试？",
-                                  rg_XiaoXiTuBiao::Warning, rg_XiaoXiAnNiu::RetryCancel);
+                                  MessageIcon::Warning, MessageButtons::RetryCancel);
         if (answer != rg_Korrin_ChuangKou::kResultRetry)
             break;
     }
@@ -582,18 +582,18 @@ void rg_ZhuChuangKou1::createSlotControls() {
         s.tree = new rg_ShuKuang(this);
         s.tree->hide();
         auto& store = s.tree->store();
-        store.properties().treeLines = 1;
-        store.properties().hotTracking = 1;
-        store.properties().fontSize = 11;
+        s.tree->properties().treeLines = 1;
+        s.tree->properties().hotTracking = 1;
+        s.tree->properties().fontSize = 11;
         s.tree->setImageStrip(strip);
         ItemCursor cursor;
         store.insertItem(-1, kTopItemText, 0, 3, 0, cursor);
         store.selectionChanged.bind(this, i, [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuangCunChu&, int64_t slot,
                                                 int32_t item, int32_t) { w.onTreeSelection(int32_t(slot), item); });
-        store.rightClicked.bind(this, i, [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuangCunChu&, int64_t slot) {
+        s.tree->rightClicked.bind(this, i, [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuang&, int64_t slot) {
             w.onTreeRightClick(int32_t(slot));
         });
-        store.editCommitted.bind(this, i, [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuangCunChu&, int64_t slot, int32_t item,
+        s.tree->editCommitted.bind(this, i, [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuang&, int64_t slot, int32_t item,
                                              const CWString& before, const CWString& edited) {
             return w.onTreeEditCommitted(int32_t(slot), item, before, edited);
         });
@@ -738,7 +738,7 @@ void rg_ZhuChuangKou1::editSlotRemark() {
     if (!s)
         return;
     const int32_t slotIndex = currentSlot_;
-    rg_ShuRuJieGuo result;
+    InputResult result;
     if (!showInputBox(remarkNames_[size_t(slotIndex)], u"",
                       u"修改当前树的备注名称，将显示在顶级节点。备注留空将使用默认值。", result, 200, true))
         return;
@@ -908,7 +908,7 @@ void rg_ZhuChuangKou1::parseTextToSlotImpl(const CWString& text, bool fromFile, 
         s->fileHoldsSource = onDisk;
     }
     if (!fromFile)
-        platform().beep(rg_FengMingLeiXing::Default);
+        platform().beep(BeepKind::Default);
 }
 
 void rg_ZhuChuangKou1::loadDocumentToTree() {
@@ -962,7 +962,7 @@ void rg_ZhuChuangKou1::showSelectedNode() {
     s->pane->setSelection(0, 0);
     if (!found) {
         statusBar->setColumnText(kColOther, u"找不到节点，请检查路径");
-        platform().beep(rg_FengMingLeiXing::Error);
+        platform().beep(BeepKind::Error);
     } else {
         statusBar->setColumnText(kColOther, decimal(holder->childCount()) + u"个子节点");
     }

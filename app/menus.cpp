@@ -2,12 +2,12 @@
 
 namespace rg_Korrin_ChengXu {
 
-using rg_Korrin_MFCJieMian_KuoZhanZuJian::rg_CaiDanXiang;
+using rg_Korrin_MFCJieMian_KuoZhanZuJian::MenuItem;
 
 namespace {
 
-rg_CaiDanXiang item(int32_t id, CWStringView text, bool checked = false, bool disabled = false) {
-    rg_CaiDanXiang x;
+MenuItem item(int32_t id, CWStringView text, bool checked = false, bool disabled = false) {
+    MenuItem x;
     x.id = id;
     x.text = CWString(text);
     x.level = 1;
@@ -17,16 +17,16 @@ rg_CaiDanXiang item(int32_t id, CWStringView text, bool checked = false, bool di
     return x;
 }
 
-rg_CaiDanXiang top(int32_t id) {
-    rg_CaiDanXiang x;
+MenuItem top(int32_t id) {
+    MenuItem x;
     x.id = id;
     x.text = u"顶级菜单";
     x.shortName = x.text;
     return x;
 }
 
-rg_CaiDanXiang separator() {
-    rg_CaiDanXiang x;
+MenuItem separator() {
+    MenuItem x;
     x.level = 1;
     x.separator = true;
     return x;
@@ -34,7 +34,7 @@ rg_CaiDanXiang separator() {
 
 } // namespace
 
-std::vector<rg_CaiDanXiang> rg_ShuCaiChanLei::menuDescription() const {
+std::vector<MenuItem> rg_ShuCaiChanLei::menuDescription() const {
     return {
         top(kTop),
         item(kCopyPath, u"复制JSON路径"),
@@ -62,7 +62,7 @@ std::vector<rg_CaiDanXiang> rg_ShuCaiChanLei::menuDescription() const {
     };
 }
 
-std::vector<rg_CaiDanXiang> rg_ChaZhaoCaiChanLei::menuDescription() const {
+std::vector<MenuItem> rg_ChaZhaoCaiChanLei::menuDescription() const {
     return {
         top(kTop),
         item(kUcs2Encode, u"USC2编码"),
@@ -76,7 +76,7 @@ std::vector<rg_CaiDanXiang> rg_ChaZhaoCaiChanLei::menuDescription() const {
     };
 }
 
-std::vector<rg_CaiDanXiang> rg_FuZhiLuJingCaiChanLei::menuDescription() const {
+std::vector<MenuItem> rg_FuZhiLuJingCaiChanLei::menuDescription() const {
     return {
         top(kTop),
         item(kJq, u"复制为 jq 路径"),

@@ -35,7 +35,7 @@ public:
     };
 
 protected:
-    std::vector<rg_Korrin_MFCJieMian_KuoZhanZuJian::rg_CaiDanXiang> menuDescription() const override;
+    std::vector<rg_Korrin_MFCJieMian_KuoZhanZuJian::MenuItem> menuDescription() const override;
 };
 
 class rg_ChaZhaoCaiChanLei : public rg_Korrin_MFCJieMian_KuoZhanZuJian::rg_CaiChanLei {
@@ -52,7 +52,7 @@ public:
     };
 
 protected:
-    std::vector<rg_Korrin_MFCJieMian_KuoZhanZuJian::rg_CaiDanXiang> menuDescription() const override;
+    std::vector<rg_Korrin_MFCJieMian_KuoZhanZuJian::MenuItem> menuDescription() const override;
 };
 
 // The menu of a right-click on "复制路径": the selected node's path in another tool's syntax.
@@ -69,7 +69,7 @@ public:
     };
 
 protected:
-    std::vector<rg_Korrin_MFCJieMian_KuoZhanZuJian::rg_CaiDanXiang> menuDescription() const override;
+    std::vector<rg_Korrin_MFCJieMian_KuoZhanZuJian::MenuItem> menuDescription() const override;
 };
 
 } // namespace rg_Korrin_ChengXu

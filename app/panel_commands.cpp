@@ -23,7 +23,7 @@ namespace rg_Korrin_ChengXu {
 
 using namespace rg_TolvarMingLingJi_ChuangKouZuJian;
 using rg_Korrin_ChuangKou::platform;
-using rg_Korrin_ChuangKou::rg_FengMingLeiXing;
+using rg_Korrin_ChuangKou::BeepKind;
 using rg_Tolvar_MingLingJi::sharedStopwatch;
 
 namespace {
@@ -70,7 +70,7 @@ void rg_ZhuChuangKou1::findInTree(bool backward) {
     rg_ShuCaoWei* s = current();
     if (!s)
         return;
-    rg_ShuXiangPiPeiQi matcher(findRegex_);
+    TreeItemMatcher matcher(findRegex_);
     matcher.prepare(lastFindText_, lastMatchMode_, lastIgnoreCase_ != 0);
     sharedStopwatch().restartTimer();
     rg_TolvarShuXingKuangCunChu& store = s->tree->store();
@@ -80,11 +80,11 @@ void rg_ZhuChuangKou1::findInTree(bool backward) {
     if (result.retried)
         lastFindText_ = matcher.findText();
     if (result.item == -1) {
-        platform().beep(rg_FengMingLeiXing::Error);
+        platform().beep(BeepKind::Error);
         statusBar->setColumnText(kColOther, sharedStopwatch().elapsedText(u"未找到"));
         return;
     }
-    platform().beep(rg_FengMingLeiXing::Simple);
+    platform().beep(BeepKind::Simple);
     const CWString foundText = sharedStopwatch().elapsedText(u"已找到");
     s->tree->setFocus();
     if (result.item != result.selected) {
@@ -185,7 +185,7 @@ void rg_ZhuChuangKou1::streamParse(const CWString& filePath, int32_t encoding, c
     if (popupOnly) {
         if (!failure.empty())
             statusBar->setColumnText(kColOther, u"文件流解析失败：" + failure + u"（" + elapsed + u"）");
-        rg_ShuRuJieGuo view;
+        InputResult view;
         view.readOnly = true;
         showInputBox(result, u"JSON文件：" + filePath + u"\r\nJSON路径：" + path, u"解析文件流：", view, 0, false);
         return;
@@ -193,7 +193,7 @@ void rg_ZhuChuangKou1::streamParse(const CWString& filePath, int32_t encoding, c
     if (!failure.empty()) {
         // Nothing to parse: the slot, its tree and its file stay as they were.
         statusBar->setColumnText(kColOther, u"文件流解析失败：" + failure + u"，当前树未改变");
-        platform().beep(rg_FengMingLeiXing::Error);
+        platform().beep(BeepKind::Error);
         return;
     }
     if (current() == s && s != nullptr)
@@ -229,7 +229,7 @@ void rg_ZhuChuangKou1::openDroppedFile(const CWString& path) {
     const int64_t size = fileSizeOf(path);
     if (size < 0) {
         statusBar->setColumnText(kColOther, u"读取失败：" + fileNameOf(path));
-        platform().beep(rg_FengMingLeiXing::Error);
+        platform().beep(BeepKind::Error);
         return;
     }
     if (size > kLargeDropBytes) {
@@ -249,7 +249,7 @@ void rg_ZhuChuangKou1::openDroppedFile(const CWString& path) {
     CWString text = rg_Tolvar_MingLingJi::readTextFile(path, encoding, &ok);
     if (!ok) {
         statusBar->setColumnText(kColOther, u"读取失败：" + fileNameOf(path));
-        platform().beep(rg_FengMingLeiXing::Error);
+        platform().beep(BeepKind::Error);
         return;
     }
     parseTextToSlot(std::move(text), true, false);

@@ -72,8 +72,8 @@ CWString unhandledExceptionText(std::exception_ptr error) {
 void reportUnhandledException(std::exception_ptr error) {
     const CWString text = unhandledExceptionText(error);
     std::fprintf(stderr, "%s\n", rg_Tolvar_MingLingJi::utf16ToUtf8(text).c_str());
-    platform().messageBox(u"运行时异常", text, rg_Korrin_ChuangKou::rg_XiaoXiTuBiao::Error,
-                          rg_Korrin_ChuangKou::rg_XiaoXiAnNiu::Ok);
+    platform().messageBox(u"运行时异常", text, rg_Korrin_ChuangKou::MessageIcon::Error,
+                          rg_Korrin_ChuangKou::MessageButtons::Ok);
 }
 
 rg_YingYongChengXu::rg_YingYongChengXu(int& argc, char** argv) : QApplication(argc, argv) {}

@@ -23,9 +23,9 @@ namespace rg_Korrin_ChengXu {
 
 using namespace rg_TolvarMingLingJi_ChuangKouZuJian;
 using rg_Korrin_ChuangKou::platform;
-using rg_Korrin_ChuangKou::rg_FengMingLeiXing;
-using rg_Korrin_ChuangKou::rg_XiaoXiAnNiu;
-using rg_Korrin_ChuangKou::rg_XiaoXiTuBiao;
+using rg_Korrin_ChuangKou::BeepKind;
+using rg_Korrin_ChuangKou::MessageButtons;
+using rg_Korrin_ChuangKou::MessageIcon;
 using rg_Tolvar_JSON::rg_TolvarJSONJieDian;
 
 namespace {
@@ -212,7 +212,7 @@ void rg_ZhuChuangKou1::onTreeRightClick(int32_t slot) {
 }
 
 void rg_ZhuChuangKou1::showInfo(const CWString& text) {
-    platform().messageBox(u"信息:", text, rg_XiaoXiTuBiao::Information, rg_XiaoXiAnNiu::Ok);
+    platform().messageBox(u"信息:", text, MessageIcon::Information, MessageButtons::Ok);
 }
 
 int32_t rg_ZhuChuangKou1::commandItem(int32_t minimum) {
@@ -227,7 +227,7 @@ int32_t rg_ZhuChuangKou1::commandItem(int32_t minimum) {
 
 void rg_ZhuChuangKou1::reportNodeProblem(const CWString& text) {
     statusBar->setColumnText(kColOther, text);
-    platform().beep(rg_FengMingLeiXing::Error);
+    platform().beep(BeepKind::Error);
 }
 
 rg_TolvarJSONJieDian* rg_ZhuChuangKou1::selectedItemNode() {
@@ -562,7 +562,7 @@ std::optional<CWString> rg_ZhuChuangKou1::valueFromPane(rg_TolvarJSONJieDian& no
             u"信息:",
             u"右边编辑框显示的是USC2解码后的文本，改动的部分含有由转义字符解码而来的字符，"
             u"这部分将按编辑框中的样子保存（未改动的部分保持原样）。要修改键值吗？",
-            rg_XiaoXiTuBiao::Question, rg_XiaoXiAnNiu::YesNo);
+            MessageIcon::Question, MessageButtons::YesNo);
         if (answer != rg_Korrin_ChuangKou::kResultYes)
             return std::nullopt;
     }

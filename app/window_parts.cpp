@@ -83,7 +83,7 @@ void rg_ZhuangTaiTiao::paintEvent(QPaintEvent*) {
 
 // ---- picture box ----
 
-rg_TuPianKuang::rg_TuPianKuang(QWidget* parent) : rg_ChuangKouJiLei(parent) { setCursor(Qt::PointingHandCursor); }
+rg_TuPianKuang::rg_TuPianKuang(QWidget* parent) : WindowBase(parent) { setCursor(Qt::PointingHandCursor); }
 
 void rg_TuPianKuang::paintEvent(QPaintEvent*) {
     if (image_.isNull())
@@ -95,7 +95,7 @@ void rg_TuPianKuang::paintEvent(QPaintEvent*) {
 
 // ---- brand banner ----
 
-rg_PinPaiHengFu::rg_PinPaiHengFu(QWidget* parent) : rg_ChuangKouJiLei(parent) {}
+rg_PinPaiHengFu::rg_PinPaiHengFu(QWidget* parent) : WindowBase(parent) {}
 
 void rg_PinPaiHengFu::paintEvent(QPaintEvent*) {
     QPainter p(this);

@@ -12,7 +12,7 @@
 #include <QWidget>
 
 #include "runtime/types.h"
-#include "runtime/ui/event_binding.h"
+#include "runtime/event.h"
 #include "runtime/ui/window.h"
 
 namespace rg_Korrin_ChengXu {
@@ -29,7 +29,7 @@ public:
     // Replaces the items; no item event is raised.
     void setItems(const std::vector<CWString>& items);
 
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_XiaLaLieBiaoKuang, int32_t> selectionChanged{this};
+    rg_Korrin_JiBen::Event<rg_XiaLaLieBiaoKuang, int32_t> selectionChanged{this};
 
 private:
     CWString controlName_;
@@ -63,7 +63,7 @@ private:
 
 // rg_TuPianKuang: a picture box that draws one image centred and reports clicks through the
 // window base's events (leftDown, rightDown ...).
-class rg_TuPianKuang : public rg_Korrin_ChuangKou::rg_ChuangKouJiLei {
+class rg_TuPianKuang : public rg_Korrin_ChuangKou::WindowBase {
     Q_OBJECT
 public:
     explicit rg_TuPianKuang(QWidget* parent = nullptr);
@@ -78,7 +78,7 @@ private:
 
 // rg_PinPaiHengFu: the brand banner, a quiet strip across the top of the main window that shows
 // the program's display name and version. It has no links and takes no input.
-class rg_PinPaiHengFu : public rg_Korrin_ChuangKou::rg_ChuangKouJiLei {
+class rg_PinPaiHengFu : public rg_Korrin_ChuangKou::WindowBase {
     Q_OBJECT
 public:
     explicit rg_PinPaiHengFu(QWidget* parent = nullptr);

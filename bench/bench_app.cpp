@@ -28,7 +28,7 @@
 
 #include "app/main_window.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 #include "text/encoding.h"
 
 using namespace rg_Korrin_ChengXu;
@@ -102,8 +102,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    rg_Korrin_ChuangKou::rg_CeShiPingTai platform;
-    rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang install(platform);
+    rg_Korrin_ChuangKou::TestPlatform platform;
+    rg_Korrin_ChuangKou::TestPlatformInstall install(platform);
 
     // ---- start-up with twenty 1 MB slot files ----
     std::vector<double> startup;

@@ -34,7 +34,7 @@
 
 #include "app/main_window.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 
 using namespace rg_Korrin_ChengXu;
 using Clock = std::chrono::steady_clock;
@@ -178,8 +178,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    rg_Korrin_ChuangKou::rg_CeShiPingTai platform;
-    rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang install(platform);
+    rg_Korrin_ChuangKou::TestPlatform platform;
+    rg_Korrin_ChuangKou::TestPlatformInstall install(platform);
 
     QTemporaryDir dir;
     rg_ZhuChuangKou1 w(rg_Korrin_ChuangKou::fromQString(dir.path()));

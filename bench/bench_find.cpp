@@ -115,7 +115,7 @@ void BM_find_ours(benchmark::State& state, int32_t mode, bool ignoreCase, const 
     // Forward from item 0, or backward from the last item (which it tests last, after the wrap).
     const int32_t from = backward ? f.store.itemCount() - 1 : 0;
     rg_Tolvar_MingLingJi::rg_TolvarZhengZeBiaoDaShiLei regex;
-    tf::rg_ShuXiangPiPeiQi matcher(regex);
+    tf::TreeItemMatcher matcher(regex);
     int32_t found = -1;
     for (auto _ : state) {
         f.store.properties().currentItem = from;

@@ -65,7 +65,7 @@ struct Fixture {
         box->setGeometry(0, 0, 420, 620);
         auto& p = box->properties();
         p.checkBoxes = 1;
-        p.autoRedraw = 0;
+        box->store().properties().autoRedraw = 0;
         box->setImageStrip(500);
         auto& store = box->store();
         store.appendTopItem(u"Tolvar·JSON", 0);
@@ -92,7 +92,7 @@ struct Fixture {
         }
         ItemCursor c;
         store.replaceSubtree(0, 2, rest, n, c);
-        p.autoRedraw = 1;
+        box->store().properties().autoRedraw = 1;
         host->show();
         QApplication::processEvents();
         box->redraw(-1);

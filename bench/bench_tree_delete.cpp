@@ -20,7 +20,7 @@
 
 #include "app/main_window.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 #include "tree/item_store.h"
 
 using namespace rg_Korrin_ChengXu;
@@ -45,8 +45,8 @@ CWString decimal(int64_t v) {
 
 // One window for the whole run, as a user has.
 struct App {
-    rg_Korrin_ChuangKou::rg_CeShiPingTai platform;
-    std::unique_ptr<rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang> install;
+    rg_Korrin_ChuangKou::TestPlatform platform;
+    std::unique_ptr<rg_Korrin_ChuangKou::TestPlatformInstall> install;
     QTemporaryDir dir;
     std::unique_ptr<rg_ZhuChuangKou1> window;
 };
@@ -147,7 +147,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qapp(argc, argv);
     App app;
-    app.install = std::make_unique<rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang>(app.platform);
+    app.install = std::make_unique<rg_Korrin_ChuangKou::TestPlatformInstall>(app.platform);
     app.window = std::make_unique<rg_ZhuChuangKou1>(rg_Korrin_ChuangKou::fromQString(app.dir.path()));
     app.window->show();
     app.window->onFirstActivated();

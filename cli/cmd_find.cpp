@@ -87,7 +87,7 @@ int cmdFind(const Args& args) {
 
     const CWString pattern = rg_Tolvar_MingLingJi::utf8ToUtf16(parsed.positionals[1]);
     rg_Tolvar_MingLingJi::rg_TolvarZhengZeBiaoDaShiLei regex;
-    tree::rg_ShuXiangPiPeiQi matcher(regex);
+    tree::TreeItemMatcher matcher(regex);
     matcher.prepare(pattern, mode, parsed.has("ignore-case"));
     const tree::TreeFindResult found =
         tree::findInItems(store, parsed.has("backward"), matcher, parsed.has("ucs2-retry"), pattern);

@@ -6,7 +6,7 @@
 #include "runtime/ui/colour.h"
 #include "runtime/ui/platform.h"
 #include "runtime/ui/qt_text.h"
-#include "text/ui/screen_font.h"
+#include "text/font/screen_font.h"
 
 namespace rg_TolvarMingLingJi_ChuangKouZuJian {
 
@@ -102,7 +102,7 @@ void paintButton(rg_HuaBan& canvas, const ButtonLook& look) {
 }
 
 rg_TolvarAnNiu1::rg_TolvarAnNiu1(QWidget* parent)
-    : rg_ZuJianBuJuQi(parent), canvas_(new rg_HuaBan(this)), hoverTimer_(new rg_Korrin_ChuangKou::rg_JiShiQi(this)) {
+    : rg_ZuJianBuJuQi(parent), canvas_(new rg_HuaBan(this)), hoverTimer_(new rg_Korrin_ChuangKou::Timer(this)) {
     addControl(canvas_, kCanvasId);
     hoverTimer_->setObjectName(QStringLiteral("hoverTimer"));
     canvas_->setHollowBrush();
@@ -159,7 +159,7 @@ void rg_TolvarAnNiu1::setTooltip(CWStringView tooltip) {
     canvas_->setToolTip(rg_Korrin_ChuangKou::toQString(tooltip_));
 }
 
-void rg_TolvarAnNiu1::setScreenFont(const rg_Korrin_ChuangKou::rg_PingMuZiTi& font) {
+void rg_TolvarAnNiu1::setScreenFont(const rg_Korrin_ChuangKou::ScreenFont& font) {
     canvas_->setScreenFont(font);
     redraw();
 }

@@ -87,7 +87,7 @@ public:
     const CWString& caption() const { return caption_; }
     void setTooltip(CWStringView tooltip);
     const CWString& tooltip() const { return tooltip_; }
-    void setScreenFont(const rg_Korrin_ChuangKou::rg_PingMuZiTi& font);
+    void setScreenFont(const rg_Korrin_ChuangKou::ScreenFont& font);
     // The font from a font description such as ", 11, 0, 0, 0, 0, 0".
     void setFontDescription(CWStringView description);
 
@@ -131,9 +131,9 @@ public:
     std::array<int32_t, 4> backColours{0xECECEC, 0xFBF1E5, 0xFBF1E5, kTakeNormalEntry};
     std::array<int32_t, 4> borderColours{0xC0C0C0, 0xDB8417, kTakeNormalEntry, kTakeNormalEntry};
 
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_TolvarAnNiu1> clicked{this};
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_TolvarAnNiu1> doubleClicked{this};
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_TolvarAnNiu1> rightReleased{this};
+    rg_Korrin_JiBen::Event<rg_TolvarAnNiu1> clicked{this};
+    rg_Korrin_JiBen::Event<rg_TolvarAnNiu1> doubleClicked{this};
+    rg_Korrin_JiBen::Event<rg_TolvarAnNiu1> rightReleased{this};
     // Mouse moves over the button are raised as the inherited mouseMoved (x, y, modifier bits).
 
 protected:
@@ -147,7 +147,7 @@ private:
     void mouseMove(int32_t x, int32_t y, int32_t mods);
 
     rg_Korrin_ChuangKou::rg_HuaBan* canvas_;   // owned (Qt child)
-    rg_Korrin_ChuangKou::rg_JiShiQi* hoverTimer_; // owned (Qt child)
+    rg_Korrin_ChuangKou::Timer* hoverTimer_; // owned (Qt child)
     CWString caption_;
     CWString tooltip_;
     int32_t state_ = Normal;

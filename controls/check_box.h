@@ -37,7 +37,7 @@ public:
     int32_t checkedImage = 521;
     void applyImages();
 
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_TolvarXuanZhongKuang1> clicked{this};
+    rg_Korrin_JiBen::Event<rg_TolvarXuanZhongKuang1> clicked{this};
 
 protected:
     void onResized(int32_t width, int32_t height) override;

@@ -80,8 +80,8 @@ public:
     int32_t length() const { return length_; }
     rg_Korrin_ChuangKou::rg_HuaBan* canvas() const { return canvas_; }
 
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_TolvarGunDongTiao, int32_t> positionChanged{this};
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_TolvarGunDongTiao> dragEnded{this};
+    rg_Korrin_JiBen::Event<rg_TolvarGunDongTiao, int32_t> positionChanged{this};
+    rg_Korrin_JiBen::Event<rg_TolvarGunDongTiao> dragEnded{this};
 
 protected:
     void onResized(int32_t width, int32_t height) override;

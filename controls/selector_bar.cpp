@@ -9,7 +9,7 @@
 #include "runtime/ui/colour.h"
 #include "runtime/ui/qt_text.h"
 #include "text/encoding.h"
-#include "text/ui/screen_font.h"
+#include "text/font/screen_font.h"
 
 namespace rg_TolvarMingLingJi_ChuangKouZuJian {
 
@@ -60,7 +60,7 @@ rg_TolvarAnNiu1* rg_TolvarXuanZeGa1::tab(int32_t index) const {
 }
 
 rg_TolvarAnNiu1* rg_TolvarXuanZeGa1::makeTab(CWStringView caption, int32_t index) {
-    static const rg_Korrin_ChuangKou::rg_PingMuZiTi tabFont =
+    static const rg_Korrin_ChuangKou::ScreenFont tabFont =
         rg_Tolvar_MingLingJi::fontFromDescription(u", 13, 0, 0, 0, 0, 0");
     auto* tab = new rg_TolvarAnNiu1(this);
     tab->transparentColour = 0xFFFFFF;

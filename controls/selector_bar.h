@@ -70,9 +70,9 @@ public:
     int32_t sharedTooltip = 0;
     rg_Korrin_JiBen::rg_WenBenShuZuLei tooltips; // templates, "[序号]" = the tab's number
 
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_TolvarXuanZeGa1, int32_t> tabSelected{this};
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_TolvarXuanZeGa1, int32_t> tabRightClicked{this}; // vetoable
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_TolvarXuanZeGa1, int32_t> tabDoubleClicked{this};
+    rg_Korrin_JiBen::Event<rg_TolvarXuanZeGa1, int32_t> tabSelected{this};
+    rg_Korrin_JiBen::Event<rg_TolvarXuanZeGa1, int32_t> tabRightClicked{this}; // vetoable
+    rg_Korrin_JiBen::Event<rg_TolvarXuanZeGa1, int32_t> tabDoubleClicked{this};
 
 protected:
     void onResized(int32_t width, int32_t height) override;

@@ -10,15 +10,6 @@ namespace rg_TolvarMingLingJi_ChuangKouZuJian {
 
 using namespace item_record;
 
-// A located record: first text byte, separator position and level; its last byte is sep + 29.
-struct rg_TolvarShuXingKuangCunChu::Rec {
-    int64_t start = -1;
-    int64_t sep = -1;
-    int32_t level = -1;
-    int64_t end() const { return sep + kRecordOverhead - 1; }
-    int64_t next() const { return sep + kRecordOverhead; }
-};
-
 namespace {
 
 void insertBytes(CKorMem& buf, int64_t pos, const uint8_t* bytes, int64_t n) {
@@ -227,11 +218,11 @@ void rg_TolvarShuXingKuangCunChu::waitForIndexWorkers() {
 // ---------------------------------------------------------------------------------------------
 // Locating records
 
-void rg_TolvarShuXingKuangCunChu::toCursor(const Rec& rec, ItemCursor& cursor) {
+void rg_TolvarShuXingKuangCunChu::toCursor(const ItemPosition& rec, ItemCursor& cursor) {
     cursor.assign({static_cast<int32_t>(rec.start), static_cast<int32_t>(rec.end()), rec.level});
 }
 
-bool rg_TolvarShuXingKuangCunChu::recordAtStart(int64_t start, Rec& rec) const {
+bool rg_TolvarShuXingKuangCunChu::recordAtStart(int64_t start, ItemPosition& rec) const {
     if (start < 0 || start >= size()) return false;
     const int64_t s = findSeparator(data(), size(), start);
     if (s < 0 || s + kRecordOverhead > size()) return false;
@@ -241,7 +232,7 @@ bool rg_TolvarShuXingKuangCunChu::recordAtStart(int64_t start, Rec& rec) const {
     return true;
 }
 
-bool rg_TolvarShuXingKuangCunChu::recordEndingAt(int64_t sep, Rec& rec) const {
+bool rg_TolvarShuXingKuangCunChu::recordEndingAt(int64_t sep, ItemPosition& rec) const {
     if (!isSeparatorAt(data(), size(), sep) || sep + kRecordOverhead > size()) return false;
     const int64_t prev = sep > 0 ? findSeparatorBackward(data(), size(), sep - 1) : -1;
     rec.start = prev < 0 ? 0 : prev + kRecordOverhead;
@@ -250,10 +241,12 @@ bool rg_TolvarShuXingKuangCunChu::recordEndingAt(int64_t sep, Rec& rec) const {
     return true;
 }
 
-bool rg_TolvarShuXingKuangCunChu::recordFromCursor(const ItemCursor& cursor, Rec& rec) const {
+bool rg_TolvarShuXingKuangCunChu::recordFromCursor(const ItemCursor& cursor, ItemPosition& rec) const {
     if (cursor.size() < 2) return false;
-    const int64_t start = cursor[0];
-    const int64_t end = cursor[1];
+    return recordFromBounds(cursor[0], cursor[1], rec);
+}
+
+bool rg_TolvarShuXingKuangCunChu::recordFromBounds(int64_t start, int64_t end, ItemPosition& rec) const {
     const int64_t sep = end - (kRecordOverhead - 1);
     // Checked in O(1): on record boundaries and inside the buffer, so nothing is read past it.
     if (start < 0 || end >= size() || sep < start || ((sep - start) & 1) != 0) return false;
@@ -265,7 +258,7 @@ bool rg_TolvarShuXingKuangCunChu::recordFromCursor(const ItemCursor& cursor, Rec
     return true;
 }
 
-bool rg_TolvarShuXingKuangCunChu::recordOfItemByIndex(int32_t index, Rec& rec) const {
+bool rg_TolvarShuXingKuangCunChu::recordOfItemByIndex(int32_t index, ItemPosition& rec) const {
     if (!validIndex(index)) return false;
     if (const BuiltTreeIndex* offsets = currentIndex(TreeIndexKind::Offset)) {
         const int64_t start = offsets->values[index];
@@ -296,13 +289,13 @@ int32_t rg_TolvarShuXingKuangCunChu::indexFromOffset(int64_t start) const {
 
 bool rg_TolvarShuXingKuangCunChu::locateItem(int32_t index, ItemCursor& cursor, int32_t cursorIndex) const {
     if (!validIndex(index)) return false;
-    Rec rec;
+    ItemPosition rec;
     if (isIndexCurrent(TreeIndexKind::Offset)) {
         if (!recordOfItemByIndex(index, rec)) return false;
         toCursor(rec, cursor);
         return true;
     }
-    Rec from;
+    ItemPosition from;
     if (cursor.size() >= 2 && cursorIndex >= 0 && cursorIndex <= index && recordFromCursor(cursor, from)) {
         if (cursorIndex == index) return true;
         int64_t pos = from.next();
@@ -320,7 +313,100 @@ bool rg_TolvarShuXingKuangCunChu::locateItem(int32_t index, ItemCursor& cursor, 
     return true;
 }
 
-bool rg_TolvarShuXingKuangCunChu::resolve(int32_t index, ItemCursor& cursor, Rec& rec) const {
+// ---------------------------------------------------------------------------------------------
+// Rows
+
+bool rg_TolvarShuXingKuangCunChu::locatePosition(int32_t index, ItemPosition& position, int32_t fromIndex) const {
+    if (!validIndex(index)) return false;
+    ItemPosition rec;
+    if (isIndexCurrent(TreeIndexKind::Offset)) {
+        if (!recordOfItemByIndex(index, rec)) return false;
+        position = rec;
+        return true;
+    }
+    ItemPosition from;
+    if (position.isSet() && fromIndex >= 0 && fromIndex <= index &&
+        recordFromBounds(position.start, position.end(), from)) {
+        if (fromIndex == index) {
+            position = from;
+            return true;
+        }
+        int64_t pos = from.next();
+        for (int32_t k = fromIndex + 1; k < index; ++k) {
+            const int64_t s = findSeparator(data(), size(), pos);
+            if (s < 0) return false;
+            pos = s + kRecordOverhead;
+        }
+        if (!recordAtStart(pos, rec)) return false;
+        position = rec;
+        return true;
+    }
+    if (!recordOfItemByIndex(index, rec)) return false;
+    position = rec;
+    return true;
+}
+
+bool rg_TolvarShuXingKuangCunChu::positionAfter(const ItemPosition& position, ItemPosition& out) const {
+    return position.isSet() && recordAtStart(position.next(), out);
+}
+
+bool rg_TolvarShuXingKuangCunChu::positionBefore(const ItemPosition& position, ItemPosition& out) const {
+    if (position.start <= 0) return false;
+    return recordEndingAt(position.start - kRecordOverhead, out);
+}
+
+bool rg_TolvarShuXingKuangCunChu::readRow(int32_t index, const ItemPosition& position, ItemRow& row) const {
+    if (!validIndex(index)) return false;
+    ItemPosition rec;
+    if (!recordFromBounds(position.start, position.end(), rec)) return false;
+    const uint8_t* hdr = data() + rec.sep + kSeparatorLength;
+    row.item = index;
+    row.position = rec;
+    row.level = rec.level;
+    row.image = readInt32(hdr + kImageField);
+    row.selectedImage = readInt32(hdr + kSelectedImageField);
+    row.expandState = hdr[kExpandField];
+    row.checkState = hdr[kCheckField];
+    row.textColour = readInt32(hdr + kTextColourField);
+    row.backColour = readInt32(hdr + kBackColourField);
+    row.textUnits = static_cast<size_t>((rec.sep - rec.start) / 2);
+    // The next record tells whether this item has children.
+    row.nextRecord = ItemPosition{};
+    if (index + 1 < itemCount_ && rec.next() < size()) {
+        ItemPosition next;
+        if (recordAtStart(rec.next(), next)) row.nextRecord = next;
+    }
+    row.hasChildren = row.nextRecord.isSet() && row.nextRecord.level == rec.level + 1;
+    return true;
+}
+
+bool rg_TolvarShuXingKuangCunChu::nextVisibleRow(ItemRow& row) const {
+    if (row.expandState >= 2 || !row.hasChildren) {
+        if (!row.nextRecord.isSet()) return false;
+        const ItemPosition next = row.nextRecord;
+        return readRow(row.item + 1, next, row);
+    }
+    // Collapsed with children: the record after the subtree.
+    ItemPosition last;
+    const int32_t descendants = descendantsOf(row.item, row.position, last);
+    if (descendants <= 0 || !last.isSet()) return false;
+    const int32_t next = row.item + descendants + 1;
+    if (next >= itemCount_) return false;
+    ItemPosition after;
+    if (!recordAtStart(last.next(), after)) return false;
+    return readRow(next, after, row);
+}
+
+void rg_TolvarShuXingKuangCunChu::readRowText(const ItemRow& row, size_t maxUnits, CWString& out) const {
+    const size_t n = std::min(row.textUnits, maxUnits);
+    out.resize(n);
+    if (n != 0 && row.position.start >= 0 && row.position.start + static_cast<int64_t>(2 * n) <= size())
+        std::memcpy(out.data(), data() + row.position.start, n * 2);
+    else if (n != 0)
+        out.clear();
+}
+
+bool rg_TolvarShuXingKuangCunChu::resolve(int32_t index, ItemCursor& cursor, ItemPosition& rec) const {
     if (!validIndex(index)) return false;
     if (cursor.size() >= 2) return recordFromCursor(cursor, rec);
     if (!recordOfItemByIndex(index, rec)) return false;
@@ -332,7 +418,7 @@ bool rg_TolvarShuXingKuangCunChu::resolve(int32_t index, ItemCursor& cursor, Rec
 // Reading fields
 
 CWString rg_TolvarShuXingKuangCunChu::getText(int32_t index, ItemCursor& cursor) const {
-    Rec rec;
+    ItemPosition rec;
     if (!resolve(index, cursor, rec)) return {};
     CWString text(static_cast<size_t>((rec.sep - rec.start) / 2), u'\0');
     if (!text.empty()) std::memcpy(text.data(), data() + rec.start, text.size() * 2);
@@ -345,7 +431,7 @@ CWString rg_TolvarShuXingKuangCunChu::getText(int32_t index) const {
 }
 
 int32_t rg_TolvarShuXingKuangCunChu::getLevel(int32_t index, ItemCursor& cursor) const {
-    Rec rec;
+    ItemPosition rec;
     return resolve(index, cursor, rec) ? rec.level : -1;
 }
 
@@ -355,7 +441,7 @@ int32_t rg_TolvarShuXingKuangCunChu::getLevel(int32_t index) const {
 }
 
 int32_t rg_TolvarShuXingKuangCunChu::getImage(int32_t index, ItemCursor& cursor) const {
-    Rec rec;
+    ItemPosition rec;
     return resolve(index, cursor, rec) ? readInt32(data() + rec.sep + kSeparatorLength + kImageField) : -1;
 }
 
@@ -365,22 +451,22 @@ int32_t rg_TolvarShuXingKuangCunChu::getImage(int32_t index) const {
 }
 
 int32_t rg_TolvarShuXingKuangCunChu::getSelectedImage(int32_t index, ItemCursor& cursor) const {
-    Rec rec;
+    ItemPosition rec;
     return resolve(index, cursor, rec) ? readInt32(data() + rec.sep + kSeparatorLength + kSelectedImageField) : -1;
 }
 
 int32_t rg_TolvarShuXingKuangCunChu::getTextColour(int32_t index, ItemCursor& cursor) const {
-    Rec rec;
+    ItemPosition rec;
     return resolve(index, cursor, rec) ? readInt32(data() + rec.sep + kSeparatorLength + kTextColourField) : -1;
 }
 
 int32_t rg_TolvarShuXingKuangCunChu::getBackColour(int32_t index, ItemCursor& cursor) const {
-    Rec rec;
+    ItemPosition rec;
     return resolve(index, cursor, rec) ? readInt32(data() + rec.sep + kSeparatorLength + kBackColourField) : -1;
 }
 
 uint8_t rg_TolvarShuXingKuangCunChu::getExpandState(int32_t index, ItemCursor& cursor) const {
-    Rec rec;
+    ItemPosition rec;
     return resolve(index, cursor, rec) ? data()[rec.sep + kSeparatorLength + kExpandField] : 255;
 }
 
@@ -390,7 +476,7 @@ uint8_t rg_TolvarShuXingKuangCunChu::getExpandState(int32_t index) const {
 }
 
 uint8_t rg_TolvarShuXingKuangCunChu::getCheckState(int32_t index, ItemCursor& cursor) const {
-    Rec rec;
+    ItemPosition rec;
     return resolve(index, cursor, rec) ? data()[rec.sep + kSeparatorLength + kCheckField] : 255;
 }
 
@@ -400,9 +486,9 @@ uint8_t rg_TolvarShuXingKuangCunChu::getCheckState(int32_t index) const {
 }
 
 bool rg_TolvarShuXingKuangCunChu::hasChildren(int32_t index, ItemCursor& cursor) const {
-    Rec rec;
+    ItemPosition rec;
     if (!resolve(index, cursor, rec) || index + 1 >= itemCount_) return false;
-    Rec next;
+    ItemPosition next;
     if (!recordAtStart(rec.next(), next)) return false;
     return next.level == rec.level + 1;
 }
@@ -414,11 +500,11 @@ bool rg_TolvarShuXingKuangCunChu::hasChildren(int32_t index) const {
 
 bool rg_TolvarShuXingKuangCunChu::keyFormEquals(int32_t index, ItemCursor& cursor, CWStringView form,
                                                 bool encodedDots) const {
-    Rec rec;
+    ItemPosition rec;
     return resolve(index, cursor, rec) && keyFormEqualsAt(rec, form, encodedDots);
 }
 
-bool rg_TolvarShuXingKuangCunChu::keyFormEqualsAt(const Rec& rec, CWStringView form, bool encodedDots) const {
+bool rg_TolvarShuXingKuangCunChu::keyFormEqualsAt(const ItemPosition& rec, CWStringView form, bool encodedDots) const {
     static constexpr char16_t kDot[] = u"#46#";
     const uint8_t* p = data() + rec.start;
     const size_t units = keyFormUnits(p, static_cast<size_t>((rec.sep - rec.start) / 2), readKeyInfo(data(), rec.sep));
@@ -440,16 +526,16 @@ bool rg_TolvarShuXingKuangCunChu::keyFormEqualsAt(const Rec& rec, CWStringView f
 int64_t rg_TolvarShuXingKuangCunChu::earlierSiblingsWithForm(int32_t item, const ItemCursor& cursor, int32_t parent,
                                                            CWStringView form) const {
     constexpr int32_t kWalkLimit = 256; // longer sibling lists are counted once and looked up
-    Rec rec;
+    ItemPosition rec;
     if (!recordFromCursor(cursor, rec)) return 0;
     const BuiltTreeIndex* siblings = currentIndex(TreeIndexKind::Sibling);
     int64_t count = 0;
     if (siblings == nullptr || !isIndexCurrent(TreeIndexKind::Offset)) {
         // One backward pass: records deeper than the item are skipped, the first shallower one
         // (the parent) ends the siblings.
-        Rec cur = rec;
+        ItemPosition cur = rec;
         while (cur.start > 0) {
-            Rec prev;
+            ItemPosition prev;
             if (!recordEndingAt(cur.start - kRecordOverhead, prev) || prev.level < rec.level) break;
             if (prev.level == rec.level && keyFormEqualsAt(prev, form, false)) ++count;
             cur = prev;
@@ -459,7 +545,7 @@ int64_t rg_TolvarShuXingKuangCunChu::earlierSiblingsWithForm(int32_t item, const
     int32_t steps = 0;
     for (int32_t d = siblings->values[item]; d >= 0; d = siblings->values[d]) {
         if (++steps > kWalkLimit) break;
-        Rec r;
+        ItemPosition r;
         if (!recordOfItemByIndex(d, r)) return count;
         if (keyFormEqualsAt(r, form, false)) ++count;
     }
@@ -478,7 +564,7 @@ int64_t rg_TolvarShuXingKuangCunChu::earlierSiblingsWithForm(int32_t item, const
         std::unordered_map<CWString, int32_t> seen;
         CWString key;
         for (int32_t c = parent + 1; c > 0 && c < itemCount_;) {
-            Rec r;
+            ItemPosition r;
             if (!recordOfItemByIndex(c, r)) break;
             // Plain key forms: pathOfItem counts occurrences of the key itself.
             const size_t units =
@@ -517,7 +603,7 @@ int32_t rg_TolvarShuXingKuangCunChu::findSiblingByForm(int32_t start, ItemCursor
                 char16_t after = 0;
                 if (textBytes > static_cast<int64_t>(nameBytes)) std::memcpy(&after, data() + begin + nameBytes, 2);
                 if ((textBytes == static_cast<int64_t>(nameBytes) || after == u':') && ++count == occurrence + 1) {
-                    Rec r;
+                    ItemPosition r;
                     if (!recordOfItemByIndex(s, r)) return -1;
                     toCursor(r, cursor);
                     return s;
@@ -540,7 +626,7 @@ int32_t rg_TolvarShuXingKuangCunChu::findSiblingByForm(int32_t start, ItemCursor
 // ---------------------------------------------------------------------------------------------
 // Descendants, parents, siblings, children
 
-int32_t rg_TolvarShuXingKuangCunChu::scanDescendants(const Rec& item, Rec& last) const {
+int32_t rg_TolvarShuXingKuangCunChu::scanDescendants(const ItemPosition& item, ItemPosition& last) const {
     int32_t count = 0;
     int64_t pos = item.next();
     while (pos < size()) {
@@ -557,7 +643,7 @@ int32_t rg_TolvarShuXingKuangCunChu::scanDescendants(const Rec& item, Rec& last)
     return count;
 }
 
-int32_t rg_TolvarShuXingKuangCunChu::descendantsOf(int32_t index, const Rec& rec, Rec& lastDesc) const {
+int32_t rg_TolvarShuXingKuangCunChu::descendantsOf(int32_t index, const ItemPosition& rec, ItemPosition& lastDesc) const {
     if (rec.next() >= size()) return 0;
     const BuiltTreeIndex* ends = currentIndex(TreeIndexKind::SubtreeEnd);
     if (ends != nullptr && isIndexCurrent(TreeIndexKind::Offset)) {
@@ -571,9 +657,9 @@ int32_t rg_TolvarShuXingKuangCunChu::descendantsOf(int32_t index, const Rec& rec
 
 int32_t rg_TolvarShuXingKuangCunChu::getDescendants(int32_t index, ItemCursor& cursor, ItemCursor& outRange,
                                                     bool includeSelf) const {
-    Rec rec;
+    ItemPosition rec;
     if (!resolve(index, cursor, rec)) return -1;
-    Rec last;
+    ItemPosition last;
     int32_t count = descendantsOf(index, rec, last);
     int64_t first = rec.next();
     int64_t lastByte = count > 0 ? last.end() : -1;
@@ -612,7 +698,7 @@ int32_t rg_TolvarShuXingKuangCunChu::countItemsInRange(const ItemCursor& range) 
 }
 
 int32_t rg_TolvarShuXingKuangCunChu::getParent(int32_t index, ItemCursor& cursor, ItemCursor& outCursor) const {
-    Rec rec;
+    ItemPosition rec;
     if (!resolve(index, cursor, rec)) return -1;
     if (rec.level <= 0) {
         outCursor.assign({-1, -1, -1});
@@ -621,7 +707,7 @@ int32_t rg_TolvarShuXingKuangCunChu::getParent(int32_t index, ItemCursor& cursor
     const BuiltTreeIndex* parents = currentIndex(TreeIndexKind::Parent);
     if (parents != nullptr && isIndexCurrent(TreeIndexKind::Offset)) {
         const int32_t p = parents->values[index];
-        Rec prec;
+        ItemPosition prec;
         if (p < 0 || !recordOfItemByIndex(p, prec)) {
             outCursor.assign({-1, -1, -1});
             return -1;
@@ -631,7 +717,7 @@ int32_t rg_TolvarShuXingKuangCunChu::getParent(int32_t index, ItemCursor& cursor
     }
     // The first shallower record before it is the parent (levels climb by at most one, so it is
     // exactly one level up).
-    Rec prev;
+    ItemPosition prev;
     const int32_t k = walkBackToLevel(rec, index, rec.level - 1, prev);
     if (k < 0) {
         outCursor.assign({-1, -1, -1});
@@ -641,8 +727,8 @@ int32_t rg_TolvarShuXingKuangCunChu::getParent(int32_t index, ItemCursor& cursor
     return k;
 }
 
-int32_t rg_TolvarShuXingKuangCunChu::walkBackToLevel(const Rec& rec, int32_t index, int32_t level, Rec& found) const {
-    Rec cur = rec;
+int32_t rg_TolvarShuXingKuangCunChu::walkBackToLevel(const ItemPosition& rec, int32_t index, int32_t level, ItemPosition& found) const {
+    ItemPosition cur = rec;
     int32_t k = index;
     while (cur.start > 0) {
         if (!recordEndingAt(cur.start - kRecordOverhead, found)) break;
@@ -659,17 +745,17 @@ int32_t rg_TolvarShuXingKuangCunChu::getParent(int32_t index) const {
 }
 
 int32_t rg_TolvarShuXingKuangCunChu::previousSibling(int32_t index, ItemCursor& cursor, ItemCursor& outCursor) const {
-    Rec rec;
+    ItemPosition rec;
     if (!resolve(index, cursor, rec)) return -1;
     const BuiltTreeIndex* siblings = currentIndex(TreeIndexKind::Sibling);
     if (siblings != nullptr && isIndexCurrent(TreeIndexKind::Offset)) {
         const int32_t d = siblings->values[index];
-        Rec srec;
+        ItemPosition srec;
         if (d < 0 || !recordOfItemByIndex(d, srec)) return -1;
         toCursor(srec, outCursor);
         return d;
     }
-    Rec prev;
+    ItemPosition prev;
     const int32_t k = walkBackToLevel(rec, index, rec.level, prev);
     if (k < 0 || prev.level != rec.level) return -1; // reached the parent first: no earlier sibling
     toCursor(prev, outCursor);
@@ -682,20 +768,20 @@ int32_t rg_TolvarShuXingKuangCunChu::previousSibling(int32_t index) const {
 }
 
 int32_t rg_TolvarShuXingKuangCunChu::nextSibling(int32_t index, ItemCursor& cursor, ItemCursor& outCursor) const {
-    Rec rec;
+    ItemPosition rec;
     if (!resolve(index, cursor, rec)) return -1;
     const BuiltTreeIndex* siblings = currentIndex(TreeIndexKind::Sibling);
     if (siblings != nullptr && isIndexCurrent(TreeIndexKind::Offset)) {
         const int32_t n = siblings->next[index];
-        Rec srec;
+        ItemPosition srec;
         if (n <= 0 || !recordOfItemByIndex(n, srec)) return -1;
         toCursor(srec, outCursor);
         return n;
     }
-    Rec last;
+    ItemPosition last;
     const int32_t d = scanDescendants(rec, last);
     const int64_t pos = d > 0 ? last.next() : rec.next();
-    Rec next;
+    ItemPosition next;
     if (index + d + 1 >= itemCount_ || !recordAtStart(pos, next) || next.level != rec.level) return -1;
     toCursor(next, outCursor);
     return index + d + 1;
@@ -711,7 +797,7 @@ int32_t rg_TolvarShuXingKuangCunChu::enumerateChildren(int32_t parent, ItemIndex
                                                        int32_t stopAt) const {
     if (parent < -1 || parent >= itemCount_) return -1;
     if (itemCount_ == 0) return 0;
-    Rec prec;
+    ItemPosition prec;
     int32_t childLevel = 0;
     int64_t pos = 0;
     int32_t k = 0; // index of the record at pos
@@ -722,7 +808,7 @@ int32_t rg_TolvarShuXingKuangCunChu::enumerateChildren(int32_t parent, ItemIndex
         k = parent + 1;
     }
     int32_t listed = 0;
-    auto list = [&](int32_t index, const Rec& r) {
+    auto list = [&](int32_t index, const ItemPosition& r) {
         outIndexes.push_back(index);
         ItemCursor c;
         toCursor(r, c);
@@ -733,7 +819,7 @@ int32_t rg_TolvarShuXingKuangCunChu::enumerateChildren(int32_t parent, ItemIndex
     const BuiltTreeIndex* siblings = currentIndex(TreeIndexKind::Sibling);
     if (siblings != nullptr && isIndexCurrent(TreeIndexKind::Offset)) {
         if (k >= itemCount_) return 0;
-        Rec r;
+        ItemPosition r;
         if (!recordOfItemByIndex(k, r) || r.level != childLevel) return 0;
         for (int32_t c = k;;) {
             list(c, r);
@@ -744,7 +830,7 @@ int32_t rg_TolvarShuXingKuangCunChu::enumerateChildren(int32_t parent, ItemIndex
         return listed;
     }
     while (pos < size()) {
-        Rec r;
+        ItemPosition r;
         if (!recordAtStart(pos, r)) break;
         if (parent >= 0 && r.level < childLevel) break;
         if (r.level == childLevel) {
@@ -774,9 +860,9 @@ int32_t rg_TolvarShuXingKuangCunChu::insertItem(int32_t parent, CWStringView tex
     int32_t level = 0;
     int32_t index = itemCount_;
     if (parent >= 0) {
-        Rec prec;
+        ItemPosition prec;
         if (!resolve(parent, cursor, prec) || prec.level >= kMaxLevel) return -1;
-        Rec last;
+        ItemPosition last;
         const int32_t d = descendantsOf(parent, prec, last);
         at = d > 0 ? last.next() : prec.next();
         level = prec.level + 1;
@@ -799,9 +885,9 @@ int32_t rg_TolvarShuXingKuangCunChu::replaceSubtree(int32_t index, int32_t mode,
     RecordRunInfo info;
     if (!scanRecords(records.data(), static_cast<int64_t>(records.size()), info) || info.count != recordCount)
         return -1;
-    Rec rec;
+    ItemPosition rec;
     if (!resolve(index, cursor, rec)) return -1;
-    Rec last;
+    ItemPosition last;
     const int32_t d = descendantsOf(index, rec, last);
 
     // The byte range to replace and the levels around it.
@@ -820,7 +906,7 @@ int32_t rg_TolvarShuXingKuangCunChu::replaceSubtree(int32_t index, int32_t mode,
         before = rec.level;
     }
     const int64_t oldLen = lastByte - first + 1;
-    Rec after;
+    ItemPosition after;
     const int32_t afterLevel = recordAtStart(lastByte + 1, after) ? after.level : -1;
     if (recordCount > 0) {
         const bool fitsBefore = before < 0 ? info.firstLevel == 0 : info.firstLevel <= before + 1;
@@ -852,11 +938,11 @@ int32_t rg_TolvarShuXingKuangCunChu::replaceSubtree(int32_t index, int32_t mode,
         structureChanged();
     }
     if (props_.autoRedraw) redraw(-1);
-    if (replaced > 0) selectionChanged.raise(*this, getSelection(), ByOwner);
+    if (replaced > 0) selectionChanged.raise(getSelection(), ByOwner);
     return std::max(replaced, 0);
 }
 
-bool rg_TolvarShuXingKuangCunChu::applyExpandChange(int32_t index, const Rec& rec, uint8_t newState) {
+bool rg_TolvarShuXingKuangCunChu::applyExpandChange(int32_t index, const ItemPosition& rec, uint8_t newState) {
     const int64_t at = rec.sep + kSeparatorLength + kExpandField;
     const uint8_t old = data()[at];
     if (old == newState) return true;
@@ -869,7 +955,7 @@ bool rg_TolvarShuXingKuangCunChu::applyExpandChange(int32_t index, const Rec& re
         markIndexStale(TreeIndexKind::Offset);
         return true;
     }
-    Rec last;
+    ItemPosition last;
     const int32_t d = descendantsOf(index, rec, last);
     if (d == 0) return true;
     if (newState >= 2) {
@@ -887,7 +973,7 @@ bool rg_TolvarShuXingKuangCunChu::applyExpandChange(int32_t index, const Rec& re
 bool rg_TolvarShuXingKuangCunChu::setItem(int32_t index, std::optional<CWStringView> text, int32_t image,
                                           int32_t expandState, int32_t checkState, ItemCursor& cursor, bool noRedraw) {
     if (expandState < -2 || expandState > 3 || checkState < -2 || checkState > 3) return false;
-    Rec rec;
+    ItemPosition rec;
     if (!resolve(index, cursor, rec)) return false;
     CWString safe;
     if (text) {
@@ -928,7 +1014,7 @@ bool rg_TolvarShuXingKuangCunChu::setItem(int32_t index, std::optional<CWStringV
 }
 
 int32_t rg_TolvarShuXingKuangCunChu::shiftElementLabels(int32_t first, int32_t delta, ItemCursor& cursor) {
-    Rec rec;
+    ItemPosition rec;
     if (!resolve(first, cursor, rec)) return -1;
     const uint8_t* d = data();
     const int64_t n = size();
@@ -940,7 +1026,7 @@ int32_t rg_TolvarShuXingKuangCunChu::shiftElementLabels(int32_t first, int32_t d
     int64_t firstShift = 0; // growth of first's own text
     bool lengthChanged = false;
     int32_t changed = 0;
-    Rec r = rec;
+    ItemPosition r = rec;
     for (;;) {
         if (r.level == level) {
             int64_t from = 0, to = 0, number = 0;
@@ -967,7 +1053,7 @@ int32_t rg_TolvarShuXingKuangCunChu::shiftElementLabels(int32_t first, int32_t d
         if (s < 0 || s + kRecordOverhead > n) break;
         const int32_t lv = readInt32(d + s + kSeparatorLength + kLevelField);
         if (lv < level) break; // the parent's family ends
-        r = Rec{next, s, lv};
+        r = ItemPosition{next, s, lv};
     }
     if (changed == 0) return 0;
     if (static_cast<int64_t>(out.size()) + (n - copied) > kMaxBufferBytes) return -1;
@@ -980,7 +1066,7 @@ int32_t rg_TolvarShuXingKuangCunChu::shiftElementLabels(int32_t first, int32_t d
     } else {
         ++textVersion_; // no offset moved: the indexes and the row list stay current
     }
-    toCursor(Rec{rec.start, rec.sep + firstShift, level}, cursor);
+    toCursor(ItemPosition{rec.start, rec.sep + firstShift, level}, cursor);
     if (props_.autoRedraw) redraw(-1);
     return changed;
 }
@@ -995,7 +1081,7 @@ bool rg_TolvarShuXingKuangCunChu::setText(int32_t index, CWStringView text) {
 }
 
 bool rg_TolvarShuXingKuangCunChu::setExpanded(ItemCursor& cursor, int32_t index, bool expand, bool toggle) {
-    Rec rec;
+    ItemPosition rec;
     if (!resolve(index, cursor, rec)) return false;
     const uint8_t old = data()[rec.sep + kSeparatorLength + kExpandField];
     uint8_t next;
@@ -1021,16 +1107,16 @@ void rg_TolvarShuXingKuangCunChu::setSelection(int32_t index) {
     props_.currentItem = validIndex(index) ? index : -1;
     ensureVisible(props_.currentItem);
     const int32_t reason = pendingReason_;
-    selectionChanged.raise(*this, props_.currentItem, reason);
+    selectionChanged.raise(props_.currentItem, reason);
     pendingReason_ = 0;
 }
 
 void rg_TolvarShuXingKuangCunChu::notifySelectionChanged(int32_t index, int32_t reason) {
-    selectionChanged.raise(*this, index, reason);
+    selectionChanged.raise(index, reason);
 }
 
 void rg_TolvarShuXingKuangCunChu::ensureVisible(int32_t index, ItemCursor& cursor) {
-    Rec rec;
+    ItemPosition rec;
     if (!resolve(index, cursor, rec)) {
         redraw(-1);
         return;
@@ -1056,7 +1142,7 @@ void rg_TolvarShuXingKuangCunChu::ensureVisible(int32_t index, ItemCursor& curso
     }
     if (closed.size() <= 1) {
         for (size_t k = 0; k < closed.size(); ++k) {
-            Rec prec;
+            ItemPosition prec;
             if (!resolve(closed[k], closedCursors[k], prec)) continue;
             const uint8_t old = data()[prec.sep + kSeparatorLength + kExpandField];
             applyExpandChange(closed[k], prec, static_cast<uint8_t>(old ^ 2));
@@ -1065,7 +1151,7 @@ void rg_TolvarShuXingKuangCunChu::ensureVisible(int32_t index, ItemCursor& curso
         // Opening a chain of collapsed ancestors one by one costs a subtree walk each, which grows
         // with the square of the depth; set all their bits, then rebuild the row list once.
         for (size_t k = 0; k < closed.size(); ++k) {
-            Rec prec;
+            ItemPosition prec;
             if (!resolve(closed[k], closedCursors[k], prec)) continue;
             uint8_t& state = writableBuffer().data()[prec.sep + kSeparatorLength + kExpandField];
             state = static_cast<uint8_t>(state ^ 2);
@@ -1094,7 +1180,7 @@ void rg_TolvarShuXingKuangCunChu::buildRowsInto(std::vector<int32_t>& out, int32
     if (first >= stopBefore) return;
     const BuiltTreeIndex* ends = currentIndex(TreeIndexKind::SubtreeEnd);
     const bool direct = ends != nullptr && isIndexCurrent(TreeIndexKind::Offset);
-    Rec rec;
+    ItemPosition rec;
     if (!recordOfItemByIndex(first, rec)) return;
     int32_t k = first;
     while (k < stopBefore) {
@@ -1110,7 +1196,7 @@ void rg_TolvarShuXingKuangCunChu::buildRowsInto(std::vector<int32_t>& out, int32
                 k = next;
                 continue;
             }
-            Rec last;
+            ItemPosition last;
             const int32_t d = scanDescendants(rec, last);
             next = k + d + 1;
             if (d > 0) pos = last.next();
@@ -1152,11 +1238,11 @@ int32_t rg_TolvarShuXingKuangCunChu::visibleItemAtOrBefore(int32_t item) const {
 }
 
 int32_t rg_TolvarShuXingKuangCunChu::nextVisibleItem(int32_t item, ItemCursor& cursor) const {
-    Rec rec;
+    ItemPosition rec;
     if (!resolve(item, cursor, rec)) return -1;
     int32_t next = item + 1;
     if (data()[rec.sep + kSeparatorLength + kExpandField] < 2) {
-        Rec last;
+        ItemPosition last;
         next = item + descendantsOf(item, rec, last) + 1;
     }
     return next < itemCount_ ? next : -1;

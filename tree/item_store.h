@@ -8,6 +8,9 @@
 // the index argument (it is checked to lie on record boundaries inside the buffer, never read
 // past). Byte ranges have the same three-element form: first byte, last byte, level.
 //
+// Views read items through the store: a row (ItemRow) says what one item shows and
+// nextVisibleRow steps to the next visible one, so no view decodes record bytes itself.
+//
 // Lookups scan the buffer for the separator (skipping whole subtrees by level) unless a derived
 // index (index_workers.h) built for the current buffer version is available; the answers are the
 // same either way. The row list holds the visible items (not inside a collapsed subtree) in row
@@ -35,7 +38,8 @@
 #include "runtime/kor_mem.h"
 #include "runtime/types.h"
 #include "tree/index_workers.h"
-#include "tree/tree_event.h"
+#include "tree/item_record.h"
+#include "runtime/event.h"
 #include "tree/tree_view.h"
 
 namespace rg_Tolvar_JSON {
@@ -47,28 +51,43 @@ namespace rg_TolvarMingLingJi_ChuangKouZuJian {
 using ItemCursor = rg_Korrin_JiBen::rg_ZhengShuShuZuLei; // {start, end, level}; also byte ranges
 using ItemIndexList = rg_Korrin_JiBen::rg_ZhengShuShuZuLei;
 
-// Settable properties of the tree box. The owner sets them directly; the store reads autoRedraw,
-// checkMode and currentItem, the widget the rest.
-struct TreeBoxProperties {
-    CWString fontName;                    // face name of the item font
-    int32_t fontSize = 11;                // point size
+// Where one item's record lies: its first text byte, its separator and its level. The one
+// position type of the store and its view; an ItemCursor holds the same record as the int32 array
+// {start, end(), level} that the owners' calls take.
+struct ItemPosition {
+    int64_t start = -1;
+    int64_t sep = -1;
+    int32_t level = -1;
+    int64_t end() const { return sep + item_record::kRecordOverhead - 1; } // last header byte
+    int64_t next() const { return sep + item_record::kRecordOverhead; }    // first byte after it
+    bool isSet() const { return sep >= 0; }
+};
+
+// What one row of the tree box shows, as the store reads it from the item's record (the view
+// paints from this and never reads record bytes). The text stays in the store: readRowText
+// copies it. Valid until the next change of the store.
+struct ItemRow {
+    int32_t item = -1;
+    ItemPosition position;
+    int32_t level = -1;
+    int32_t image = -1;
+    int32_t selectedImage = -1; // -1: use image
+    int32_t textColour = -1;    // COLORREF, -1 the box default
+    int32_t backColour = -1;
+    uint8_t expandState = 0;    // bit 1 expanded, bit 0 bold
+    uint8_t checkState = 0;
+    bool hasChildren = false;   // the next record is one level deeper
+    size_t textUnits = 0;
+    ItemPosition nextRecord;    // the record after this one, unset at the end of the buffer
+};
+
+// The settable properties the store itself reads (the paint properties are the tree box's,
+// tree/ui/tree_box_layout.h). The owner sets them directly.
+struct TreeStoreProperties {
     int32_t currentItem = -1;             // selected item, -1 none (validated on every read)
     int32_t topItem = 0;                  // item drawn in the first row
     int32_t autoRedraw = 1;               // redraw after each change that alters what is shown
     int32_t checkMode = 2;                // 2 two-state check boxes, else three-state
-    int32_t clickToEdit = 0;              // second click on the current item's text edits it
-    int32_t clearOnEmptyClick = 0;        // a click on no item clears the selection
-    int32_t fullRowSelect = 0;            // highlight and hit-test the whole row
-    int32_t fixedRowHeight = -1;          // row height in pixels; < 1 = from the font
-    int32_t margin = 6;                   // left/top margin and indent gap in pixels
-    int32_t rowGap = 3;                   // pixels between rows
-    int32_t hotTracking = 0;              // underline the item under the mouse
-    int32_t treeLines = 1;                // draw connector lines
-    int32_t checkBoxes = 0;               // show the check-box column
-    int32_t indentOffset = 0;             // pixels added to every row's indent
-    int32_t defaultTextColour = 0;        // COLORREF of item text
-    int32_t defaultItemBackColour = -1;   // COLORREF behind item text; -1 = boxBackColour
-    int32_t boxBackColour = 0xFFFFFF;     // canvas background
 };
 
 // Selection reasons carried by selectionChanged.
@@ -106,8 +125,8 @@ public:
 
     void setView(ITreeView* view) { view_ = view; } // not owned
     ITreeView* view() const { return view_; }
-    TreeBoxProperties& properties() { return props_; }
-    const TreeBoxProperties& properties() const { return props_; }
+    TreeStoreProperties& properties() { return props_; }
+    const TreeStoreProperties& properties() const { return props_; }
 
     // ---- Building records -----------------------------------------------------------------
     // Appends one record (expand 0, check 0) to a caller's buffer; itemCount is not touched.
@@ -160,6 +179,23 @@ public:
     int32_t enumerateChildren(int32_t parent, ItemIndexList& outIndexes, ItemCursor& parentCursor,
                               std::vector<ItemCursor>& outCursors, int32_t stopAt) const;
     int32_t enumerateChildren(int32_t parent, ItemIndexList& outIndexes) const;
+
+    // ---- Rows (what the view paints) ----------------------------------------------------------
+    // Fills `row` for item `index` at `position`, which must describe that item (it is checked to
+    // lie on record boundaries inside the buffer, never read past). False when it does not.
+    bool readRow(int32_t index, const ItemPosition& position, ItemRow& row) const;
+    // Moves `row` to the next visible item: the next record, or the one after a collapsed
+    // subtree. False (row unchanged) at the end.
+    bool nextVisibleRow(ItemRow& row) const;
+    // Copies at most maxUnits code units of the row's text into `out`.
+    void readRowText(const ItemRow& row, size_t maxUnits, CWString& out) const;
+    // The position of item `index`. A set `position` describing item fromIndex <= index lets the
+    // scan start there (with the offset index current it is not needed). False (position
+    // unchanged) when the item does not exist.
+    bool locatePosition(int32_t index, ItemPosition& position, int32_t fromIndex) const;
+    // The record right after / right before `position`; false when there is none.
+    bool positionAfter(const ItemPosition& position, ItemPosition& out) const;
+    bool positionBefore(const ItemPosition& position, ItemPosition& out) const;
 
     // ---- Changing ---------------------------------------------------------------------------
     // Appends a new last child of parent (parent < 0: a top-level item at the end). Returns its
@@ -230,7 +266,8 @@ public:
     bool isIndexCurrent(TreeIndexKind kind) const;
     // Marks one index stale so that the next startIndexWorkers rebuilds it.
     void markIndexStale(TreeIndexKind kind);
-    // Test and benchmark hooks: build every index now on this thread / wait for the workers.
+    // Builds every index now on this thread (quelix-cli lists whole trees with them) / waits for
+    // the running workers (tests and benchmarks settle a state with it).
     void buildIndexesNow();
     void waitForIndexWorkers();
     // The current array of an index (which: 0 values, 1 next siblings), nullptr when stale.
@@ -239,7 +276,7 @@ public:
     // it (also across later store calls that fetch newer builds); nullptr when stale. For walks
     // that read many entries without a store call per entry (the tree box's connector lines).
     std::shared_ptr<const BuiltTreeIndex> sharedIndex(TreeIndexKind kind) const;
-    // Worker runs not yet joined (tests).
+    // Worker runs not yet joined (the box polls for finished indexes while some run).
     size_t liveIndexRuns() const { return workers_->liveRuns(); }
 
     // ---- Tree paths ----------------------------------------------------------------------------
@@ -257,19 +294,11 @@ public:
                          const std::function<void(int32_t, const ItemCursor&, CWStringView)>& visit) const;
 
     // ---- Events ------------------------------------------------------------------------------
-    TreeEvent<Self> rightClicked;
-    TreeEvent<Self, int32_t, const CWString&, const CWString&> editCommitted; // item, before, edited
-    TreeEvent<Self, int32_t> editStarting;
-    TreeEvent<Self, int32_t, int32_t> selectionChanged; // item or -1, reason
-    TreeEvent<Self, int32_t> hotItemChanged;
-    TreeEvent<Self, int32_t, int32_t> keyPressed; // key code, modifier bits
-    TreeEvent<Self, int32_t> expandToggling;
-    TreeEvent<Self, int32_t> checkToggling;
-    TreeEvent<Self, int32_t> checkToggled;
+    // Raised by the store's own selection changes (setSelection, replaceSubtree) and by the view's
+    // clicks; the events only input raises belong to the tree box.
+    rg_Korrin_JiBen::Event<Self, int32_t, int32_t> selectionChanged{this}; // item or -1, reason
 
 private:
-    struct Rec; // a located record: start, separator, end, level
-
     const uint8_t* data() const { return buf_->data(); }
     int64_t size() const { return static_cast<int64_t>(buf_->size()); }
     // The buffer for writing; copied first while a worker run holds it.
@@ -280,26 +309,27 @@ private:
     const BuiltTreeIndex* currentIndex(TreeIndexKind kind) const;
 
     bool validIndex(int32_t index) const { return index >= 0 && index < itemCount_; }
-    bool resolve(int32_t index, ItemCursor& cursor, Rec& rec) const;
+    bool resolve(int32_t index, ItemCursor& cursor, ItemPosition& rec) const;
     // Walks back from `rec` (item `index`) to the first earlier record whose level is at most
     // `level`; returns its index with the record in `found`, or -1 when there is none.
-    int32_t walkBackToLevel(const Rec& rec, int32_t index, int32_t level, Rec& found) const;
-    bool recordFromCursor(const ItemCursor& cursor, Rec& rec) const;
-    bool recordAtStart(int64_t start, Rec& rec) const;
-    bool recordOfItemByIndex(int32_t index, Rec& rec) const;
-    bool recordEndingAt(int64_t sep, Rec& rec) const;
-    static void toCursor(const Rec& rec, ItemCursor& cursor);
+    int32_t walkBackToLevel(const ItemPosition& rec, int32_t index, int32_t level, ItemPosition& found) const;
+    bool recordFromCursor(const ItemCursor& cursor, ItemPosition& rec) const;
+    bool recordFromBounds(int64_t start, int64_t end, ItemPosition& rec) const;
+    bool recordAtStart(int64_t start, ItemPosition& rec) const;
+    bool recordOfItemByIndex(int32_t index, ItemPosition& rec) const;
+    bool recordEndingAt(int64_t sep, ItemPosition& rec) const;
+    static void toCursor(const ItemPosition& rec, ItemCursor& cursor);
     int32_t indexFromOffset(int64_t start) const;
 
     // Scanning primitives (no index).
-    int32_t scanDescendants(const Rec& item, Rec& last) const;
+    int32_t scanDescendants(const ItemPosition& item, ItemPosition& last) const;
     int32_t lastLevel() const;
-    int32_t descendantsOf(int32_t index, const Rec& rec, Rec& lastDesc) const;
+    int32_t descendantsOf(int32_t index, const ItemPosition& rec, ItemPosition& lastDesc) const;
 
     // True when the item's key form (its text before the first ':') equals `form`; with
     // encodedDots each '.' of the key form counts as "#46#".
     bool keyFormEquals(int32_t index, ItemCursor& cursor, CWStringView form, bool encodedDots) const;
-    bool keyFormEqualsAt(const Rec& rec, CWStringView form, bool encodedDots) const;
+    bool keyFormEqualsAt(const ItemPosition& rec, CWStringView form, bool encodedDots) const;
     // Number of earlier siblings of `item` (whose parent is `parent`) with the plain key form
     // `form`. Long sibling lists are counted once per parent and buffer state, then looked up.
     int64_t earlierSiblingsWithForm(int32_t item, const ItemCursor& cursor, int32_t parent, CWStringView form) const;
@@ -307,14 +337,14 @@ private:
     // (occurrence + 1)-th time; -1 when there is none. Fills `cursor` for the match.
     int32_t findSiblingByForm(int32_t start, ItemCursor& cursor, CWStringView name, int64_t occurrence) const;
 
-    bool applyExpandChange(int32_t index, const Rec& rec, uint8_t newState);
+    bool applyExpandChange(int32_t index, const ItemPosition& rec, uint8_t newState);
     void buildRowsInto(std::vector<int32_t>& out, int32_t first, int32_t stopBefore) const;
 
     std::shared_ptr<CKorMem> buf_; // owned; shared read-only with worker runs
     int32_t itemCount_ = 0;
     uint64_t version_ = 1;
 
-    TreeBoxProperties props_;
+    TreeStoreProperties props_;
     ITreeView* view_ = nullptr; // not owned
     int32_t pendingReason_ = 0;
 

@@ -37,7 +37,7 @@ private:
 
 } // namespace
 
-void rg_ShuXiangPiPeiQi::prepare(CWStringView findText, int32_t mode, bool ignoreCase) {
+void TreeItemMatcher::prepare(CWStringView findText, int32_t mode, bool ignoreCase) {
     mode_ = (mode == kFindWildcard || mode == kFindRegex) ? mode : kFindPlain;
     ignoreCase_ = ignoreCase;
     setFindText(findText);
@@ -49,14 +49,14 @@ void rg_ShuXiangPiPeiQi::prepare(CWStringView findText, int32_t mode, bool ignor
     regex_.compilePattern(pattern, ignoreCase);
 }
 
-void rg_ShuXiangPiPeiQi::setFindText(CWStringView findText) {
+void TreeItemMatcher::setFindText(CWStringView findText) {
     findText_.assign(findText);
     folded_ = findText_;
     for (char16_t& c : folded_)
         c = foldAscii(c);
 }
 
-bool rg_ShuXiangPiPeiQi::matches(CWStringView text) {
+bool TreeItemMatcher::matches(CWStringView text) {
     if (mode_ != kFindPlain)
         return regex_.containsMatch(text);
     if (!ignoreCase_)
@@ -81,7 +81,7 @@ bool rg_ShuXiangPiPeiQi::matches(CWStringView text) {
 }
 
 int32_t findItem(rg_TolvarShuXingKuangCunChu& store, int32_t start, int32_t bound, bool backward,
-                 rg_ShuXiangPiPeiQi& matcher, const FindIdleHook& idle) {
+                 TreeItemMatcher& matcher, const FindIdleHook& idle) {
     using namespace item_record;
     const int32_t n = store.itemCount();
     if (n <= 0)
@@ -148,7 +148,7 @@ int32_t findItem(rg_TolvarShuXingKuangCunChu& store, int32_t start, int32_t boun
     }
 }
 
-TreeFindResult findInItems(rg_TolvarShuXingKuangCunChu& store, bool backward, rg_ShuXiangPiPeiQi& matcher,
+TreeFindResult findInItems(rg_TolvarShuXingKuangCunChu& store, bool backward, TreeItemMatcher& matcher,
                            bool retryEncoded, CWStringView originalText, const FindIdleHook& idle) {
     TreeFindResult result;
     for (int attempt = 0;; ++attempt) {

@@ -5,7 +5,7 @@
 // wraps around to include the start item itself, and (optionally) tries once more with the
 // UCS-2 escaped form of the find text when nothing matched.
 //
-// rg_ShuXiangPiPeiQi holds what one search looks for: the plain text (mode 0) or the compiled
+// TreeItemMatcher holds what one search looks for: the plain text (mode 0) or the compiled
 // pattern (modes 1 wildcard and 2 regular expression) in a regular-expression object owned by
 // the caller, which is compiled once per search, never per item.
 //
@@ -30,10 +30,10 @@ inline constexpr int32_t kFindPlain = 0;
 inline constexpr int32_t kFindWildcard = 1;
 inline constexpr int32_t kFindRegex = 2;
 
-class rg_ShuXiangPiPeiQi {
+class TreeItemMatcher {
 public:
     // `regex` is not owned; it must outlive the matcher.
-    explicit rg_ShuXiangPiPeiQi(rg_Tolvar_MingLingJi::rg_TolvarZhengZeBiaoDaShiLei& regex) : regex_(regex) {}
+    explicit TreeItemMatcher(rg_Tolvar_MingLingJi::rg_TolvarZhengZeBiaoDaShiLei& regex) : regex_(regex) {}
 
     // Sets up one search: mode 0 keeps `findText` as the plain text; mode 1 turns it into a
     // regular expression with wildcardToRegex; modes 1 and 2 compile it with the case flag.
@@ -68,7 +68,7 @@ inline constexpr int32_t kNoBound = INT32_MIN;
 // matches, and not beyond `bound` (forward: index <= bound; backward: index >= bound; kNoBound:
 // no limit). -1 when none, or when the store is empty.
 int32_t findItem(rg_TolvarShuXingKuangCunChu& store, int32_t start, int32_t bound, bool backward,
-                 rg_ShuXiangPiPeiQi& matcher, const FindIdleHook& idle = {});
+                 TreeItemMatcher& matcher, const FindIdleHook& idle = {});
 
 struct TreeFindResult {
     int32_t item = -1;     // the item found, -1 when nothing matched
@@ -80,7 +80,7 @@ struct TreeFindResult {
 // (when nothing matched and an item is selected) from the far end up to and including the
 // selected item. When nothing matched at all and `retryEncoded` is set, the matcher's plain text
 // becomes the UCS-2 escaped form of `originalText` and the search runs once more.
-TreeFindResult findInItems(rg_TolvarShuXingKuangCunChu& store, bool backward, rg_ShuXiangPiPeiQi& matcher,
+TreeFindResult findInItems(rg_TolvarShuXingKuangCunChu& store, bool backward, TreeItemMatcher& matcher,
                            bool retryEncoded, CWStringView originalText, const FindIdleHook& idle = {});
 
 } // namespace rg_TolvarMingLingJi_ChuangKouZuJian

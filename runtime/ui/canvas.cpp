@@ -21,7 +21,7 @@ QRect gdiRect(int left, int top, int right, int bottom) {
 
 } // namespace
 
-rg_HuaBan::rg_HuaBan(QWidget* parent) : rg_ChuangKouJiLei(parent), metrics_(font_.font) {
+rg_HuaBan::rg_HuaBan(QWidget* parent) : WindowBase(parent), metrics_(font_.font) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     font_.font = QWidget::font();
@@ -91,7 +91,7 @@ void rg_HuaBan::setBrushColour(int32_t ref) {
 void rg_HuaBan::setTextColour(int32_t ref) { textColour_ = ref; }
 void rg_HuaBan::setTextBackColour(int32_t ref) { textBackColour_ = ref; }
 
-void rg_HuaBan::setScreenFont(const rg_PingMuZiTi& font) {
+void rg_HuaBan::setScreenFont(const ScreenFont& font) {
     font_ = font;
     metrics_ = QFontMetrics(font_.font, this);
     if (painter_.isActive())
@@ -345,7 +345,7 @@ void rg_HuaBan::ensureImage() {
 
 void rg_HuaBan::onResized(int32_t width, int32_t height) {
     ensureImage();
-    rg_ChuangKouJiLei::onResized(width, height);
+    WindowBase::onResized(width, height);
 }
 
 } // namespace rg_Korrin_ChuangKou

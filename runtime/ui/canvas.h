@@ -14,7 +14,7 @@
 //
 // The image always has the window's size (0 x 0 draws nothing); a resize keeps the old drawing
 // in the top-left corner and fills the rest with the background. Mouse, key and window events are
-// those of rg_ChuangKouJiLei. UI thread only.
+// those of WindowBase. UI thread only.
 #pragma once
 
 #include <cstdint>
@@ -32,7 +32,7 @@
 
 namespace rg_Korrin_ChuangKou {
 
-class rg_HuaBan : public rg_ChuangKouJiLei {
+class rg_HuaBan : public WindowBase {
     Q_OBJECT
 public:
     explicit rg_HuaBan(QWidget* parent = nullptr);
@@ -50,8 +50,8 @@ public:
     int32_t brushColour() const { return brushColour_; }
     void setTextColour(int32_t ref);
     void setTextBackColour(int32_t ref);
-    void setScreenFont(const rg_PingMuZiTi& font);
-    const rg_PingMuZiTi& screenFont() const { return font_; }
+    void setScreenFont(const ScreenFont& font);
+    const ScreenFont& screenFont() const { return font_; }
     const QFontMetrics& fontMetrics() const { return metrics_; }
 
     // Drawing.
@@ -95,7 +95,7 @@ private:
 
     QImage image_;
     QPainter painter_; // active on image_ only between painter() and endPainter()
-    rg_PingMuZiTi font_;
+    ScreenFont font_;
     QFontMetrics metrics_;
     int32_t backColour_ = 0xFFFFFF;
     int32_t penColour_ = -1;

@@ -9,7 +9,7 @@ namespace {
 const char* const kControlIdProperty = "quelixControlId";
 }
 
-rg_ZuJianBuJuQi::rg_ZuJianBuJuQi(QWidget* parent) : rg_ChuangKouJiLei(parent) {}
+rg_ZuJianBuJuQi::rg_ZuJianBuJuQi(QWidget* parent) : WindowBase(parent) {}
 
 void rg_ZuJianBuJuQi::addControl(QWidget* child, int32_t controlId) {
     if (!child)
@@ -17,7 +17,7 @@ void rg_ZuJianBuJuQi::addControl(QWidget* child, int32_t controlId) {
     if (child->parentWidget() != this)
         child->setParent(this);
     child->setProperty(kControlIdProperty, controlId);
-    if (auto* window = qobject_cast<rg_ChuangKouJiLei*>(child))
+    if (auto* window = qobject_cast<WindowBase*>(child))
         window->setControlId(controlId);
 }
 

@@ -1,6 +1,6 @@
 // rg_ZuJianBuJuQi: the component container every custom control is made of.
 //
-// A child window (rg_ChuangKouJiLei: input and window events) that holds child controls and
+// A child window (WindowBase: input and window events) that holds child controls and
 // places them in its client area. Children are owned the Qt way, by their parent; the container
 // finds them by control id. A background colour of -1 leaves the container unpainted (the
 // parent shows through). UI thread.
@@ -12,7 +12,7 @@
 
 namespace rg_Korrin_ChuangKou {
 
-class rg_ZuJianBuJuQi : public rg_ChuangKouJiLei {
+class rg_ZuJianBuJuQi : public WindowBase {
     Q_OBJECT
 public:
     explicit rg_ZuJianBuJuQi(QWidget* parent = nullptr);

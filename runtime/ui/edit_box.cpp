@@ -33,7 +33,7 @@ void rg_BianJiKuang::setThinBorder(bool thin) {
     applyStyle();
 }
 
-void rg_BianJiKuang::setScreenFont(const rg_PingMuZiTi& font) { setFont(font.font); }
+void rg_BianJiKuang::setScreenFont(const ScreenFont& font) { setFont(font.font); }
 
 void rg_BianJiKuang::applyStyle() {
     if (!thinBorder_ && backColour_ == -1) {

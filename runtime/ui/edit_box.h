@@ -12,7 +12,7 @@
 #include <QLineEdit>
 
 #include "runtime/types.h"
-#include "runtime/ui/event_binding.h"
+#include "runtime/event.h"
 #include "runtime/ui/font.h"
 
 namespace rg_Korrin_ChuangKou {
@@ -28,15 +28,15 @@ public:
     void setCueBanner(CWStringView text);
     void setBackColour(int32_t ref); // -1: the normal background
     void setThinBorder(bool thin);
-    void setScreenFont(const rg_PingMuZiTi& font);
+    void setScreenFont(const ScreenFont& font);
     const CWString& controlName() const { return controlName_; }
     void setControlName(CWStringView name) { controlName_ = CWString(name); }
 
-    rg_ShiJian<rg_BianJiKuang, int32_t, int32_t> keyDown{this}; // key code, modifiers
-    rg_ShiJian<rg_BianJiKuang> enterPressed{this};
-    rg_ShiJian<rg_BianJiKuang> focusGained{this};
-    rg_ShiJian<rg_BianJiKuang> focusLost{this};
-    rg_ShiJian<rg_BianJiKuang> edited{this}; // the user changed the text
+    rg_Korrin_JiBen::Event<rg_BianJiKuang, int32_t, int32_t> keyDown{this}; // key code, modifiers
+    rg_Korrin_JiBen::Event<rg_BianJiKuang> enterPressed{this};
+    rg_Korrin_JiBen::Event<rg_BianJiKuang> focusGained{this};
+    rg_Korrin_JiBen::Event<rg_BianJiKuang> focusLost{this};
+    rg_Korrin_JiBen::Event<rg_BianJiKuang> edited{this}; // the user changed the text
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -1,6 +1,6 @@
-// rg_PingMuZiTi: a screen font as the window code applies it: a QFont plus the rotation of the
+// ScreenFont: a screen font as the window code applies it: a QFont plus the rotation of the
 // text in tenths of a degree (0..3599, counter-clockwise), which QFont cannot hold.
-// text/ui/screen_font.h makes one from a font description. Value type; UI thread (QFont).
+// text/font/screen_font.h makes one from a font description. Value type; UI thread (QFont).
 #pragma once
 
 #include <cstdint>
@@ -9,7 +9,7 @@
 
 namespace rg_Korrin_ChuangKou {
 
-struct rg_PingMuZiTi {
+struct ScreenFont {
     QFont font;
     int32_t angle = 0; // tenths of a degree
 };

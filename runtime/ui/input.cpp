@@ -94,7 +94,7 @@ int32_t virtualKeyCode(const QKeyEvent& event) {
     }
 }
 
-int32_t rg_GunLunLeiJi::add(int delta) {
+int32_t WheelAccumulator::add(int delta) {
     if ((delta > 0 && remainder_ < 0) || (delta < 0 && remainder_ > 0))
         remainder_ = 0; // a change of direction starts a new notch
     remainder_ += delta;

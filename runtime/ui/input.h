@@ -33,7 +33,7 @@ int32_t virtualKeyCode(const QKeyEvent& event);
 
 // Turns wheel deltas into whole notches. Deltas smaller than a notch (high-resolution wheels and
 // touch pads) are kept until they add up to one, so slow scrolling is not lost.
-class rg_GunLunLeiJi {
+class WheelAccumulator {
 public:
     // Adds a delta (positive = away from the user) and returns the whole notches now complete.
     int32_t add(int delta);

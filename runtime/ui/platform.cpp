@@ -13,16 +13,16 @@
 namespace rg_Korrin_ChuangKou {
 namespace {
 
-rg_PingTaiJieKou* g_platform = nullptr;
+Platform* g_platform = nullptr;
 QPoint g_lastMouseScreenPos;
 
-QMessageBox::Icon qtIcon(rg_XiaoXiTuBiao icon) {
+QMessageBox::Icon qtIcon(MessageIcon icon) {
     switch (icon) {
-    case rg_XiaoXiTuBiao::Information: return QMessageBox::Information;
-    case rg_XiaoXiTuBiao::Warning: return QMessageBox::Warning;
-    case rg_XiaoXiTuBiao::Error: return QMessageBox::Critical;
-    case rg_XiaoXiTuBiao::Question: return QMessageBox::Question;
-    case rg_XiaoXiTuBiao::None: break;
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Warning: return QMessageBox::Warning;
+    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::None: break;
     }
     return QMessageBox::NoIcon;
 }
@@ -39,15 +39,15 @@ QWidget* dialogOwner() {
 
 } // namespace
 
-int32_t rg_QtPingTai::messageBox(const CWString& caption, const CWString& text, rg_XiaoXiTuBiao icon,
-                                 rg_XiaoXiAnNiu buttons) {
+int32_t QtPlatform::messageBox(const CWString& caption, const CWString& text, MessageIcon icon,
+                                 MessageButtons buttons) {
     QMessageBox::StandardButtons qtButtons = QMessageBox::Ok;
     switch (buttons) {
-    case rg_XiaoXiAnNiu::Ok: qtButtons = QMessageBox::Ok; break;
-    case rg_XiaoXiAnNiu::OkCancel: qtButtons = QMessageBox::Ok | QMessageBox::Cancel; break;
-    case rg_XiaoXiAnNiu::YesNo: qtButtons = QMessageBox::Yes | QMessageBox::No; break;
-    case rg_XiaoXiAnNiu::YesNoCancel: qtButtons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
-    case rg_XiaoXiAnNiu::RetryCancel: qtButtons = QMessageBox::Retry | QMessageBox::Cancel; break;
+    case MessageButtons::Ok: qtButtons = QMessageBox::Ok; break;
+    case MessageButtons::OkCancel: qtButtons = QMessageBox::Ok | QMessageBox::Cancel; break;
+    case MessageButtons::YesNo: qtButtons = QMessageBox::Yes | QMessageBox::No; break;
+    case MessageButtons::YesNoCancel: qtButtons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
+    case MessageButtons::RetryCancel: qtButtons = QMessageBox::Retry | QMessageBox::Cancel; break;
     }
     QMessageBox box(qtIcon(icon), toQString(caption), toQString(text), qtButtons, nullptr);
     switch (box.exec()) {
@@ -55,11 +55,11 @@ int32_t rg_QtPingTai::messageBox(const CWString& caption, const CWString& text, 
     case QMessageBox::Yes: return kResultYes;
     case QMessageBox::No: return kResultNo;
     case QMessageBox::Retry: return kResultRetry;
-    default: return buttons == rg_XiaoXiAnNiu::Ok ? kResultOk : kResultCancel;
+    default: return buttons == MessageButtons::Ok ? kResultOk : kResultCancel;
     }
 }
 
-std::optional<CWString> rg_QtPingTai::inputText(const CWString& caption, const CWString& prompt,
+std::optional<CWString> QtPlatform::inputText(const CWString& caption, const CWString& prompt,
                                                 const CWString& initialText) {
     QInputDialog dialog(dialogOwner());
     dialog.setWindowTitle(toQString(caption));
@@ -72,7 +72,7 @@ std::optional<CWString> rg_QtPingTai::inputText(const CWString& caption, const C
     return fromQString(dialog.textValue());
 }
 
-std::optional<CWString> rg_QtPingTai::openFileName(const CWString& caption, const CWString& initialPath,
+std::optional<CWString> QtPlatform::openFileName(const CWString& caption, const CWString& initialPath,
                                                    const CWString& filter) {
     const QString name =
         QFileDialog::getOpenFileName(dialogOwner(), toQString(caption), toQString(initialPath), toQString(filter));
@@ -81,30 +81,30 @@ std::optional<CWString> rg_QtPingTai::openFileName(const CWString& caption, cons
     return fromQString(name);
 }
 
-void rg_QtPingTai::beep(rg_FengMingLeiXing) { QApplication::beep(); }
+void QtPlatform::beep(BeepKind) { QApplication::beep(); }
 
-CWString rg_QtPingTai::clipboardText() {
+CWString QtPlatform::clipboardText() {
     const QClipboard* clipboard = QGuiApplication::clipboard();
     return clipboard ? fromQString(clipboard->text()) : CWString();
 }
 
-void rg_QtPingTai::setClipboardText(const CWString& text) {
+void QtPlatform::setClipboardText(const CWString& text) {
     if (QClipboard* clipboard = QGuiApplication::clipboard())
         clipboard->setText(toQString(text));
 }
 
-rg_Korrin_JiBen::ITickClock& rg_QtPingTai::tickClock() { return rg_Korrin_JiBen::currentTickClock(); }
+rg_Korrin_JiBen::ITickClock& QtPlatform::tickClock() { return rg_Korrin_JiBen::currentTickClock(); }
 
-QPoint rg_QtPingTai::cursorScreenPos() { return QCursor::pos(); }
+QPoint QtPlatform::cursorScreenPos() { return QCursor::pos(); }
 
 void setDialogOwner(QWidget* owner) { g_dialogOwner = owner; }
 
-rg_PingTaiJieKou& platform() {
-    static rg_QtPingTai qtPlatform;
+Platform& platform() {
+    static QtPlatform qtPlatform;
     return g_platform ? *g_platform : qtPlatform;
 }
 
-void setPlatform(rg_PingTaiJieKou* p) { g_platform = p; }
+void setPlatform(Platform* p) { g_platform = p; }
 
 QPoint lastMouseScreenPos() { return g_lastMouseScreenPos; }
 void noteMouseScreenPos(QPoint screenPos) { g_lastMouseScreenPos = screenPos; }

@@ -4,14 +4,14 @@
 
 namespace rg_Korrin_ChuangKou {
 
-rg_JiShiQi::rg_JiShiQi(QObject* parent) : QObject(parent), timer_(new QTimer(this)) {
+Timer::Timer(QObject* parent) : QObject(parent), timer_(new QTimer(this)) {
     timer_->setTimerType(Qt::PreciseTimer);
     connect(timer_, &QTimer::timeout, this, [this] { tick.raise(); });
 }
 
-rg_JiShiQi::~rg_JiShiQi() = default;
+Timer::~Timer() = default;
 
-void rg_JiShiQi::setInterval(int32_t milliseconds) {
+void Timer::setInterval(int32_t milliseconds) {
     interval_ = milliseconds > 0 ? milliseconds : 0;
     if (interval_ == 0) {
         timer_->stop();
@@ -20,6 +20,6 @@ void rg_JiShiQi::setInterval(int32_t milliseconds) {
     timer_->start(interval_);
 }
 
-bool rg_JiShiQi::isRunning() const { return timer_->isActive(); }
+bool Timer::isRunning() const { return timer_->isActive(); }
 
 } // namespace rg_Korrin_ChuangKou

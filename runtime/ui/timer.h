@@ -1,4 +1,4 @@
-// rg_JiShiQi: a timer with a settable interval that calls back on the UI thread.
+// Timer: a timer with a settable interval that calls back on the UI thread.
 //
 // setInterval(ms > 0) (re)starts it, setInterval(0) or stop() stops it. Each expiry raises
 // `tick`. Owns its QTimer; the optional Qt parent only ties its lifetime. UI thread only.
@@ -8,24 +8,24 @@
 
 #include <QObject>
 
-#include "runtime/ui/event_binding.h"
+#include "runtime/event.h"
 
 class QTimer;
 
 namespace rg_Korrin_ChuangKou {
 
-class rg_JiShiQi : public QObject {
+class Timer : public QObject {
     Q_OBJECT
 public:
-    explicit rg_JiShiQi(QObject* parent = nullptr);
-    ~rg_JiShiQi() override;
+    explicit Timer(QObject* parent = nullptr);
+    ~Timer() override;
 
     void setInterval(int32_t milliseconds);
     int32_t interval() const { return interval_; }
     void stop() { setInterval(0); }
     bool isRunning() const;
 
-    rg_ShiJian<rg_JiShiQi> tick{this};
+    rg_Korrin_JiBen::Event<Timer> tick{this};
 
 private:
     QTimer* timer_; // owned (Qt child)

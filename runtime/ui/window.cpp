@@ -14,40 +14,40 @@ int32_t mouseY(const QMouseEvent& e) { return static_cast<int32_t>(e.position().
 
 } // namespace
 
-rg_ChuangKouJiLei::rg_ChuangKouJiLei(QWidget* parent) : QWidget(parent) {
+WindowBase::WindowBase(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
 }
 
-rg_ChuangKouJiLei::~rg_ChuangKouJiLei() = default;
+WindowBase::~WindowBase() = default;
 
-void rg_ChuangKouJiLei::noteMouse(const QMouseEvent& event) {
+void WindowBase::noteMouse(const QMouseEvent& event) {
     lastScreenPos_ = event.globalPosition().toPoint();
     lastButtons_ = event.buttons();
     noteMouseScreenPos(lastScreenPos_);
 }
 
-void rg_ChuangKouJiLei::resizeEvent(QResizeEvent* event) {
+void WindowBase::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     onResized(width(), height());
 }
 
-void rg_ChuangKouJiLei::showEvent(QShowEvent* event) {
+void WindowBase::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     onShown();
 }
 
-void rg_ChuangKouJiLei::hideEvent(QHideEvent* event) {
+void WindowBase::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     onHidden();
 }
 
-void rg_ChuangKouJiLei::mouseMoveEvent(QMouseEvent* event) {
+void WindowBase::mouseMoveEvent(QMouseEvent* event) {
     noteMouse(*event);
     event->accept();
     onMouseMove(mouseX(*event), mouseY(*event), modifierBits(event->modifiers()));
 }
 
-void rg_ChuangKouJiLei::mousePressEvent(QMouseEvent* event) {
+void WindowBase::mousePressEvent(QMouseEvent* event) {
     noteMouse(*event);
     event->accept();
     const int32_t mods = modifierBits(event->modifiers());
@@ -57,7 +57,7 @@ void rg_ChuangKouJiLei::mousePressEvent(QMouseEvent* event) {
         onRightDown(mouseX(*event), mouseY(*event), mods);
 }
 
-void rg_ChuangKouJiLei::mouseReleaseEvent(QMouseEvent* event) {
+void WindowBase::mouseReleaseEvent(QMouseEvent* event) {
     noteMouse(*event);
     event->accept();
     const int32_t mods = modifierBits(event->modifiers());
@@ -67,7 +67,7 @@ void rg_ChuangKouJiLei::mouseReleaseEvent(QMouseEvent* event) {
         onRightUp(mouseX(*event), mouseY(*event), mods);
 }
 
-void rg_ChuangKouJiLei::mouseDoubleClickEvent(QMouseEvent* event) {
+void WindowBase::mouseDoubleClickEvent(QMouseEvent* event) {
     // Deliberately not forwarded as a press: the second press of a double-click is only a
     // double-click.
     noteMouse(*event);
@@ -79,7 +79,7 @@ void rg_ChuangKouJiLei::mouseDoubleClickEvent(QMouseEvent* event) {
         onRightDoubleClick(mouseX(*event), mouseY(*event), mods);
 }
 
-void rg_ChuangKouJiLei::wheelEvent(QWheelEvent* event) {
+void WindowBase::wheelEvent(QWheelEvent* event) {
     // Qt turns a vertical wheel into a horizontal one while Alt is held; the notches are the same.
     const QPoint delta = event->angleDelta();
     const int d = delta.y() != 0 ? delta.y() : ((event->modifiers() & Qt::AltModifier) ? delta.x() : 0);
@@ -93,27 +93,27 @@ void rg_ChuangKouJiLei::wheelEvent(QWheelEvent* event) {
         onWheel(notches, modifierBits(event->modifiers()));
 }
 
-void rg_ChuangKouJiLei::keyPressEvent(QKeyEvent* event) {
+void WindowBase::keyPressEvent(QKeyEvent* event) {
     event->accept();
     onKeyDown(virtualKeyCode(*event), modifierBits(event->modifiers()));
 }
 
-void rg_ChuangKouJiLei::keyReleaseEvent(QKeyEvent* event) {
+void WindowBase::keyReleaseEvent(QKeyEvent* event) {
     event->accept();
     onKeyUp(virtualKeyCode(*event), modifierBits(event->modifiers()));
 }
 
-void rg_ChuangKouJiLei::focusInEvent(QFocusEvent* event) {
+void WindowBase::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
     onFocusIn();
 }
 
-void rg_ChuangKouJiLei::focusOutEvent(QFocusEvent* event) {
+void WindowBase::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
     onFocusOut();
 }
 
-void rg_ChuangKouJiLei::leaveEvent(QEvent* event) {
+void WindowBase::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
     onMouseLeave();
 }

@@ -1,8 +1,8 @@
-// rg_ChuangKouJiLei: the child window every control of the system is built from.
+// WindowBase: the child window every control of the system is built from.
 //
 // A QWidget that reports, in the order they occur, size changes, showing and hiding, mouse moves,
 // left and right button presses and releases, double-clicks, wheel notches, key presses and
-// releases, focus changes and the mouse leaving, each through a bindable event (rg_ShiJian).
+// releases, focus changes and the mouse leaving, each through a bindable event (rg_Korrin_JiBen::Event, runtime/event.h).
 // Mouse events carry (x, y, modifier bits) in this window's coordinates, key events (virtual-key
 // code, modifier bits), the wheel whole notches (positive = away from the user).
 //
@@ -17,22 +17,22 @@
 #include <QPoint>
 #include <QWidget>
 
-#include "runtime/ui/event_binding.h"
+#include "runtime/event.h"
 #include "runtime/ui/input.h"
 
 namespace rg_Korrin_ChuangKou {
 
-class rg_ChuangKouJiLei : public QWidget {
+class WindowBase : public QWidget {
     Q_OBJECT
 public:
-    using MouseEvent = rg_ShiJian<rg_ChuangKouJiLei, int32_t, int32_t, int32_t>; // x, y, modifiers
-    using KeyEvent = rg_ShiJian<rg_ChuangKouJiLei, int32_t, int32_t>;            // key code, modifiers
-    using WheelEvent = rg_ShiJian<rg_ChuangKouJiLei, int32_t, int32_t>;          // notches, modifiers
-    using SizeEvent = rg_ShiJian<rg_ChuangKouJiLei, int32_t, int32_t>;           // width, height
-    using PlainEvent = rg_ShiJian<rg_ChuangKouJiLei>;
+    using MouseEvent = rg_Korrin_JiBen::Event<WindowBase, int32_t, int32_t, int32_t>; // x, y, modifiers
+    using KeyEvent = rg_Korrin_JiBen::Event<WindowBase, int32_t, int32_t>;            // key code, modifiers
+    using WheelEvent = rg_Korrin_JiBen::Event<WindowBase, int32_t, int32_t>;          // notches, modifiers
+    using SizeEvent = rg_Korrin_JiBen::Event<WindowBase, int32_t, int32_t>;           // width, height
+    using PlainEvent = rg_Korrin_JiBen::Event<WindowBase>;
 
-    explicit rg_ChuangKouJiLei(QWidget* parent = nullptr);
-    ~rg_ChuangKouJiLei() override;
+    explicit WindowBase(QWidget* parent = nullptr);
+    ~WindowBase() override;
 
     int32_t controlId() const { return controlId_; }
     void setControlId(int32_t id) { controlId_ = id; }
@@ -97,7 +97,7 @@ private:
     int32_t controlId_ = 0;
     QPoint lastScreenPos_;
     Qt::MouseButtons lastButtons_;
-    rg_GunLunLeiJi wheelNotches_;
+    WheelAccumulator wheelNotches_;
 };
 
 } // namespace rg_Korrin_ChuangKou

@@ -13,7 +13,7 @@
 #include "app/main_window.h"
 #include "runtime/tick_clock.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 #include "text/ui/popup_menu.h"
 
 namespace app_test {
@@ -50,14 +50,14 @@ protected:
     using Window = rg_Korrin_ChengXu::rg_ZhuChuangKou1;
 
     std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<rg_Korrin_ChuangKou::rg_CeShiPingTai> platform_;
-    std::unique_ptr<rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang> install_;
+    std::unique_ptr<rg_Korrin_ChuangKou::TestPlatform> platform_;
+    std::unique_ptr<rg_Korrin_ChuangKou::TestPlatformInstall> install_;
 
     void setUpEnvironment() {
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
-        platform_ = std::make_unique<rg_Korrin_ChuangKou::rg_CeShiPingTai>();
-        install_ = std::make_unique<rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang>(*platform_);
+        platform_ = std::make_unique<rg_Korrin_ChuangKou::TestPlatform>();
+        install_ = std::make_unique<rg_Korrin_ChuangKou::TestPlatformInstall>(*platform_);
         rg_Korrin_JiBen::setTickClock(&platform_->clock);
     }
     void tearDownEnvironment() {

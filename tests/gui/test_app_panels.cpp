@@ -28,16 +28,16 @@
 #include "app_test_base.h"
 #include "runtime/tick_clock.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 #include "text/ui/input_box.h"
 #include "text/ui/popup_menu.h"
 #include "text/ui/rich_edit.h"
 
 using namespace rg_Korrin_ChengXu;
 using rg_Korrin_ChuangKou::fromQString;
-using rg_Korrin_ChuangKou::rg_CeShiPingTai;
-using rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang;
-using rg_Korrin_ChuangKou::rg_FengMingLeiXing;
+using rg_Korrin_ChuangKou::TestPlatform;
+using rg_Korrin_ChuangKou::TestPlatformInstall;
+using rg_Korrin_ChuangKou::BeepKind;
 using rg_Korrin_ChuangKou::toQString;
 using namespace app_test;
 using rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1;
@@ -154,7 +154,7 @@ private slots:
         QCOMPARE(w->pathBox->content(), CWString(u"level"));
         QCOMPARE(w->current()->pane->text(), CWString(u"1"));
         QCOMPARE(w->statusText(4), CWString(u"已找到用时 0 毫秒"));
-        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Simple});
+        QCOMPARE(platform_->beeps, std::vector<BeepKind>{BeepKind::Simple});
         // The tree box takes the keyboard focus (the window's focus child, active or not).
         QCOMPARE(w->focusWidget() == w->current()->tree || w->current()->tree->isAncestorOf(w->focusWidget()), true);
 
@@ -169,8 +169,8 @@ private slots:
         QCOMPARE(st.getSelection(), 1);
         QCOMPARE(w->pathBox->content(), CWString(u"level"));
         QCOMPARE(platform_->beeps.size(), size_t(4));
-        for (rg_FengMingLeiXing b : platform_->beeps)
-            QCOMPARE(b, rg_FengMingLeiXing::Simple);
+        for (BeepKind b : platform_->beeps)
+            QCOMPARE(b, BeepKind::Simple);
         QCOMPARE(w->lastFindText(), CWString(u"level"));
         QCOMPARE(w->lastMatchMode(), 0);
         QCOMPARE(w->lastIgnoreCase(), 1);
@@ -200,7 +200,7 @@ private slots:
         click(w->findButton);
         QCOMPARE(st.getSelection(), 2);
         QCOMPARE(w->statusText(4), CWString(u"已找到用时 0 毫秒"));
-        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Simple});
+        QCOMPARE(platform_->beeps, std::vector<BeepKind>{BeepKind::Simple});
         // Nothing is re-shown for an unchanged selection.
         QCOMPARE(w->current()->pane->text(), CWString(u"marker"));
         QCOMPARE(w->pathBox->content(), path);
@@ -229,7 +229,7 @@ private slots:
         click(w->findButton, Qt::RightButton);
         QCOMPARE(st.getSelection(), 0);
         QCOMPARE(w->statusText(4), CWString(u"已找到用时 0 毫秒"));
-        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Simple});
+        QCOMPARE(platform_->beeps, std::vector<BeepKind>{BeepKind::Simple});
     }
 
     void find_notFoundBeepsAndKeepsTheSelection() {
@@ -241,12 +241,12 @@ private slots:
         click(w->findButton);
         QCOMPARE(st.getSelection(), 1);
         QCOMPARE(w->statusText(4), CWString(u"未找到用时 0 毫秒"));
-        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
+        QCOMPARE(platform_->beeps, std::vector<BeepKind>{BeepKind::Error});
         // With nothing selected the whole tree is searched once.
         st.setSelection(-1);
         click(w->findButton);
         QCOMPARE(st.getSelection(), -1);
-        QCOMPARE(platform_->beeps.back(), rg_FengMingLeiXing::Error);
+        QCOMPARE(platform_->beeps.back(), BeepKind::Error);
     }
 
     void find_ucs2RetryFindsEscapes() {
@@ -261,7 +261,7 @@ private slots:
         QCOMPARE(st.getSelection(), 1);
         QCOMPARE(w->lastFindText(), CWString(u"\\u4E2D"));
         QCOMPARE(w->findTextBox->content(), CWString(u"中")); // the box keeps what was typed
-        QCOMPARE(platform_->beeps.back(), rg_FengMingLeiXing::Simple);
+        QCOMPARE(platform_->beeps.back(), BeepKind::Simple);
         // Ignoring case, the lower-case escape matches too.
         click(w->findButton);
         QCOMPARE(st.getSelection(), 2);
@@ -282,7 +282,7 @@ private slots:
         click(w->findButton);
         QCOMPARE(st.getSelection(), 1);
         QCOMPARE(w->statusText(4), CWString(u"未找到用时 0 毫秒"));
-        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
+        QCOMPARE(platform_->beeps, std::vector<BeepKind>{BeepKind::Error});
         QCOMPARE(w->lastFindText(), CWString(u"中"));
 
         // In the pattern modes the retry runs the same compiled pattern again: still nothing.
@@ -292,7 +292,7 @@ private slots:
             platform_->beeps.clear();
             click(w->findButton);
             QCOMPARE(st.getSelection(), 1);
-            QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
+            QCOMPARE(platform_->beeps, std::vector<BeepKind>{BeepKind::Error});
         }
     }
 
@@ -325,10 +325,10 @@ private slots:
         QCOMPARE(w->lastMatchMode(), mode);
         if (expected < 0) {
             QCOMPARE(st.getSelection(), 0);
-            QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
+            QCOMPARE(platform_->beeps, std::vector<BeepKind>{BeepKind::Error});
         } else {
             QCOMPARE(st.getSelection(), expected);
-            QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Simple});
+            QCOMPARE(platform_->beeps, std::vector<BeepKind>{BeepKind::Simple});
         }
     }
 
@@ -339,7 +339,7 @@ private slots:
         w->findTextBox->setContent(u"Tolvar·JSON");
         click(w->findButton);
         QCOMPARE(st.getSelection(), 0);
-        QCOMPARE(platform_->beeps.back(), rg_FengMingLeiXing::Simple);
+        QCOMPARE(platform_->beeps.back(), BeepKind::Simple);
         // In the wildcard mode too.
         st.setSelection(1);
         w->matchModeList->setCurrentIndex(1);
@@ -355,7 +355,7 @@ private slots:
         st.clearItems();
         QCOMPARE(st.itemCount(), 0);
         click(w->findButton);
-        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
+        QCOMPARE(platform_->beeps, std::vector<BeepKind>{BeepKind::Error});
         QVERIFY(w->statusText(4).starts_with(u"未找到"));
     }
 
@@ -378,7 +378,7 @@ private slots:
         // Even a search that finds nothing saves first.
         w->findTextBox->setContent(u"nowhere");
         click(w->findButton);
-        QCOMPARE(platform_->beeps.back(), rg_FengMingLeiXing::Error);
+        QCOMPARE(platform_->beeps.back(), BeepKind::Error);
         QVERIFY(iniText(iniFile()).contains(QStringLiteral("编辑框查找内容=nowhere")));
     }
 
@@ -479,7 +479,7 @@ private slots:
         QCOMPARE(w->streamParseButton->caption(), CWString(u"开始文件流解析"));
         QCOMPARE(w->statusText(4), CWString(u"解析文件流用时 0 毫秒"));
         QVERIFY(!w->streaming());
-        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Default});
+        QCOMPARE(platform_->beeps, std::vector<BeepKind>{BeepKind::Default});
         QVERIFY(platform_->messageBoxes.empty());
         // The caption stays after later runs.
         w->streamPathBox->setContent(u"tail");
@@ -756,7 +756,7 @@ private slots:
         const QByteArray slotBefore = readAll(slotFile(1));
         w->openDroppedFile(fromQString(file(QStringLiteral("gone.json"))));
         QCOMPARE(w->statusText(4), CWString(u"读取失败：gone.json"));
-        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
+        QCOMPARE(platform_->beeps, std::vector<BeepKind>{BeepKind::Error});
         QCOMPARE(store(*w).itemCount(), 2);
         QCOMPARE(store(*w).getText(1), CWString(u"keep:1"));
         QCOMPARE(readAll(slotFile(1)), slotBefore);

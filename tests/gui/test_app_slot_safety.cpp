@@ -32,7 +32,7 @@
 #include "json/node.h"
 #include "runtime/ui/platform.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 
 using namespace rg_Korrin_ChengXu;
 using rg_Korrin_ChuangKou::fromQString;
@@ -393,7 +393,7 @@ private slots:
         const QString status = toQString(w->statusText(4));
         QVERIFY2(status.contains(reason) && status.contains(QStringLiteral("当前树未改变")), qPrintable(status));
         QCOMPARE(w->streamParseButton->caption(), CWString(u"开始文件流解析"));
-        QCOMPARE(platform_->beeps, std::vector<rg_Korrin_ChuangKou::rg_FengMingLeiXing>{rg_Korrin_ChuangKou::rg_FengMingLeiXing::Error});
+        QCOMPARE(platform_->beeps, std::vector<rg_Korrin_ChuangKou::BeepKind>{rg_Korrin_ChuangKou::BeepKind::Error});
     }
 
     // ---- review: a source text holding U+0000 --------------------------------------------------
@@ -427,7 +427,7 @@ private slots:
     void dialogsAreOwnedByTheMainWindow() {
         auto w = shownWindow();
         click(w->topMostCheck->button()); // "窗口置顶": an owned dialog still stays above the window
-        rg_Korrin_ChuangKou::rg_QtPingTai qt; // the real dialogs, closed as soon as they are up
+        rg_Korrin_ChuangKou::QtPlatform qt; // the real dialogs, closed as soon as they are up
         QWidget* owner = nullptr;
         bool seen = false;
         QTimer closer;

@@ -20,7 +20,7 @@
 #include "json/node.h"
 #include "runtime/tick_clock.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 #include "text/codecs.h"
 #include "text/encoding.h"
 #include "text/ui/popup_menu.h"
@@ -28,9 +28,9 @@
 
 using namespace rg_Korrin_ChengXu;
 using rg_Korrin_ChuangKou::fromQString;
-using rg_Korrin_ChuangKou::rg_CeShiPingTai;
-using rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang;
-using rg_Korrin_ChuangKou::rg_FengMingLeiXing;
+using rg_Korrin_ChuangKou::TestPlatform;
+using rg_Korrin_ChuangKou::TestPlatformInstall;
+using rg_Korrin_ChuangKou::BeepKind;
 using rg_Korrin_ChuangKou::toQString;
 using Store = rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarShuXingKuangCunChu;
 using namespace app_test;
@@ -373,7 +373,7 @@ private slots:
         QCOMPARE(describe(itemsOf(store(*w))), describe(before));
         QCOMPARE(documentText(*w), CWString(u"{\"a\":1,\"b\":2}"));
         QCOMPARE(w->statusText(rg_ZhuChuangKou1::kColOther), CWString(u"找不到节点，请检查路径"));
-        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
+        QCOMPARE(platform_->beeps, std::vector<BeepKind>{BeepKind::Error});
         QVERIFY(!w->current()->slotDirty);
     }
 
@@ -637,7 +637,7 @@ private slots:
         QCOMPARE(documentText(*w), CWString(u"{\"a\":1,\"b\":{\"c\":2}}"));
         QCOMPARE(store(*w).itemCount(), 4);
         QCOMPARE(w->statusText(rg_ZhuChuangKou1::kColOther), CWString(u"路径所指的不是选中的节点"));
-        QCOMPARE(platform_->beeps, std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error});
+        QCOMPARE(platform_->beeps, std::vector<BeepKind>{BeepKind::Error});
         QCOMPARE(platform_->clipboard, CWString(u"kept"));
         QVERIFY(!w->current()->slotDirty);
     }

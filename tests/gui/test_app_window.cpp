@@ -21,16 +21,16 @@
 #include "gui_test_util.h"
 #include "runtime/tick_clock.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 #include "text/encoding.h"
 #include "text/ui/input_box.h"
 #include "text/ui/rich_edit.h"
 
 using namespace rg_Korrin_ChengXu;
 using rg_Korrin_ChuangKou::fromQString;
-using rg_Korrin_ChuangKou::rg_CeShiPingTai;
-using rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang;
-using rg_Korrin_ChuangKou::rg_FengMingLeiXing;
+using rg_Korrin_ChuangKou::TestPlatform;
+using rg_Korrin_ChuangKou::TestPlatformInstall;
+using rg_Korrin_ChuangKou::BeepKind;
 using rg_Korrin_ChuangKou::toQString;
 using namespace app_test;
 
@@ -151,7 +151,7 @@ private slots:
         const CWString json = u"{\"a\":{\"b\":[1,2]},\"c\":\"x\"}";
         auto w = parsedWindow(json);
         QCOMPARE(platform_->beeps.size(), size_t(1));
-        QCOMPARE(platform_->beeps[0], rg_FengMingLeiXing::Default);
+        QCOMPARE(platform_->beeps[0], BeepKind::Default);
         auto& st = store(*w);
         QCOMPARE(st.itemCount(), 6);
         QCOMPARE(st.getText(1), CWString(u"a"));
@@ -352,7 +352,7 @@ private slots:
         QCOMPARE(st.getSelection(), 2);
         QCOMPARE(w->statusText(4), CWString(u"找不到节点，请检查路径"));
         QCOMPARE(platform_->beeps.size(), beeps + 1);
-        QCOMPARE(platform_->beeps.back(), rg_FengMingLeiXing::Error);
+        QCOMPARE(platform_->beeps.back(), BeepKind::Error);
         QVERIFY(w->current()->pane->text().empty());
 
         platform_->clipboard = u"{\"a\":1,\"b\":2}";

@@ -4,8 +4,8 @@
 
 #include "controls/button.h"
 #include "gui_test_util.h"
-#include "runtime/ui/test_platform.h"
-#include "text/ui/screen_font.h"
+#include "runtime/ui/testing/test_platform.h"
+#include "text/font/screen_font.h"
 
 using namespace rg_TolvarMingLingJi_ChuangKouZuJian;
 using rg_Korrin_ChuangKou::rg_ZengJiangWeiTuLei;
@@ -101,8 +101,8 @@ private slots:
     }
 
     void toggle_stays_drawn_pressed() {
-        rg_Korrin_ChuangKou::rg_CeShiPingTai platform;
-        rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang installed(platform);
+        rg_Korrin_ChuangKou::TestPlatform platform;
+        rg_Korrin_ChuangKou::TestPlatformInstall installed(platform);
         button->toggleMode = 1;
         button->redraw();
         QCOMPARE(px(0, 0), 0xC0C0C0);
@@ -261,8 +261,8 @@ private slots:
     }
 
     void hover_enters_and_leaves() {
-        rg_Korrin_ChuangKou::rg_CeShiPingTai platform;
-        rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang installed(platform);
+        rg_Korrin_ChuangKou::TestPlatform platform;
+        rg_Korrin_ChuangKou::TestPlatformInstall installed(platform);
         int moves = 0;
         button->mouseMoved.bind([&moves](int32_t x, int32_t y, int32_t mods) {
             QCOMPARE(x, 30);

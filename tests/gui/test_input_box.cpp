@@ -11,15 +11,15 @@
 #include "controls/button.h"
 #include "runtime/ui/container.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 #include "text/ui/input_box.h"
 #include "text/ui/rich_edit.h"
-#include "text/ui/screen_font.h"
+#include "text/font/screen_font.h"
 
 using namespace rg_TolvarMingLingJi_ChuangKouZuJian;
 using rg_Korrin_ChuangKou::fromQString;
-using rg_Korrin_ChuangKou::rg_CeShiPingTai;
-using rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang;
+using rg_Korrin_ChuangKou::TestPlatform;
+using rg_Korrin_ChuangKou::TestPlatformInstall;
 using rg_Korrin_ChuangKou::toQString;
 
 namespace {
@@ -38,7 +38,7 @@ void click(rg_TolvarAnNiu1* button) {
 
 // Runs `whileOpen` once the dialog's call is waiting, then makes the call.
 bool runDialog(rg_TolvarShuRuKuangLei& dialog, const CWString& initial, const CWString& prompt,
-               const CWString& caption, rg_ShuRuJieGuo& result, int32_t height, bool selectAll,
+               const CWString& caption, InputResult& result, int32_t height, bool selectAll,
                const std::function<void()>& whileOpen) {
     bool ran = false;
     QTimer::singleShot(0, &dialog, [&] {
@@ -72,8 +72,8 @@ class InputBoxTest : public QObject {
 
 private slots:
     void init() {
-        platform_ = rg_CeShiPingTai();
-        installed_ = std::make_unique<rg_CeShiPingTaiAnZhuang>(platform_);
+        platform_ = TestPlatform();
+        installed_ = std::make_unique<TestPlatformInstall>(platform_);
     }
     void cleanup() { installed_.reset(); }
 
@@ -100,8 +100,8 @@ private slots:
     void screenshots();
 
 private:
-    rg_CeShiPingTai platform_;
-    std::unique_ptr<rg_CeShiPingTaiAnZhuang> installed_;
+    TestPlatform platform_;
+    std::unique_ptr<TestPlatformInstall> installed_;
 };
 
 void InputBoxTest::parts_designPositionsAndFonts() {
@@ -171,7 +171,7 @@ void InputBoxTest::layout() {
 
     // The parts follow a real resize of the open dialog (the window keeps at least 1 x 1, and
     // negative part sizes clamp to 0).
-    rg_ShuRuJieGuo result;
+    InputResult result;
     runDialog(dialog, {}, {}, {}, result, 0, false, [&] {
         dialog.resize(client);
         QCOMPARE(dialog.size(), client.expandedTo(QSize(1, 1)));
@@ -188,7 +188,7 @@ void InputBoxTest::layout() {
 
 void InputBoxTest::layout_longPromptWraps() {
     rg_TolvarShuRuKuangLei dialog;
-    rg_ShuRuJieGuo result;
+    InputResult result;
     const CWString prompt = w("JSON文件：") + CWString(120, u'p') + w("\r\nJSON路径：data.items.[180]");
     runDialog(dialog, {}, prompt, {}, result, 0, false, [&] {
         const int oneLine = dialog.promptHeightFor(5000 / 2); // the path fits: two lines
@@ -208,7 +208,7 @@ void InputBoxTest::layout_longPromptWraps() {
 
 void InputBoxTest::ok_afterClear_returnsTrueWithEmptyResult() {
     rg_TolvarShuRuKuangLei dialog;
-    rg_ShuRuJieGuo result{u"old", false};
+    InputResult result{u"old", false};
     const bool accepted = runDialog(dialog, u"备注", {}, {}, result, 0, false, [&] {
         click(dialog.clearButton());
         QCOMPARE(dialog.inputBox()->text(), CWString());
@@ -222,7 +222,7 @@ void InputBoxTest::ok_afterClear_returnsTrueWithEmptyResult() {
 
 void InputBoxTest::ok_returnsEnteredText() {
     rg_TolvarShuRuKuangLei dialog;
-    rg_ShuRuJieGuo result;
+    InputResult result;
     const bool accepted = runDialog(dialog, u"ab", {}, u"标题", result, 0, false, [&] {
         QCOMPARE(dialog.windowTitle(), QStringLiteral("标题"));
         dialog.inputBox()->setFocus();
@@ -238,7 +238,7 @@ void InputBoxTest::ok_returnsEnteredText() {
 
 void InputBoxTest::cancel_leavesResultUnchanged() {
     rg_TolvarShuRuKuangLei dialog;
-    rg_ShuRuJieGuo result{u"unchanged", false};
+    InputResult result{u"unchanged", false};
     const bool accepted = runDialog(dialog, u"start", {}, {}, result, 0, false, [&] {
         QCOMPARE(dialog.windowTitle(), QStringLiteral("输入："));
         QCOMPARE(dialog.cancelButton()->caption(), CWString(u"取消"));
@@ -262,7 +262,7 @@ void InputBoxTest::viewMode_hidesOkAndRow() {
     QFETCH(QString, caption);
     QFETCH(QString, title);
     rg_TolvarShuRuKuangLei dialog;
-    rg_ShuRuJieGuo result{u"caller's", true};
+    InputResult result{u"caller's", true};
     const bool accepted = runDialog(dialog, u"{\"a\":1}", u"JSON文件：x\r\nJSON路径：a", fromQString(caption), result,
                                     0, false, [&] {
                                         QCOMPARE(dialog.windowTitle(), title);
@@ -288,7 +288,7 @@ void InputBoxTest::viewMode_hidesOkAndRow() {
     QCOMPARE(platform_.messageBoxes.size(), size_t(0));
 
     // The next input-mode call shows everything again on white.
-    rg_ShuRuJieGuo input;
+    InputResult input;
     runDialog(dialog, {}, {}, {}, input, 0, false, [&] {
         QVERIFY(dialog.okButton()->isVisible());
         QVERIFY(dialog.buttonRow()->isVisible());
@@ -313,7 +313,7 @@ void InputBoxTest::frameClose_asksOnlyWhenEdited() {
     QFETCH(bool, restore);
     QFETCH(int, questions);
     rg_TolvarShuRuKuangLei dialog;
-    rg_ShuRuJieGuo result{u"kept", false};
+    InputResult result{u"kept", false};
     platform_.messageBoxAnswers = {rg_Korrin_ChuangKou::kResultCancel, rg_Korrin_ChuangKou::kResultOk};
     const bool accepted = runDialog(dialog, u"start", {}, {}, result, 0, false, [&] {
         if (edit) {
@@ -335,14 +335,14 @@ void InputBoxTest::frameClose_asksOnlyWhenEdited() {
     for (const auto& box : platform_.messageBoxes) {
         QCOMPARE(box.caption, CWString(u"信息:"));
         QCOMPARE(box.text, CWString(u"内容已经修改，确认要放弃？"));
-        QVERIFY(box.buttons == rg_Korrin_ChuangKou::rg_XiaoXiAnNiu::OkCancel);
+        QVERIFY(box.buttons == rg_Korrin_ChuangKou::MessageButtons::OkCancel);
     }
     QVERIFY(!dialog.isVisible());
 }
 
 void InputBoxTest::restore_bringsBackStartingText() {
     rg_TolvarShuRuKuangLei dialog;
-    rg_ShuRuJieGuo result;
+    InputResult result;
     const bool accepted = runDialog(dialog, u"原来的", {}, {}, result, 0, false, [&] {
         click(dialog.clearButton());
         dialog.inputBox()->setFocus();
@@ -365,7 +365,7 @@ void InputBoxTest::paste_replacesEverything() {
     QFETCH(QString, clipboard);
     platform_.clipboard = fromQString(clipboard);
     rg_TolvarShuRuKuangLei dialog;
-    rg_ShuRuJieGuo result;
+    InputResult result;
     const bool accepted = runDialog(dialog, u"existing text", {}, {}, result, 0, false, [&] {
         dialog.inputBox()->setSelection(3, 3); // a caret in the middle does not matter
         click(dialog.pasteButton());
@@ -378,9 +378,9 @@ void InputBoxTest::paste_replacesEverything() {
 
 void InputBoxTest::secondCall_returnsFalseAtOnce() {
     rg_TolvarShuRuKuangLei dialog;
-    rg_ShuRuJieGuo first;
+    InputResult first;
     runDialog(dialog, u"first", u"prompt one", u"one", first, 0, false, [&] {
-        rg_ShuRuJieGuo second{u"second's", false};
+        InputResult second{u"second's", false};
         QVERIFY(!dialog.showInputBox(u"second", u"prompt two", u"two", second, 100, true));
         QCOMPARE(second.text, CWString(u"second's"));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("one"));
@@ -392,14 +392,14 @@ void InputBoxTest::secondCall_returnsFalseAtOnce() {
     });
     QCOMPARE(first.text, CWString(u"first"));
     // Once the first call is over the dialog opens again.
-    rg_ShuRuJieGuo third;
+    InputResult third;
     QVERIFY(runDialog(dialog, u"third", {}, {}, third, 0, false, [&] { press(dialog.okButton()); }));
     QCOMPARE(third.text, CWString(u"third"));
 }
 
 void InputBoxTest::height_appliesToOneCall() {
     rg_TolvarShuRuKuangLei dialog;
-    rg_ShuRuJieGuo result;
+    InputResult result;
     runDialog(dialog, {}, {}, w("修改当前树的备注名称，将显示在顶级节点。备注留空将使用默认值。"), result, 200, true, [&] {
         const int frame = dialog.frameGeometry().height() - dialog.geometry().height();
         QCOMPARE(dialog.height() + frame, 200);
@@ -415,7 +415,7 @@ void InputBoxTest::height_appliesToOneCall() {
 
 void InputBoxTest::selectAll_onlyWhenAsked() {
     rg_TolvarShuRuKuangLei dialog;
-    rg_ShuRuJieGuo result;
+    InputResult result;
     runDialog(dialog, u"remark", {}, {}, result, 0, true, [&] {
         QCOMPARE(dialog.inputBox()->selectionStart(), 0);
         QCOMPARE(dialog.inputBox()->selectionEnd(), 6);
@@ -430,7 +430,7 @@ void InputBoxTest::selectAll_onlyWhenAsked() {
 
 void InputBoxTest::focus_inInputBox() {
     rg_TolvarShuRuKuangLei dialog;
-    rg_ShuRuJieGuo result;
+    InputResult result;
     runDialog(dialog, u"x", {}, {}, result, 0, false, [&] {
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QTRY_VERIFY(dialog.inputBox()->hasFocus());
@@ -441,7 +441,7 @@ void InputBoxTest::focus_inInputBox() {
 void InputBoxTest::sharedInstance() {
     rg_TolvarShuRuKuangLei& dialog = rg_TolvarShuRuKuangLei::instance();
     QCOMPARE(&rg_TolvarShuRuKuangLei::instance(), &dialog);
-    rg_ShuRuJieGuo result;
+    InputResult result;
     QTimer::singleShot(0, &dialog, [&] {
         QVERIFY(dialog.isRunning());
         press(dialog.okButton());
@@ -454,7 +454,7 @@ void InputBoxTest::robustness_repeatedAndDegenerate() {
     rg_TolvarShuRuKuangLei dialog;
     for (int i = 0; i < 20; ++i) {
         const bool degenerate = i % 5 == 0;
-        rg_ShuRuJieGuo result{{}, i % 2 == 1};
+        InputResult result{{}, i % 2 == 1};
         const bool accepted = runDialog(dialog, fromQString(QString::number(i)), {}, {}, result, i % 3 ? 0 : 120,
                                         i % 4 == 0, [&] {
                                             if (degenerate) {
@@ -470,7 +470,7 @@ void InputBoxTest::robustness_repeatedAndDegenerate() {
         QCOMPARE(accepted, i % 2 == 0 && !degenerate);
     }
     // A height below the frame still leaves a window that opens again.
-    rg_ShuRuJieGuo tiny;
+    InputResult tiny;
     runDialog(dialog, {}, {}, {}, tiny, 1, false, [&] { dialog.close(); });
     runDialog(dialog, {}, {}, {}, tiny, 0, false, [&] { press(dialog.okButton()); });
     // A 50 MB text in view mode, scrolled to the end and closed.
@@ -478,7 +478,7 @@ void InputBoxTest::robustness_repeatedAndDegenerate() {
     const CWString line = w("{\"名称\": \"值\", \"n\": 1234567890},\r\n");
     while (big.size() < (50u << 20) / sizeof(char16_t))
         big += line;
-    rg_ShuRuJieGuo view{{}, true};
+    InputResult view{{}, true};
     runDialog(dialog, big, u"大文件", {}, view, 0, false, [&] {
         QCOMPARE(dialog.inputBox()->textLength(), static_cast<int32_t>(big.size()));
         dialog.inputBox()->verticalScrollBar()->setValue(dialog.inputBox()->verticalScrollBar()->maximum());
@@ -489,13 +489,13 @@ void InputBoxTest::robustness_repeatedAndDegenerate() {
 
 void InputBoxTest::screenshots() {
     rg_TolvarShuRuKuangLei dialog;
-    rg_ShuRuJieGuo input;
+    InputResult input;
     runDialog(dialog, w("我的备注 remark"), {}, w("修改当前树的备注名称，将显示在顶级节点。备注留空将使用默认值。"), input,
               0, true, [&] {
                   QVERIFY(dialog.grab().save(screenshotDir() + QStringLiteral("/input_box_input.png")));
                   press(dialog.cancelButton());
               });
-    rg_ShuRuJieGuo view{{}, true};
+    InputResult view{{}, true};
     CWString json = w("{\r\n  \"id\": 180,\r\n  \"名称\": \"条目\",\r\n  \"tags\": [\r\n");
     for (int i = 0; i < 30; ++i)
         json += fromQString(QStringLiteral("    \"标签%1\",\r\n").arg(i));

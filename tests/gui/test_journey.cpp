@@ -55,7 +55,7 @@
 #include "json/node.h"
 #include "runtime/tick_clock.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 #include "text/codecs.h"
 #include "text/ui/input_box.h"
 #include "text/ui/popup_menu.h"
@@ -299,8 +299,8 @@ private:
 
     std::set<std::string> skip_;
     std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<rg_Korrin_ChuangKou::rg_CeShiPingTai> platform_;
-    std::unique_ptr<rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang> install_;
+    std::unique_ptr<rg_Korrin_ChuangKou::TestPlatform> platform_;
+    std::unique_ptr<rg_Korrin_ChuangKou::TestPlatformInstall> install_;
     std::unique_ptr<Window> w_;
     std::mt19937_64 rng_;
     std::string failure_;
@@ -342,8 +342,8 @@ private:
             dir_->setAutoRemove(false); // kept for reading the files afterwards
             trace(QStringLiteral("data folder %1").arg(dir_->path()));
         }
-        platform_ = std::make_unique<rg_Korrin_ChuangKou::rg_CeShiPingTai>();
-        install_ = std::make_unique<rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang>(*platform_);
+        platform_ = std::make_unique<rg_Korrin_ChuangKou::TestPlatform>();
+        install_ = std::make_unique<rg_Korrin_ChuangKou::TestPlatformInstall>(*platform_);
         rg_Korrin_JiBen::setTickClock(&platform_->clock);
         failure_.clear();
         finalRestart_ = false;

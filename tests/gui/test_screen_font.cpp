@@ -3,7 +3,7 @@
 #include <QFontMetrics>
 #include <QTest>
 
-#include "text/ui/screen_font.h"
+#include "text/font/screen_font.h"
 
 using rg_Tolvar_MingLingJi::fontFromDescription;
 using rg_Tolvar_MingLingJi::screenDpiY;

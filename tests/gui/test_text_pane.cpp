@@ -15,15 +15,15 @@
 #include <QTest>
 
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 #include "text/ui/popup_menu.h"
 #include "text/ui/rich_edit.h"
 #include "text/ui/text_store.h"
 
 using namespace rg_Korrin_MFCJieMian_KuoZhanZuJian;
 using rg_Korrin_ChuangKou::fromQString;
-using rg_Korrin_ChuangKou::rg_CeShiPingTai;
-using rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang;
+using rg_Korrin_ChuangKou::TestPlatform;
+using rg_Korrin_ChuangKou::TestPlatformInstall;
 using rg_Korrin_ChuangKou::toQString;
 using rg_TolvarMingLingJi_ChuangKouZuJian::rg_ChaoJiBianJiKuangYouJianCaiChanLei;
 using rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarChaoJiBianJiKuang1;
@@ -53,8 +53,8 @@ struct HookGuard {
 // A menu list with a hidden top entry, a submenu and every flag.
 class SampleMenu : public rg_CaiChanLei {
 protected:
-    std::vector<rg_CaiDanXiang> menuDescription() const override {
-        std::vector<rg_CaiDanXiang> list(7);
+    std::vector<MenuItem> menuDescription() const override {
+        std::vector<MenuItem> list(7);
         list[0] = {1000, u"顶级菜单", 0, false, false, false, {}};
         list[1] = {1001, u"甲(&A)", 1, false, true, false, u"甲"};
         list[2] = {0, {}, 1, true, false, false, {}};
@@ -356,8 +356,8 @@ void TextPaneTest::box_backspaceTakesCrLfAsOne() {
 }
 
 void TextPaneTest::box_maxLength() {
-    rg_CeShiPingTai platform;
-    rg_CeShiPingTaiAnZhuang installed(platform);
+    TestPlatform platform;
+    TestPlatformInstall installed(platform);
     rg_ChaoJiBianJiKuang box;
     box.show();
     box.setFocus();
@@ -374,8 +374,8 @@ void TextPaneTest::box_maxLength() {
 }
 
 void TextPaneTest::box_readOnlyRefusesInput() {
-    rg_CeShiPingTai platform;
-    rg_CeShiPingTaiAnZhuang installed(platform);
+    TestPlatform platform;
+    TestPlatformInstall installed(platform);
     rg_ChaoJiBianJiKuang box;
     box.show();
     box.setFocus();
@@ -610,8 +610,8 @@ void TextPaneTest::box_inputMethodCommit() {
 }
 
 void TextPaneTest::box_singleLine() {
-    rg_CeShiPingTai platform;
-    rg_CeShiPingTaiAnZhuang installed(platform);
+    TestPlatform platform;
+    TestPlatformInstall installed(platform);
     rg_ChaoJiBianJiKuang box;
     box.setMultiLine(false);
     box.resize(120, 24);
@@ -664,7 +664,7 @@ void TextPaneTest::box_fiftyMegabytes() {
 
 void TextPaneTest::menu_items() {
     rg_TolvarChaoJiBianJiKuang1 box;
-    const std::vector<rg_CaiDanXiang>& items = box.editMenu().items();
+    const std::vector<MenuItem>& items = box.editMenu().items();
     QCOMPARE(items.size(), size_t(9));
     QCOMPARE(items[0].id, 9000);
     QCOMPARE(items[0].text, CWString(u"顶级菜单"));
@@ -677,7 +677,7 @@ void TextPaneTest::menu_items() {
                     {9003, u"复制(&O)", u"复制"}, {9004, u"粘贴(&P)", u"粘贴"}, {9005, u"删除(&D)", u"删除"},
                     {0, nullptr, nullptr},        {9006, u"全选(&A)", u"全选"}};
     for (size_t i = 0; i < std::size(expected); ++i) {
-        const rg_CaiDanXiang& item = items[i + 1];
+        const MenuItem& item = items[i + 1];
         QCOMPARE(item.level, 1);
         if (!expected[i].text) {
             QVERIFY(item.separator);
@@ -726,8 +726,8 @@ void TextPaneTest::menu_enabling() {
     QFETCH(QString, clipboard);
     QFETCH(bool, edited);
     QFETCH(QList<bool>, enabled);
-    rg_CeShiPingTai platform;
-    rg_CeShiPingTaiAnZhuang installed(platform);
+    TestPlatform platform;
+    TestPlatformInstall installed(platform);
     platform.clipboard = fromQString(clipboard);
     rg_TolvarChaoJiBianJiKuang1 box;
     box.resize(200, 100);
@@ -782,8 +782,8 @@ void TextPaneTest::menu_actions() {
     QFETCH(int, command);
     QFETCH(QString, textAfter);
     QFETCH(QString, clipboardAfter);
-    rg_CeShiPingTai platform;
-    rg_CeShiPingTaiAnZhuang installed(platform);
+    TestPlatform platform;
+    TestPlatformInstall installed(platform);
     platform.clipboard = u"NEW";
     rg_TolvarChaoJiBianJiKuang1 box;
     box.show();
@@ -809,8 +809,8 @@ void TextPaneTest::menu_ignoresOtherCommands() {
 }
 
 void TextPaneTest::menu_opensAtCursorPlusThreeWithFocus() {
-    rg_CeShiPingTai platform;
-    rg_CeShiPingTaiAnZhuang installed(platform);
+    TestPlatform platform;
+    TestPlatformInstall installed(platform);
     platform.cursor = QPoint(140, 90);
     QWidget window;
     window.resize(400, 300);
@@ -841,8 +841,8 @@ void TextPaneTest::menu_opensAtCursorPlusThreeWithFocus() {
 }
 
 void TextPaneTest::menu_rightClickChoosesEntry() {
-    rg_CeShiPingTai platform;
-    rg_CeShiPingTaiAnZhuang installed(platform);
+    TestPlatform platform;
+    TestPlatformInstall installed(platform);
     rg_TolvarChaoJiBianJiKuang1 box;
     box.resize(300, 200);
     box.setText(u"right click me");
@@ -868,8 +868,8 @@ void TextPaneTest::menu_rightClickChoosesEntry() {
 }
 
 void TextPaneTest::menu_screenshot() {
-    rg_CeShiPingTai platform;
-    rg_CeShiPingTaiAnZhuang installed(platform);
+    TestPlatform platform;
+    TestPlatformInstall installed(platform);
     platform.clipboard = u"x";
     QWidget window;
     window.resize(560, 344);

@@ -297,10 +297,10 @@ private slots:
         host->show();
         QVERIFY(QTest::qWaitForWindowExposed(host));
         QCOMPARE(box->paintedRows().front().item, 0);
-        box->properties().autoRedraw = 0;
+        box->store().properties().autoRedraw = 0;
         box->redraw(40);
         QCOMPARE(box->store().properties().topItem, 0);
-        box->properties().autoRedraw = 1;
+        box->store().properties().autoRedraw = 1;
         box->redraw(40);
         QCOMPARE(box->paintedRows().front().item, 40);
     }
@@ -500,7 +500,7 @@ private slots:
 
     void highlight_pixels() {
         fill(*box, flat(3));
-        box->properties().currentItem = 2;
+        box->store().properties().currentItem = 2;
         box->redraw(-1);
         const auto& row = box->paintedRows().at(2);
         const int mid = row.top + box->layout().rowHeight / 2;
@@ -517,7 +517,7 @@ private slots:
     void full_row_highlight_spans_the_canvas() {
         box->properties().fullRowSelect = 1;
         fill(*box, flat(3));
-        box->properties().currentItem = 1;
+        box->store().properties().currentItem = 1;
         box->redraw(-1);
         const auto& row = box->paintedRows().at(1);
         QCOMPARE(row.textLeft, 0);
@@ -576,9 +576,9 @@ private slots:
         fill(*box, items);
         box->store().waitForIndexWorkers();
         // A change of length: the next paint has no parent or sibling index for a while.
-        box->properties().autoRedraw = 0;
+        box->store().properties().autoRedraw = 0;
         box->store().setText(2, u"a longer leaf text");
-        box->properties().autoRedraw = 1;
+        box->store().properties().autoRedraw = 1;
         box->redraw(5);
         const int groupColumn = 6 + 21 - 6;
         QTRY_COMPARE(pixel(groupColumn, box->canvas()->height() - 2), 0xC0C0C0);
@@ -592,11 +592,11 @@ private slots:
         box->redraw(-1);
         box->store().setText(1, u"changed while hidden");
         QCOMPARE(box->paintCount(), before);
-        box->properties().autoRedraw = 0;
+        box->store().properties().autoRedraw = 0;
         host->show();
         QVERIFY(QTest::qWaitForWindowExposed(host));
         QCOMPARE(box->paintCount(), before);
-        box->properties().autoRedraw = 1;
+        box->store().properties().autoRedraw = 1;
         host->hide();
         host->show();
         QVERIFY(QTest::qWaitForWindowExposed(host));
@@ -611,10 +611,10 @@ private slots:
         QVERIFY(box->store().isIndexCurrent(TreeIndexKind::Sibling));
         QVERIFY(box->store().isIndexCurrent(TreeIndexKind::SubtreeEnd));
         // A change of length makes them stale until the next redraw rebuilds them.
-        box->properties().autoRedraw = 0;
+        box->store().properties().autoRedraw = 0;
         box->store().setText(3, u"a longer text than before");
         QVERIFY(!box->store().isIndexCurrent(TreeIndexKind::Offset));
-        box->properties().autoRedraw = 1;
+        box->store().properties().autoRedraw = 1;
         box->redraw(-1);
         box->store().waitForIndexWorkers();
         QVERIFY(box->store().isIndexCurrent(TreeIndexKind::Offset));

@@ -83,31 +83,32 @@ struct Recorder {
     std::vector<std::pair<int, int>> keys;
     int vetoExpand = 0, vetoCheck = 0, vetoEditStart = 0, vetoCommit = 0;
 
-    void attach(Store& s) {
+    void attach(rg_TolvarShuXingKuang& box) {
+        Store& s = box.store();
         s.selectionChanged.bind(this, 0, [](Recorder& r, Store&, int64_t, int32_t item, int32_t reason) {
             r.selections.push_back({item, reason});
         });
-        s.rightClicked.bind(this, 0, [](Recorder& r, Store&, int64_t) { ++r.rightClicks; });
-        s.hotItemChanged.bind(this, 0, [](Recorder& r, Store&, int64_t, int32_t item) { r.hot.push_back(item); });
-        s.expandToggling.bind(this, 0, [](Recorder& r, Store&, int64_t, int32_t item) {
+        box.rightClicked.bind(this, 0, [](Recorder& r, rg_TolvarShuXingKuang&, int64_t) { ++r.rightClicks; });
+        box.hotItemChanged.bind(this, 0, [](Recorder& r, rg_TolvarShuXingKuang&, int64_t, int32_t item) { r.hot.push_back(item); });
+        box.expandToggling.bind(this, 0, [](Recorder& r, rg_TolvarShuXingKuang&, int64_t, int32_t item) {
             r.expandAsks.push_back(item);
             return r.vetoExpand;
         });
-        s.checkToggling.bind(this, 0, [](Recorder& r, Store&, int64_t, int32_t item) {
+        box.checkToggling.bind(this, 0, [](Recorder& r, rg_TolvarShuXingKuang&, int64_t, int32_t item) {
             r.checkAsks.push_back(item);
             return r.vetoCheck;
         });
-        s.checkToggled.bind(this, 0, [](Recorder& r, Store&, int64_t, int32_t item) { r.checkDone.push_back(item); });
-        s.editStarting.bind(this, 0, [](Recorder& r, Store&, int64_t, int32_t item) {
+        box.checkToggled.bind(this, 0, [](Recorder& r, rg_TolvarShuXingKuang&, int64_t, int32_t item) { r.checkDone.push_back(item); });
+        box.editStarting.bind(this, 0, [](Recorder& r, rg_TolvarShuXingKuang&, int64_t, int32_t item) {
             r.editStarts.push_back(item);
             return r.vetoEditStart;
         });
-        s.editCommitted.bind(this, 0,
-                             [](Recorder& r, Store&, int64_t, int32_t item, const CWString& before, const CWString& after) {
+        box.editCommitted.bind(this, 0,
+                             [](Recorder& r, rg_TolvarShuXingKuang&, int64_t, int32_t item, const CWString& before, const CWString& after) {
                                  r.commits.push_back({item, before, after});
                                  return r.vetoCommit;
                              });
-        s.keyPressed.bind(this, 0, [](Recorder& r, Store&, int64_t, int32_t key, int32_t mods) {
+        box.keyPressed.bind(this, 0, [](Recorder& r, rg_TolvarShuXingKuang&, int64_t, int32_t key, int32_t mods) {
             r.keys.emplace_back(key, mods);
         });
     }
@@ -165,7 +166,7 @@ private slots:
         host->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(host));
         rec = new Recorder;
-        rec->attach(box->store());
+        rec->attach(*box);
     }
 
     void cleanup() {
@@ -405,7 +406,7 @@ private slots:
         QFETCH(int, start);
         QFETCH(QList<int>, states);
         box->properties().checkBoxes = 1;
-        box->properties().checkMode = checkMode;
+        box->store().properties().checkMode = checkMode;
         fill(*box, {{0, "root"}, {1, "a", 0, start}});
         for (int expected : states) {
             QTest::mouseClick(box->canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(row(1).checkX + 7, midY(1)));
@@ -657,9 +658,9 @@ private slots:
         QTest::keyClick(box->canvas(), Qt::Key_Right); // a leaf: only the byte changes
         QCOMPARE(int(expandOf(1)), 2);
         QCOMPARE(box->store().rowCount(), 3);
-        box->properties().currentItem = 77; // out of range: read as none
+        box->store().properties().currentItem = 77; // out of range: read as none
         QTest::keyClick(box->canvas(), Qt::Key_Left);
-        QCOMPARE(box->properties().currentItem, -1);
+        QCOMPARE(box->store().properties().currentItem, -1);
     }
 
     void key_pressed_follows_every_key() {

@@ -223,7 +223,7 @@ private slots:
             const std::vector<int64_t> offsets = scanOffsets(store.itemBuffer());
             QCOMPARE(static_cast<int32_t>(offsets.size()), store.itemCount());
             for (const auto& row : box->paintedRows()) {
-                QCOMPARE(int64_t{row.recordStart}, offsets[static_cast<size_t>(row.item)]);
+                QCOMPARE(int64_t{row.position.start}, offsets[static_cast<size_t>(row.item)]);
                 QCOMPARE(row.level, row.item == 0 ? 0 : (store.getLevel(row.item)));
             }
             // Consecutive rows are consecutive items here (everything is expanded).

@@ -9,9 +9,9 @@
 #include "runtime/ui/colour.h"
 #include "runtime/ui/container.h"
 #include "runtime/ui/edit_box.h"
-#include "runtime/ui/event_binding.h"
+#include "runtime/event.h"
 #include "runtime/ui/input.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 #include "runtime/ui/timer.h"
 
 using namespace rg_Korrin_ChuangKou;
@@ -79,7 +79,7 @@ private slots:
 
     void event_binding() {
         Owner owner;
-        rg_ShiJian<Owner, int32_t> event(&owner);
+        rg_Korrin_JiBen::Event<Owner, int32_t> event(&owner);
         QCOMPARE(event.raise(5), 0); // unbound
         event.bind(&owner, &Owner::onValue, 3);
         QCOMPARE(event.raise(5), 10);
@@ -146,7 +146,7 @@ private slots:
     void wheel_notches() {
         QFETCH(QList<int>, deltas);
         QFETCH(QList<int>, notches);
-        rg_GunLunLeiJi acc;
+        WheelAccumulator acc;
         QList<int> out;
         for (int d : deltas)
             out.push_back(acc.add(d));
@@ -155,7 +155,7 @@ private slots:
 
     void window_reports_input_in_order() {
         auto logPtr = std::make_shared<QStringList>(); // outlives the window's bindings
-        auto* w = new rg_ChuangKouJiLei(host);
+        auto* w = new WindowBase(host);
         w->setGeometry(110, 0, 50, 50);
         w->setFocusPolicy(Qt::ClickFocus);
         w->show();
@@ -331,7 +331,7 @@ private slots:
     }
 
     void timer_ticks_on_the_ui_thread() {
-        rg_JiShiQi timer;
+        Timer timer;
         int ticks = 0;
         timer.tick.bind([&] {
             if (++ticks == 3)
@@ -373,21 +373,21 @@ private slots:
     }
 
     void platform_double_records_and_answers() {
-        rg_CeShiPingTai fake;
-        rg_CeShiPingTaiAnZhuang installed(fake);
+        TestPlatform fake;
+        TestPlatformInstall installed(fake);
         fake.messageBoxAnswers.push_back(kResultNo);
         fake.inputAnswers.push_back(CWString(u"备注"));
         auto& p = platform();
-        QCOMPARE(p.messageBox(u"信息:", u"找不到", rg_XiaoXiTuBiao::Information, rg_XiaoXiAnNiu::YesNo), kResultNo);
-        QCOMPARE(p.messageBox(u"信息:", u"再来", rg_XiaoXiTuBiao::Information, rg_XiaoXiAnNiu::Ok), kResultOk);
+        QCOMPARE(p.messageBox(u"信息:", u"找不到", MessageIcon::Information, MessageButtons::YesNo), kResultNo);
+        QCOMPARE(p.messageBox(u"信息:", u"再来", MessageIcon::Information, MessageButtons::Ok), kResultOk);
         QCOMPARE(fake.messageBoxes.size(), size_t(2));
         QCOMPARE(fake.messageBoxes[0].caption, CWString(u"信息:"));
         QCOMPARE(p.inputText(u"t", u"p", u"i"), std::optional<CWString>(u"备注"));
         QCOMPARE(p.inputText(u"t", u"p", u"i"), std::optional<CWString>());
         QCOMPARE(p.openFileName(u"c", u"", u""), std::optional<CWString>());
-        p.beep(rg_FengMingLeiXing::Error);
-        p.beep(rg_FengMingLeiXing::Simple);
-        QCOMPARE(fake.beeps, (std::vector<rg_FengMingLeiXing>{rg_FengMingLeiXing::Error, rg_FengMingLeiXing::Simple}));
+        p.beep(BeepKind::Error);
+        p.beep(BeepKind::Simple);
+        QCOMPARE(fake.beeps, (std::vector<BeepKind>{BeepKind::Error, BeepKind::Simple}));
         p.setClipboardText(u"{\"a\":1}");
         QCOMPARE(p.clipboardText(), CWString(u"{\"a\":1}"));
         fake.clock.now = 1234;

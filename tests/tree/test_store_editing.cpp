@@ -440,30 +440,6 @@ TEST(tree_store_selection, bold_bit_survives_ensure_visible) {
     EXPECT_EQ(s.getExpandState(0), 2);
 }
 
-TEST(tree_store_events, binding_veto_and_unbind) {
-    Store s;
-    struct Owner {
-        int calls = 0;
-    } owner;
-    EXPECT_EQ(s.expandToggling.raise(s, 3), 0); // unbound: no veto
-    s.expandToggling.bind(&owner, 7, [](Owner& o, Store&, int64_t user, int32_t item) -> int32_t {
-        ++o.calls;
-        return item == 3 ? static_cast<int32_t>(user) : 0;
-    });
-    EXPECT_TRUE(s.expandToggling.isBound());
-    EXPECT_EQ(s.expandToggling.raise(s, 3), 7);
-    EXPECT_EQ(s.expandToggling.raise(s, 4), 0);
-    EXPECT_EQ(owner.calls, 2);
-    s.editCommitted.bind(&owner, 0, [](Owner&, Store&, int64_t, int32_t, const CWString& before, const CWString& after) {
-        return before == after ? 0 : 1;
-    });
-    EXPECT_EQ(s.editCommitted.raise(s, 1, u"a", u"a"), 0);
-    EXPECT_EQ(s.editCommitted.raise(s, 1, u"a", u"b"), 1);
-    s.expandToggling.unbind();
-    EXPECT_EQ(s.expandToggling.raise(s, 3), 0);
-    EXPECT_EQ(owner.calls, 2);
-}
-
 TEST(tree_store_buffer, clear_and_refill) {
     Store s;
     appendLevels(s, {0, 1, 1});

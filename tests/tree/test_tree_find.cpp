@@ -80,7 +80,7 @@ TEST(tree_find, matcher_modes) {
     };
     for (const Case& c : cases) {
         Regex regex;
-        rg_ShuXiangPiPeiQi matcher(regex);
+        TreeItemMatcher matcher(regex);
         matcher.prepare(c.pattern, c.mode, c.ignoreCase);
         EXPECT_EQ(matcher.matches(c.text), c.expected)
             << "mode " << c.mode << " ic " << c.ignoreCase << " pattern "
@@ -93,7 +93,7 @@ TEST(tree_find, find_item_start_and_bound) {
     Store store;
     fillTexts(store, {u"x0", u"a1", u"x2", u"a3", u"x4", u"a5"}); // "x" at 0, 2, 4
     Regex regex;
-    rg_ShuXiangPiPeiQi matcher(regex);
+    TreeItemMatcher matcher(regex);
     matcher.prepare(u"x", kFindPlain, false);
     struct Case {
         int32_t start;
@@ -174,7 +174,7 @@ TEST(tree_find, search_from_selection) {
         fillTexts(store, c.texts);
         store.properties().currentItem = c.selected;
         Regex regex;
-        rg_ShuXiangPiPeiQi matcher(regex);
+        TreeItemMatcher matcher(regex);
         matcher.prepare(c.pattern, kFindPlain, false);
         const TreeFindResult r = findInItems(store, c.backward, matcher, false, c.pattern);
         EXPECT_EQ(r.item, c.expected) << c.what;
@@ -217,7 +217,7 @@ TEST(tree_find, ucs2_retry_and_top_label) {
     for (const Case& c : cases) {
         store.properties().currentItem = c.selected;
         Regex regex;
-        rg_ShuXiangPiPeiQi matcher(regex);
+        TreeItemMatcher matcher(regex);
         matcher.prepare(c.pattern, c.mode, c.ignoreCase);
         const TreeFindResult r = findInItems(store, false, matcher, c.retry, c.pattern);
         EXPECT_EQ(r.item, c.expected) << c.what;
@@ -228,7 +228,7 @@ TEST(tree_find, ucs2_retry_and_top_label) {
     for (int32_t mode : {kFindWildcard, kFindRegex}) {
         store.properties().currentItem = -1;
         Regex regex;
-        rg_ShuXiangPiPeiQi matcher(regex);
+        TreeItemMatcher matcher(regex);
         matcher.prepare(u"中x", mode, false);
         EXPECT_EQ(findInItems(store, true, matcher, true, u"中x").item, -1);
         // The plain text after the retry is the escaped form, as the window keeps it.
@@ -274,7 +274,7 @@ TEST(tree_find, idle_hook_editing_the_tree) {
             // then wraps to the last item and goes down to item 1.
             store.properties().currentItem = 1;
             Regex regex;
-            rg_ShuXiangPiPeiQi matcher(regex);
+            TreeItemMatcher matcher(regex);
             // No literal every match needs, so each item text is really scanned.
             matcher.prepare(u"needle|\\d{9}", kFindRegex, false);
             const FindIdleHook hook = [&] {

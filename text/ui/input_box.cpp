@@ -17,7 +17,7 @@
 #include "runtime/ui/platform.h"
 #include "runtime/ui/qt_text.h"
 #include "text/ui/rich_edit.h"
-#include "text/ui/screen_font.h"
+#include "text/font/screen_font.h"
 
 namespace rg_TolvarMingLingJi_ChuangKouZuJian {
 
@@ -59,7 +59,7 @@ rg_TolvarAnNiu1* makeButton(QWidget* parent, const char16_t* caption, int width)
 rg_TolvarShuRuKuangLei::rg_TolvarShuRuKuangLei(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), prompt_(new QPlainTextEdit(this)),
       input_(new rg_TolvarChaoJiBianJiKuang1(this)), row_(new rg_ZuJianBuJuQi(this)) {
-    const rg_Korrin_ChuangKou::rg_PingMuZiTi boxFont = rg_Tolvar_MingLingJi::fontFromDescription(kBoxFont);
+    const rg_Korrin_ChuangKou::ScreenFont boxFont = rg_Tolvar_MingLingJi::fontFromDescription(kBoxFont);
 
     // The prompt: read-only plain text on the dialog's own background, no frame, no margins, so
     // it wraps at its full width like the measurement in promptHeightFor().
@@ -182,7 +182,7 @@ void rg_TolvarShuRuKuangLei::resizeEvent(QResizeEvent* event) {
 }
 
 bool rg_TolvarShuRuKuangLei::showInputBox(const CWString& initialText, const CWString& prompt,
-                                          const CWString& caption, rg_ShuRuJieGuo& result, int32_t height,
+                                          const CWString& caption, InputResult& result, int32_t height,
                                           bool selectAll) {
     if (loop_)
         return false;
@@ -253,8 +253,8 @@ void rg_TolvarShuRuKuangLei::finish() {
 void rg_TolvarShuRuKuangLei::closeEvent(QCloseEvent* event) {
     if (loop_ && !input_->isReadOnly() && input_->text() != startingText_) {
         const int32_t answer = rg_Korrin_ChuangKou::platform().messageBox(
-            u"信息:", u"内容已经修改，确认要放弃？", rg_Korrin_ChuangKou::rg_XiaoXiTuBiao::Information,
-            rg_Korrin_ChuangKou::rg_XiaoXiAnNiu::OkCancel);
+            u"信息:", u"内容已经修改，确认要放弃？", rg_Korrin_ChuangKou::MessageIcon::Information,
+            rg_Korrin_ChuangKou::MessageButtons::OkCancel);
         if (answer != rg_Korrin_ChuangKou::kResultOk) {
             event->ignore();
             return;
@@ -265,7 +265,7 @@ void rg_TolvarShuRuKuangLei::closeEvent(QCloseEvent* event) {
 }
 
 bool showInputBox(const CWString& initialText, const CWString& prompt, const CWString& caption,
-                  rg_ShuRuJieGuo& result, int32_t height, bool selectAll) {
+                  InputResult& result, int32_t height, bool selectAll) {
     return rg_TolvarShuRuKuangLei::instance().showInputBox(initialText, prompt, caption, result, height, selectAll);
 }
 

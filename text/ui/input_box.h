@@ -42,7 +42,7 @@ class rg_TolvarChaoJiBianJiKuang1;
 
 // The caller's result text. When `readOnly` is set the dialog only shows its initial text (view
 // mode) and never writes `text`; otherwise an accepted call stores the entered text in `text`.
-struct rg_ShuRuJieGuo {
+struct InputResult {
     CWString text;
     bool readOnly = false;
 };
@@ -74,12 +74,12 @@ public:
     static rg_TolvarShuRuKuangLei& instance();
 
     // Shows the dialog and waits until it is closed. `result` decides the mode (see
-    // rg_ShuRuJieGuo); an empty caption becomes "信息：" in view mode and "输入：" in input mode;
+    // InputResult); an empty caption becomes "信息：" in view mode and "输入：" in input mode;
     // a height above 0 sets the window's height for this call (0 keeps the design height);
     // `selectAll` selects the whole initial text. Returns true only when "确定" was pressed in
     // input mode; false at once while another call is running.
     bool showInputBox(const CWString& initialText, const CWString& prompt, const CWString& caption,
-                      rg_ShuRuJieGuo& result, int32_t height = 0, bool selectAll = false);
+                      InputResult& result, int32_t height = 0, bool selectAll = false);
 
     bool isRunning() const { return loop_ != nullptr; }
     bool isViewMode() const { return viewMode_; }
@@ -125,6 +125,6 @@ private:
 
 // showInputBox on the process-wide dialog.
 bool showInputBox(const CWString& initialText, const CWString& prompt, const CWString& caption,
-                  rg_ShuRuJieGuo& result, int32_t height = 0, bool selectAll = false);
+                  InputResult& result, int32_t height = 0, bool selectAll = false);
 
 } // namespace rg_TolvarMingLingJi_ChuangKouZuJian

@@ -27,55 +27,55 @@ void rg_CaiChanLei::ensureItems() const {
     }
 }
 
-const std::vector<rg_CaiDanXiang>& rg_CaiChanLei::items() const {
+const std::vector<MenuItem>& rg_CaiChanLei::items() const {
     ensureItems();
     return items_;
 }
 
-rg_CaiDanXiang* rg_CaiChanLei::findItem(int32_t id) {
+MenuItem* rg_CaiChanLei::findItem(int32_t id) {
     ensureItems();
-    for (rg_CaiDanXiang& item : items_)
+    for (MenuItem& item : items_)
         if (!item.separator && item.id == id)
             return &item;
     return nullptr;
 }
 
-const rg_CaiDanXiang* rg_CaiChanLei::findItem(int32_t id) const {
+const MenuItem* rg_CaiChanLei::findItem(int32_t id) const {
     return const_cast<rg_CaiChanLei*>(this)->findItem(id);
 }
 
 bool rg_CaiChanLei::isChecked(int32_t id) const {
-    const rg_CaiDanXiang* item = findItem(id);
+    const MenuItem* item = findItem(id);
     return item && item->checked;
 }
 
 void rg_CaiChanLei::setChecked(int32_t id, bool checked) {
-    if (rg_CaiDanXiang* item = findItem(id))
+    if (MenuItem* item = findItem(id))
         item->checked = checked;
 }
 
 bool rg_CaiChanLei::isEnabled(int32_t id) const {
-    const rg_CaiDanXiang* item = findItem(id);
+    const MenuItem* item = findItem(id);
     return item && !item->disabled;
 }
 
 void rg_CaiChanLei::setEnabled(int32_t id, bool enabled) {
-    if (rg_CaiDanXiang* item = findItem(id))
+    if (MenuItem* item = findItem(id))
         item->disabled = !enabled;
 }
 
 void rg_CaiChanLei::setTip(int32_t id, CWString tip) {
-    if (rg_CaiDanXiang* item = findItem(id))
+    if (MenuItem* item = findItem(id))
         item->tip = std::move(tip);
 }
 
-std::unique_ptr<QMenu> buildMenuFromItems(const std::vector<rg_CaiDanXiang>& items, size_t first, size_t last,
+std::unique_ptr<QMenu> buildMenuFromItems(const std::vector<MenuItem>& items, size_t first, size_t last,
                                           int32_t level, QWidget* parent) {
     auto menu = std::make_unique<QMenu>(parent);
     last = std::min(last, items.size());
     size_t i = first;
     while (i < last) {
-        const rg_CaiDanXiang& item = items[i];
+        const MenuItem& item = items[i];
         // The entries after this one that are deeper than it form its submenu.
         size_t end = i + 1;
         while (end < last && items[end].level > item.level)
@@ -110,7 +110,7 @@ std::unique_ptr<QMenu> buildMenuFromItems(const std::vector<rg_CaiDanXiang>& ite
 }
 
 std::unique_ptr<QMenu> rg_CaiChanLei::buildPopup(QWidget* parent) const {
-    const std::vector<rg_CaiDanXiang>& list = items();
+    const std::vector<MenuItem>& list = items();
     size_t top = 0;
     while (top < list.size() && list[top].level != 0)
         ++top;

@@ -32,7 +32,7 @@ class QWidget;
 namespace rg_Korrin_MFCJieMian_KuoZhanZuJian {
 
 // One entry of a menu's item list.
-struct rg_CaiDanXiang {
+struct MenuItem {
     int32_t id = 0;
     CWString text;      // as displayed; "&" marks the access key, "&&" is a literal "&"
     int32_t level = 0;  // 0: top-level entry; deeper entries after it form its submenu
@@ -50,10 +50,10 @@ public:
     rg_CaiChanLei(const rg_CaiChanLei&) = default;
     rg_CaiChanLei& operator=(const rg_CaiChanLei&) = default;
 
-    const std::vector<rg_CaiDanXiang>& items() const;
+    const std::vector<MenuItem>& items() const;
     // The first item with this id (separators have none), or nullptr.
-    rg_CaiDanXiang* findItem(int32_t id);
-    const rg_CaiDanXiang* findItem(int32_t id) const;
+    MenuItem* findItem(int32_t id);
+    const MenuItem* findItem(int32_t id) const;
 
     bool isChecked(int32_t id) const;
     void setChecked(int32_t id, bool checked);
@@ -70,18 +70,18 @@ public:
 
 protected:
     // The item list, in order. Called once, at the first use of the object.
-    virtual std::vector<rg_CaiDanXiang> menuDescription() const = 0;
+    virtual std::vector<MenuItem> menuDescription() const = 0;
 
 private:
     void ensureItems() const;
 
-    mutable std::vector<rg_CaiDanXiang> items_;
+    mutable std::vector<MenuItem> items_;
     mutable bool built_ = false;
 };
 
 // Builds a QMenu from `items[first, last)`, where the items are one level deeper than their
 // owner (`level`). Exposed for menus that are not rg_CaiChanLei objects.
-std::unique_ptr<QMenu> buildMenuFromItems(const std::vector<rg_CaiDanXiang>& items, size_t first, size_t last,
+std::unique_ptr<QMenu> buildMenuFromItems(const std::vector<MenuItem>& items, size_t first, size_t last,
                                           int32_t level, QWidget* parent);
 
 // What trackPopup() does instead of showing the menu: given the built menu and the requested

@@ -4,21 +4,21 @@
 
 namespace rg_TolvarMingLingJi_ChuangKouZuJian {
 
-using rg_Korrin_MFCJieMian_KuoZhanZuJian::rg_CaiDanXiang;
+using rg_Korrin_MFCJieMian_KuoZhanZuJian::MenuItem;
 
-std::vector<rg_CaiDanXiang> rg_ChaoJiBianJiKuangYouJianCaiChanLei::menuDescription() const {
+std::vector<MenuItem> rg_ChaoJiBianJiKuangYouJianCaiChanLei::menuDescription() const {
     auto entry = [](int32_t id, const char16_t* text, const char16_t* shortName) {
-        rg_CaiDanXiang item;
+        MenuItem item;
         item.id = id;
         item.text = text;
         item.shortName = shortName;
         item.level = 1;
         return item;
     };
-    rg_CaiDanXiang separator;
+    MenuItem separator;
     separator.separator = true;
     separator.level = 1;
-    rg_CaiDanXiang top;
+    MenuItem top;
     top.id = kTopId;
     top.text = u"顶级菜单";
     top.shortName = u"顶级菜单";

@@ -31,7 +31,7 @@ public:
     static constexpr int32_t kSelectAllId = 9006;
 
 protected:
-    std::vector<rg_Korrin_MFCJieMian_KuoZhanZuJian::rg_CaiDanXiang> menuDescription() const override;
+    std::vector<rg_Korrin_MFCJieMian_KuoZhanZuJian::MenuItem> menuDescription() const override;
 };
 
 class rg_TolvarChaoJiBianJiKuang1 : public rg_Korrin_MFCJieMian_KuoZhanZuJian::rg_ChaoJiBianJiKuang {

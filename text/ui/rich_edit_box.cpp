@@ -110,7 +110,7 @@ void rg_ChaoJiBianJiKuang::setBackColour(int32_t colourRef) {
     viewport()->update();
 }
 
-void rg_ChaoJiBianJiKuang::setScreenFont(const rg_Korrin_ChuangKou::rg_PingMuZiTi& font) { setFont(font.font); }
+void rg_ChaoJiBianJiKuang::setScreenFont(const rg_Korrin_ChuangKou::ScreenFont& font) { setFont(font.font); }
 
 QColor rg_ChaoJiBianJiKuang::backgroundColour() const {
     if (backColour_ == kSystemWindowColour || backColour_ == rg_Korrin_ChuangKou::kDefaultColour)

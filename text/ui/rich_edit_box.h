@@ -19,7 +19,7 @@
 // Clipboard: copy, cut, paste and canPaste() go through the platform interface
 // (runtime/ui/platform.h), so a test platform can stand in for the clipboard.
 //
-// Events (rg_ShiJian): rightDown (x, y, modifier bits, in the box's coordinates) on the right
+// Events (rg_Korrin_JiBen::Event, runtime/event.h): rightDown (x, y, modifier bits, in the box's coordinates) on the right
 // button press - the box has no menu of its own; menuCommand (message, id) for commands sent with
 // sendMenuCommand; textChanged, selectionChanged and scrolled after the fact.
 //
@@ -38,7 +38,7 @@
 #include <QRect>
 
 #include "runtime/types.h"
-#include "runtime/ui/event_binding.h"
+#include "runtime/event.h"
 #include "runtime/ui/font.h"
 #include "text/ui/text_store.h"
 
@@ -80,7 +80,7 @@ public:
     void setMaxLength(int32_t maxLength);
     int32_t backColour() const { return backColour_; }
     void setBackColour(int32_t colourRef);
-    void setScreenFont(const rg_Korrin_ChuangKou::rg_PingMuZiTi& font);
+    void setScreenFont(const rg_Korrin_ChuangKou::ScreenFont& font);
 
     // --- selection
     int32_t caretPosition() const { return caret_; }
@@ -127,11 +127,11 @@ public:
     // What an input method asks about the caret's surroundings (public as in QWidget).
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_ChaoJiBianJiKuang, int32_t, int32_t, int32_t> rightDown{this};
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_ChaoJiBianJiKuang, int32_t, int32_t> menuCommand{this};
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_ChaoJiBianJiKuang> textChanged{this};
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_ChaoJiBianJiKuang> selectionChanged{this};
-    rg_Korrin_ChuangKou::rg_ShiJian<rg_ChaoJiBianJiKuang> scrolled{this};
+    rg_Korrin_JiBen::Event<rg_ChaoJiBianJiKuang, int32_t, int32_t, int32_t> rightDown{this};
+    rg_Korrin_JiBen::Event<rg_ChaoJiBianJiKuang, int32_t, int32_t> menuCommand{this};
+    rg_Korrin_JiBen::Event<rg_ChaoJiBianJiKuang> textChanged{this};
+    rg_Korrin_JiBen::Event<rg_ChaoJiBianJiKuang> selectionChanged{this};
+    rg_Korrin_JiBen::Event<rg_ChaoJiBianJiKuang> scrolled{this};
 
 protected:
     bool event(QEvent* event) override;

@@ -9,12 +9,10 @@
 
 #include "controls/scroll_bar.h"
 #include "runtime/ui/input.h"
-#include "text/ui/screen_font.h"
-#include "tree/item_record.h"
+#include "text/font/screen_font.h"
 
 namespace rg_TolvarMingLingJi_ChuangKouZuJian {
 
-using namespace item_record;
 using rg_Korrin_ChuangKou::rg_BianJiKuang;
 using rg_Korrin_ChuangKou::rg_HuaBan;
 using rg_Korrin_ChuangKou::rg_ZuJianBuJuQi;
@@ -44,8 +42,6 @@ int32_t clampPosition(int64_t v) { return static_cast<int32_t>(std::clamp<int64_
 
 rg_TolvarShuXingKuang::rg_TolvarShuXingKuang(QWidget* parent) : rg_ZuJianBuJuQi(parent) {
     store_.setView(this);
-    scratchCursor_.reserve(3);
-    scratchRange_.reserve(3);
 
     client_ = new rg_ZuJianBuJuQi(this);
     client_->setBackColour(0xFFFFFF);
@@ -202,7 +198,7 @@ bool rg_TolvarShuXingKuang::setImageStrip(int32_t resourceId) {
         iconSize_ = h;
         loaded = true;
     }
-    if (properties().autoRedraw)
+    if (store_.properties().autoRedraw)
         redraw(-1);
     return loaded;
 }
@@ -217,7 +213,7 @@ void rg_TolvarShuXingKuang::ensureFonts() {
         return;
     fontKey_ = std::move(key);
     itemFont_.parseDescription(fontKey_);
-    const rg_Korrin_ChuangKou::rg_PingMuZiTi plain = rg_Tolvar_MingLingJi::fontFromDescription(fontKey_);
+    const rg_Korrin_ChuangKou::ScreenFont plain = rg_Tolvar_MingLingJi::fontFromDescription(fontKey_);
     for (int v = 0; v < 4; ++v) {
         fonts_[v] = plain;
         fonts_[v].font.setBold((v & 1) != 0);
@@ -238,16 +234,10 @@ void rg_TolvarShuXingKuang::useFont(FontVariant v) {
 // ---------------------------------------------------------------------------------------------
 // Painting
 
-ItemCursor& rg_TolvarShuXingKuang::scratch(const Cur& c) {
-    scratchCursor_.assign({static_cast<int32_t>(c.start), static_cast<int32_t>(c.end), c.level});
-    return scratchCursor_;
-}
-
-void rg_TolvarShuXingKuang::setTopItem(int32_t item) { properties().topItem = item; }
+void rg_TolvarShuXingKuang::setTopItem(int32_t item) { store_.properties().topItem = item; }
 
 void rg_TolvarShuXingKuang::redraw(int32_t top) {
-    const TreeBoxProperties& p = properties();
-    if (!p.autoRedraw || !isVisible())
+    if (!store_.properties().autoRedraw || !isVisible())
         return; // the top item too stays as it is: nothing shows it
     if (top >= 0)
         setTopItem(top);
@@ -267,72 +257,64 @@ void rg_TolvarShuXingKuang::redraw(int32_t top) {
     inRedraw_ = false;
 }
 
-bool rg_TolvarShuXingKuang::locateTop(int32_t item, Cur& out) {
+bool rg_TolvarShuXingKuang::locateTop(int32_t item, ItemPosition& out) {
     const uint64_t version = store_.bufferVersion();
     if (anchorItem_ == item && anchorVersion_ == version) {
         out = anchor_;
         return true;
     }
-    auto remember = [&](const Cur& c) {
+    auto remember = [&](const ItemPosition& c) {
         anchorItem_ = item;
         anchor_ = c;
         anchorVersion_ = version;
         out = c;
         return true;
     };
-    // Known cursors of this buffer version: the last top item and the last painted rows.
+    // Known positions of this buffer version: the last top item and the last painted rows.
     int32_t below = -1, above = -1;
-    Cur belowCur, aboveCur;
-    auto consider = [&](int32_t known, const Cur& c) {
+    ItemPosition belowPos, abovePos;
+    auto consider = [&](int32_t known, const ItemPosition& c) {
         if (known <= item && known > below) {
             below = known;
-            belowCur = c;
+            belowPos = c;
         }
         if (known >= item && (above < 0 || known < above)) {
             above = known;
-            aboveCur = c;
+            abovePos = c;
         }
     };
     if (anchorVersion_ == version && anchorItem_ >= 0)
         consider(anchorItem_, anchor_);
     if (paintedVersion_ == version) {
         for (const PaintedRow& r : painted_)
-            consider(r.item, Cur{r.recordStart, r.recordEnd, r.level});
+            consider(r.item, r.position);
     }
     if (below == item)
-        return remember(belowCur);
+        return remember(belowPos);
     if (above == item)
-        return remember(aboveCur);
+        return remember(abovePos);
     if (store_.isIndexCurrent(TreeIndexKind::Offset)) {
-        ItemCursor c;
-        if (!store_.locateItem(item, c, -1) || c.size() < 3)
+        ItemPosition c;
+        if (!store_.locatePosition(item, c, -1))
             return false;
-        return remember(Cur{c[0], c[1], c[2]});
+        return remember(c);
     }
     // Without offsets: walk from the nearest known record, backward if that is shorter.
     const int64_t forwardCost = below >= 0 ? int64_t{item} - below : int64_t{item};
     if (above >= 0 && int64_t{above} - item < forwardCost) {
-        const CKorMem& buf = store_.itemBuffer();
-        const uint8_t* d = buf.data();
-        const int64_t n = static_cast<int64_t>(buf.size());
-        Cur c = aboveCur;
+        ItemPosition c = abovePos;
         for (int32_t k = above; k > item; --k) {
-            const int64_t sep = c.start - kRecordOverhead; // the record just before ends here
-            if (c.start <= 0 || !isSeparatorAt(d, n, sep))
+            ItemPosition before;
+            if (!store_.positionBefore(c, before))
                 return false;
-            const int64_t prevSep = sep > 0 ? findSeparatorBackward(d, n, sep - 1) : -1;
-            c.end = sep + kRecordOverhead - 1;
-            c.level = readInt32(d + sep + kSeparatorLength + kLevelField);
-            c.start = prevSep < 0 ? 0 : prevSep + kRecordOverhead;
+            c = before;
         }
         return remember(c);
     }
-    ItemCursor c;
-    if (below >= 0)
-        scratch(belowCur).swap(c);
-    if (!store_.locateItem(item, c, below >= 0 ? below : -1) || c.size() < 3)
+    ItemPosition c = below >= 0 ? belowPos : ItemPosition{};
+    if (!store_.locatePosition(item, c, below))
         return false;
-    return remember(Cur{c[0], c[1], c[2]});
+    return remember(c);
 }
 
 void rg_TolvarShuXingKuang::refreshLayout() {
@@ -366,8 +348,8 @@ bool rg_TolvarShuXingKuang::paintOnce() {
     // The top item must own a row: after a reload or a structural change it may lie past the end
     // or inside a collapsed subtree, where nothing (or hidden items) would be painted and the bar
     // could not show it.
-    const int32_t top = store_.visibleItemAtOrBefore(p.topItem);
-    if (top != p.topItem)
+    const int32_t top = store_.visibleItemAtOrBefore(store_.properties().topItem);
+    if (top != store_.properties().topItem)
         setTopItem(std::max(top, 0));
     paintRows(layout_.rowsThatFit(ch));
     paintedVersion_ = store_.bufferVersion();
@@ -385,16 +367,14 @@ bool rg_TolvarShuXingKuang::paintOnce() {
 void rg_TolvarShuXingKuang::paintRows(int32_t fit) {
     const TreeBoxProperties& p = properties();
     const int32_t count = store_.itemCount();
-    int32_t item = p.topItem;
+    int32_t item = store_.properties().topItem;
     if (fit <= 0 || item < 0 || item >= count)
         return;
-    Cur cur;
-    if (!locateTop(item, cur))
+    ItemPosition top;
+    ItemRow rec;
+    if (!locateTop(item, top) || !store_.readRow(item, top, rec))
         return;
     const int32_t current = store_.getSelection();
-    const CKorMem& buf = store_.itemBuffer();
-    const uint8_t* d = buf.data();
-    const int64_t n = static_cast<int64_t>(buf.size());
     const int32_t canvasW = canvas_->width();
     const TreeLayout& L = layout_;
     const int32_t h = L.rowHeight, m = L.margin, halfGap = L.rowGap / 2;
@@ -402,36 +382,17 @@ void rg_TolvarShuXingKuang::paintRows(int32_t fit) {
     painted_.reserve(static_cast<size_t>(std::min(fit, 4096)));
 
     for (int32_t r = 0; r < fit; ++r) {
-        const int64_t sep = cur.end - (kRecordOverhead - 1);
-        if (sep < cur.start || !isSeparatorAt(d, n, sep))
+        if (r > 0 && !store_.nextVisibleRow(rec))
             break;
-        const uint8_t* hdr = d + sep + kSeparatorLength;
-        const int32_t level = readInt32(hdr + kLevelField);
-        const int32_t image = readInt32(hdr + kImageField);
-        const int32_t selectedImage = readInt32(hdr + kSelectedImageField);
-        const uint8_t expand = hdr[kExpandField];
-        const uint8_t check = hdr[kCheckField];
-        const int32_t textColour = readInt32(hdr + kTextColourField);
-        const int32_t backColour = readInt32(hdr + kBackColourField);
-
-        // The next record tells whether this item has children.
-        const int64_t nextStart = cur.end + 1;
-        int64_t nextSep = -1;
-        int32_t nextLevel = -1;
-        if (item + 1 < count && nextStart < n) {
-            nextSep = findSeparator(d, n, nextStart);
-            if (nextSep >= 0 && nextSep + kRecordOverhead <= n)
-                nextLevel = readInt32(d + nextSep + kSeparatorLength + kLevelField);
-            else
-                nextSep = -1;
-        }
-        const bool children = nextSep >= 0 && nextLevel == level + 1;
+        item = rec.item;
+        const int32_t level = rec.level;
+        const uint8_t expand = rec.expandState;
+        const bool children = rec.hasChildren;
 
         PaintedRow row;
         row.item = item;
         row.level = level;
-        row.recordStart = static_cast<int32_t>(cur.start);
-        row.recordEnd = static_cast<int32_t>(cur.end);
+        row.position = rec.position;
         const int64_t y = L.rowTop(r);
         row.top = static_cast<int32_t>(y);
         const bool isCurrent = item == current;
@@ -442,7 +403,8 @@ void rg_TolvarShuXingKuang::paintRows(int32_t fit) {
             canvas_->rectangle(0, row.top - halfGap, canvasW, row.top + halfGap + h);
         }
 
-        shownItemText(d + cur.start, static_cast<size_t>((sep - cur.start) / 2), rowText_);
+        store_.readRowText(rec, kTreeTextCut, rowText_);
+        cutShownText(rowText_, rec.textUnits);
         const bool bold = (expand & 1) != 0;
         const bool underline = p.hotTracking != 0 && item == hotItem_ && !isCurrent;
         useFont(static_cast<FontVariant>((bold ? 1 : 0) | (underline ? 2 : 0)));
@@ -466,15 +428,15 @@ void rg_TolvarShuXingKuang::paintRows(int32_t fit) {
         }
         if (L.checkColumn != 0) {
             const int64_t cx = L.checkX(indent);
-            if (check <= 2) {
+            if (rec.checkState <= 2) {
                 row.checkX = cacheCoord(cx);
                 if (drawn)
                     paintCheckBox(*canvas_, drawCoord(cx), drawCoord(L.centredIn(y, kTreeGlyphSize)), kTreeGlyphSize,
-                                  check);
+                                  rec.checkState);
             }
         }
         if (L.iconSize != 0) {
-            const int32_t shown = isCurrent && selectedImage >= 0 ? selectedImage : image;
+            const int32_t shown = isCurrent && rec.selectedImage >= 0 ? rec.selectedImage : rec.image;
             if (drawn && shown >= 0 && shown < static_cast<int32_t>(images_.size()))
                 canvas_->drawBitmap(drawCoord(L.iconX(indent)), drawCoord(L.centredIn(y, L.iconSize)), L.iconSize,
                                     L.iconSize, images_[static_cast<size_t>(shown)], kTreeIconKeyColour);
@@ -498,8 +460,8 @@ void rg_TolvarShuXingKuang::paintRows(int32_t fit) {
             fore = kTreeSelectionTextColour;
             back = kTreeSelectionColour;
         } else {
-            fore = textColour == -1 ? p.defaultTextColour : textColour;
-            back = backColour == -1 ? p.defaultItemBackColour : backColour;
+            fore = rec.textColour == -1 ? p.defaultTextColour : rec.textColour;
+            back = rec.backColour == -1 ? p.defaultItemBackColour : rec.backColour;
         }
         if (drawn) {
             canvas_->setTextColour(fore);
@@ -507,28 +469,6 @@ void rg_TolvarShuXingKuang::paintRows(int32_t fit) {
             canvas_->text(drawCoord(textX), drawCoord(L.centredIn(y, L.textHeight)), rowText_);
         }
         painted_.push_back(row);
-
-        // The next visible item: the next record, or the one after a collapsed subtree.
-        int32_t next;
-        if (expand >= 2 || !children) {
-            if (nextSep < 0)
-                break;
-            next = item + 1;
-            cur = Cur{nextStart, nextSep + kRecordOverhead - 1, nextLevel};
-        } else {
-            const int32_t descendants = store_.getDescendants(item, scratch(cur), scratchRange_, false);
-            if (descendants <= 0 || scratchRange_.size() < 2 || scratchRange_[1] < 0)
-                break;
-            next = item + descendants + 1;
-            if (next >= count)
-                break;
-            const int64_t start = int64_t{scratchRange_[1]} + 1;
-            const int64_t s = findSeparator(d, n, start);
-            if (s < 0 || s + kRecordOverhead > n)
-                break;
-            cur = Cur{start, s + kRecordOverhead - 1, readInt32(d + s + kSeparatorLength + kLevelField)};
-        }
-        item = next;
     }
 }
 
@@ -563,9 +503,6 @@ void rg_TolvarShuXingKuang::paintConnectors() {
             prevAbove_[r] = kAsk;
     }
     const auto siblings = store_.sharedIndex(TreeIndexKind::Sibling);
-    const CKorMem& buf = store_.itemBuffer();
-    const uint8_t* d = buf.data();
-    const int64_t n = static_cast<int64_t>(buf.size());
     if (siblings) {
         for (size_t r = 0; r < rows; ++r) {
             const size_t item = static_cast<size_t>(painted_[r].item);
@@ -580,38 +517,37 @@ void rg_TolvarShuXingKuang::paintConnectors() {
         size_t open = 0;
         for (size_t r = 0; r < rows; ++r)
             open += nextBelow_[r] == kAsk;
-        int64_t pos = int64_t{painted_.back().recordEnd} + 1;
-        while (open > 0 && pos < n) {
-            const int64_t s = findSeparator(d, n, pos);
-            if (s < 0 || s + kRecordOverhead > n)
+        ItemPosition pos = painted_.back().position;
+        while (open > 0) {
+            ItemPosition next;
+            if (!store_.positionAfter(pos, next))
                 break;
-            const int32_t lv = readInt32(d + s + kSeparatorLength + kLevelField);
+            const int32_t lv = next.level;
             for (size_t r = 0; r < rows; ++r) {
                 if (nextBelow_[r] == kAsk && painted_[r].level >= lv) {
                     nextBelow_[r] = painted_[r].level == lv ? kYes : kNo;
                     --open;
                 }
             }
-            pos = s + kRecordOverhead;
+            pos = next;
         }
         // Backward from the first painted record, the same way.
         open = 0;
         for (size_t r = 0; r < rows; ++r)
             open += prevAbove_[r] == kAsk;
-        int64_t start = painted_.front().recordStart;
-        while (open > 0 && start > 0) {
-            const int64_t sep = start - kRecordOverhead;
-            if (!isSeparatorAt(d, n, sep))
+        ItemPosition back = painted_.front().position;
+        while (open > 0) {
+            ItemPosition before;
+            if (!store_.positionBefore(back, before))
                 break;
-            const int32_t lv = readInt32(d + sep + kSeparatorLength + kLevelField);
+            const int32_t lv = before.level;
             for (size_t r = 0; r < rows; ++r) {
                 if (prevAbove_[r] == kAsk && painted_[r].level >= lv) {
                     prevAbove_[r] = painted_[r].level == lv ? kYes : kNo;
                     --open;
                 }
             }
-            const int64_t prevSep = sep > 0 ? findSeparatorBackward(d, n, sep - 1) : -1;
-            start = prevSep < 0 ? 0 : prevSep + kRecordOverhead;
+            back = before;
         }
     }
     for (size_t r = 0; r < rows; ++r) {
@@ -731,14 +667,14 @@ bool rg_TolvarShuXingKuang::layoutBars(bool& again) {
     }
 
     const int32_t vMax = vNeeded ? clampPosition(int64_t{rowCount} + (hNeeded ? 1 : 0) - fit + 2) : 1;
-    const int32_t topRow = store_.rowOfItem(properties().topItem);
+    const int32_t topRow = store_.rowOfItem(store_.properties().topItem);
     int32_t position = vBar_->position();
     if (topRow >= 0) {
         // The thumb shows the top row; a top row past the last position moves up to it.
         const int32_t desired = std::clamp(topRow + 1, 1, std::max(vMax, 1));
         if (desired != topRow + 1) {
             const int32_t item = store_.itemAtRow(desired - 1);
-            if (item >= 0 && item != properties().topItem) {
+            if (item >= 0 && item != store_.properties().topItem) {
                 setTopItem(item);
                 again = true;
             }
@@ -811,7 +747,7 @@ void rg_TolvarShuXingKuang::scrollIntoView(int32_t item, int32_t row) {
     const int32_t hb = hBarShown_ ? kBarThickness + 1 : 0;
     const int32_t v = std::max((clientHeight() - hb) / pitch, 1); // fully visible rows
     if (row >= 0) {
-        const int32_t topRow = store_.rowOfItem(properties().topItem);
+        const int32_t topRow = store_.rowOfItem(store_.properties().topItem);
         if (topRow >= 0) {
             if (row >= topRow && row < topRow + v)
                 return;
@@ -823,7 +759,7 @@ void rg_TolvarShuXingKuang::scrollIntoView(int32_t item, int32_t row) {
         }
     }
     // Put the item's row last among the fully visible ones.
-    if (!isVisible() || !properties().autoRedraw) {
+    if (!isVisible() || !store_.properties().autoRedraw) {
         // Nothing is painted, so the bar's maximum may be old: place the top row directly.
         const int32_t fit = layout_.rowsThatFit(clientHeight());
         const int64_t last = std::max<int64_t>(int64_t{store_.rowCount()} - fit + 2, 1);
@@ -837,7 +773,7 @@ void rg_TolvarShuXingKuang::scrollIntoView(int32_t item, int32_t row) {
     vBar_->setPosition(clampPosition(position));
     vBar_->refresh(0, 0); // a change is reported and repaints from the new top row
     const int32_t top = store_.itemAtRow(vBar_->position() - 1);
-    if (top >= 0 && top != properties().topItem)
+    if (top >= 0 && top != store_.properties().topItem)
         redraw(top); // the position did not change but the top row differs
 }
 
@@ -897,7 +833,7 @@ void rg_TolvarShuXingKuang::onCanvasMouseMove(int32_t x, int32_t y) {
         hotItem_ = item;
         if (properties().hotTracking)
             redraw(-1);
-        store_.hotItemChanged.raise(store_, item);
+        hotItemChanged.raise(item);
         return;
     }
     if (hotItem_ == -1)
@@ -910,9 +846,9 @@ void rg_TolvarShuXingKuang::onCanvasMouseMove(int32_t x, int32_t y) {
 void rg_TolvarShuXingKuang::emptyClick() {
     if (!properties().clearOnEmptyClick)
         return;
-    properties().currentItem = -1;
+    store_.properties().currentItem = -1;
     redraw(-1);
-    store_.selectionChanged.raise(store_, -1, ByLeftClick);
+    store_.selectionChanged.raise(-1, ByLeftClick);
 }
 
 void rg_TolvarShuXingKuang::onCanvasButton(int32_t x, int32_t y, bool left) {
@@ -925,17 +861,17 @@ void rg_TolvarShuXingKuang::onCanvasButton(int32_t x, int32_t y, bool left) {
     const PaintedRow hit = painted_[static_cast<size_t>(row)]; // a copy: handlers may repaint
     const int32_t item = hit.item;
     if (left && onGlyph(hit, x)) {
-        if (store_.expandToggling.raise(store_, item) == 0) {
+        if (expandToggling.raise(item) == 0) {
             ItemCursor c;
             store_.setExpanded(c, item, false, true);
         }
         return;
     }
     if (left && onCheck(hit, x)) {
-        if (store_.checkToggling.raise(store_, item) == 0) {
+        if (checkToggling.raise(item) == 0) {
             ItemCursor c;
             if (store_.setItem(item, std::nullopt, rg_TolvarShuXingKuangCunChu::kKeepImage, -1, -2, c, false))
-                store_.checkToggled.raise(store_, item);
+                checkToggled.raise(item);
         }
         return;
     }
@@ -944,15 +880,15 @@ void rg_TolvarShuXingKuang::onCanvasButton(int32_t x, int32_t y, bool left) {
         return;
     }
     const int32_t old = store_.getSelection();
-    properties().currentItem = item;
+    store_.properties().currentItem = item;
     redraw(-1);
     if (old != item) {
-        store_.selectionChanged.raise(store_, item, left ? ByLeftClick : ByRightClick);
+        store_.selectionChanged.raise(item, left ? ByLeftClick : ByRightClick);
     } else if (left && properties().clickToEdit && x > hit.textX) {
         beginEdit(item, row);
     }
     if (!left)
-        store_.rightClicked.raise(store_);
+        rightClicked.raise();
 }
 
 void rg_TolvarShuXingKuang::onCanvasDoubleClick(int32_t x) {
@@ -963,7 +899,7 @@ void rg_TolvarShuXingKuang::onCanvasDoubleClick(int32_t x) {
     if (onGlyph(hit, x) || onCheck(hit, x) || !onText(hit, x))
         return;
     const int32_t item = hit.item;
-    if (store_.expandToggling.raise(store_, item) != 0)
+    if (expandToggling.raise(item) != 0)
         return;
     ItemCursor c;
     store_.setItem(item, std::nullopt, rg_TolvarShuXingKuangCunChu::kKeepImage, -2, -1, c, false);
@@ -1028,7 +964,7 @@ void rg_TolvarShuXingKuang::onKey(int32_t key, int32_t mods) {
     default:
         break;
     }
-    store_.keyPressed.raise(store_, key, mods);
+    keyPressed.raise(key, mods);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1039,7 +975,7 @@ int32_t rg_TolvarShuXingKuang::beginEdit(int32_t item, int32_t row) {
         return 0;
     if (editing_)
         endEdit(true);
-    if (store_.editStarting.raise(store_, item) != 0)
+    if (editStarting.raise(item) != 0)
         return 0;
     if (row == -1) {
         if (item == store_.getSelection())
@@ -1101,7 +1037,7 @@ void rg_TolvarShuXingKuang::endEdit(bool commit) {
     endingEdit_ = false;
     if (!commit)
         return;
-    if (store_.editCommitted.raise(store_, item, before, text) != 0)
+    if (editCommitted.raise(item, before, text) != 0)
         return;
     // Write only into the item that was edited: if the tree changed meanwhile the index may now
     // name another item.

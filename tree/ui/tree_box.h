@@ -1,10 +1,11 @@
 // rg_TolvarShuXingKuang: the tree box, a custom-drawn tree control over one item store.
 //
 // The box owns an item store (tree/item_store.h) and is its view: the store asks it to repaint
-// and to scroll, the box paints the rows that fit on a canvas, scrolls with two custom scroll
-// bars and turns mouse, wheel and key input into store operations and events. The events
-// themselves are members of the store (store().selectionChanged, store().rightClicked, ...); the
-// box raises them with the store as sender.
+// and to scroll, the box paints the rows that fit on a canvas from what the store reads out of
+// each record (ItemRow, nextVisibleRow; the box never reads record bytes), scrolls with two
+// custom scroll bars and turns mouse, wheel and key input into store operations and events. The events that
+// only input raises are members of the box (sender: the box); selectionChanged is the store's,
+// since the store's own selection changes raise it too.
 //
 // Children (control ids in brackets) live in an inner client area framed by a one-pixel edge:
 // vertical bar [101], horizontal bar [102], bottom strip [103], side strip [104], in-place edit
@@ -67,8 +68,7 @@ public:
         int32_t top = 0;               // y of the row
         int32_t level = 0;
         int64_t indent = 0;            // x of the glyph column
-        int32_t recordStart = 0;       // the item's cursor (first text byte, last header byte)
-        int32_t recordEnd = 0;
+        ItemPosition position;         // where the item's record lay when it was painted
     };
 
     explicit rg_TolvarShuXingKuang(QWidget* parent = nullptr);
@@ -76,7 +76,10 @@ public:
 
     rg_TolvarShuXingKuangCunChu& store() { return store_; }
     const rg_TolvarShuXingKuangCunChu& store() const { return store_; }
-    TreeBoxProperties& properties() { return store_.properties(); }
+    // Paint and input properties; the selection, top item and redraw switch are
+    // store().properties().
+    TreeBoxProperties& properties() { return props_; }
+    const TreeBoxProperties& properties() const { return props_; }
 
     // The slot's JSON document; the owner parses into it and reads it back.
     rg_Tolvar_JSON::rg_TolvarJSONLei document;
@@ -92,6 +95,17 @@ public:
     // Opens the edit box over an item; row -1 finds (and scrolls to) the item's row. 1 when the
     // edit box was opened, else 0.
     int32_t beginEdit(int32_t item, int32_t row);
+
+    // ---- Events raised by input (vetoable ones cancel with a nonzero result) --------------------
+    using Self = rg_TolvarShuXingKuang;
+    rg_Korrin_JiBen::Event<Self> rightClicked{this};
+    rg_Korrin_JiBen::Event<Self, int32_t, const CWString&, const CWString&> editCommitted{this}; // item, before, edited; vetoable
+    rg_Korrin_JiBen::Event<Self, int32_t> editStarting{this};   // item; vetoable
+    rg_Korrin_JiBen::Event<Self, int32_t> hotItemChanged{this}; // item under the mouse
+    rg_Korrin_JiBen::Event<Self, int32_t, int32_t> keyPressed{this}; // key code, modifier bits
+    rg_Korrin_JiBen::Event<Self, int32_t> expandToggling{this}; // item; vetoable
+    rg_Korrin_JiBen::Event<Self, int32_t> checkToggling{this};  // item; vetoable
+    rg_Korrin_JiBen::Event<Self, int32_t> checkToggled{this};   // item
 
     // Shortcuts to the store.
     int32_t getSelection() { return store_.getSelection(); }
@@ -135,11 +149,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct Cur { // an item cursor without the heap: first text byte, last header byte, level
-        int64_t start = -1;
-        int64_t end = -1;
-        int32_t level = -1;
-    };
     enum class FontVariant { Plain = 0, Bold = 1, Underline = 2, BoldUnderline = 3 };
 
     // Painting.
@@ -147,7 +156,7 @@ private:
     void refreshLayout();                 // fonts and layout for the current properties
     void ensureFonts();
     void useFont(FontVariant v);
-    bool locateTop(int32_t item, Cur& out);
+    bool locateTop(int32_t item, ItemPosition& out);
     void paintRows(int32_t fit);
     void paintConnectors();
     bool layoutBars(bool& again);
@@ -176,10 +185,10 @@ private:
     void endEdit(bool commit);
     void endEditBeforeScroll();
 
-    ItemCursor& scratch(const Cur& c);    // a cursor vector filled from c, reused between calls
     void setTopItem(int32_t item);
 
     rg_TolvarShuXingKuangCunChu store_;
+    TreeBoxProperties props_;
 
     rg_Korrin_ChuangKou::rg_ZuJianBuJuQi* client_ = nullptr;   // owned (Qt child)
     rg_TolvarGunDongTiao* vBar_ = nullptr;                     // owned (Qt child of client_)
@@ -197,7 +206,7 @@ private:
     CWString fontKey_;
     bool fontsBuilt_ = false;
     rg_Tolvar_MingLingJi::rg_TolvarZiTiLei itemFont_;
-    rg_Korrin_ChuangKou::rg_PingMuZiTi fonts_[4];
+    rg_Korrin_ChuangKou::ScreenFont fonts_[4];
     int currentFont_ = -1;
 
     // Last paint.
@@ -208,15 +217,13 @@ private:
     bool stepFourSkipped_ = false;
     uint64_t paintCount_ = 0;
     CWString rowText_;              // reused for every row's text
-    ItemCursor scratchCursor_;
-    ItemCursor scratchRange_;
     std::vector<std::pair<int32_t, size_t>> levelSeen_; // connector walk: level, row
     std::vector<uint8_t> nextBelow_;
     std::vector<uint8_t> prevAbove_;
 
-    // Top item's cursor as last located (valid for one buffer version).
+    // Top item's position as last located (valid for one buffer version).
     int32_t anchorItem_ = -1;
-    Cur anchor_;
+    ItemPosition anchor_;
     uint64_t anchorVersion_ = 0;
 
     bool inRedraw_ = false;

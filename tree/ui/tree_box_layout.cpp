@@ -54,22 +54,22 @@ TreeLayout makeTreeLayout(const TreeBoxProperties& p, int32_t textHeight, int32_
     return l;
 }
 
+void cutShownText(CWString& text, size_t fullUnits) {
+    if (fullUnits <= static_cast<size_t>(kTreeTextCut))
+        return;
+    size_t n = std::min(text.size(), static_cast<size_t>(kTreeTextCut));
+    if (n != 0 && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF)
+        --n; // 999 units then: a lone high surrogate before ".." would draw as a broken glyph
+    text.resize(n);
+    text.append(u"..");
+}
+
 void shownItemText(const uint8_t* units, size_t count, CWString& out) {
-    size_t n = count;
-    bool cut = false;
-    if (n > static_cast<size_t>(kTreeTextCut)) {
-        n = kTreeTextCut;
-        cut = true;
-        char16_t last;
-        std::memcpy(&last, units + 2 * (n - 1), 2);
-        if (last >= 0xD800 && last <= 0xDBFF)
-            --n; // 999 units then: a lone high surrogate before ".." would draw as a broken glyph
-    }
+    const size_t n = std::min(count, static_cast<size_t>(kTreeTextCut));
     out.resize(n);
     if (n != 0)
         std::memcpy(out.data(), units, n * 2);
-    if (cut)
-        out.append(u"..");
+    cutShownText(out, count);
 }
 
 void paintExpandGlyph(rg_Korrin_ChuangKou::rg_HuaBan& canvas, int x, int y, int s, int expandState) {

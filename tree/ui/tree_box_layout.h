@@ -62,6 +62,27 @@ struct TreeLayout {
     int32_t rowsThatFit(int32_t clientHeight) const;
 };
 
+// Settable paint and input properties of the tree box. The owner sets them directly; the box
+// reads them on every paint and click. (The selection, top item, redraw switch and check mode
+// are the store's: TreeStoreProperties.)
+struct TreeBoxProperties {
+    CWString fontName;                    // face name of the item font
+    int32_t fontSize = 11;                // point size
+    int32_t clickToEdit = 0;              // second click on the current item's text edits it
+    int32_t clearOnEmptyClick = 0;        // a click on no item clears the selection
+    int32_t fullRowSelect = 0;            // highlight and hit-test the whole row
+    int32_t fixedRowHeight = -1;          // row height in pixels; < 1 = from the font
+    int32_t margin = 6;                   // left/top margin and indent gap in pixels
+    int32_t rowGap = 3;                   // pixels between rows
+    int32_t hotTracking = 0;              // underline the item under the mouse
+    int32_t treeLines = 1;                // draw connector lines
+    int32_t checkBoxes = 0;               // show the check-box column
+    int32_t indentOffset = 0;             // pixels added to every row's indent
+    int32_t defaultTextColour = 0;        // COLORREF of item text
+    int32_t defaultItemBackColour = -1;   // COLORREF behind item text; -1 = boxBackColour
+    int32_t boxBackColour = 0xFFFFFF;     // canvas background
+};
+
 // Layout for the box's properties, the height of "A" in the item font and the icon size.
 // Properties outside sane ranges (negative or huge margins, gaps or row heights) are clamped so
 // that no computation overflows and the pitch stays positive.
@@ -74,6 +95,9 @@ int64_t halfRoundedAway(int64_t v);
 // when the text is longer (one unit fewer when the cut would split a surrogate pair). `units`
 // points at `count` UTF-16LE code units, which need not be aligned.
 void shownItemText(const uint8_t* units, size_t count, CWString& out);
+// The same cut applied to `text`, which holds the first min(fullUnits, kTreeTextCut) code units of
+// an item text of fullUnits units (as ItemRow and readRowText give them).
+void cutShownText(CWString& text, size_t fullUnits);
 
 // The expand glyph: a box with a minus, and a plus while collapsed (expandState < 2).
 void paintExpandGlyph(rg_Korrin_ChuangKou::rg_HuaBan& canvas, int x, int y, int size, int expandState);

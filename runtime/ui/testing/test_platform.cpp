@@ -1,9 +1,9 @@
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 
 namespace rg_Korrin_ChuangKou {
 
-int32_t rg_CeShiPingTai::messageBox(const CWString& caption, const CWString& text, rg_XiaoXiTuBiao icon,
-                                    rg_XiaoXiAnNiu buttons) {
+int32_t TestPlatform::messageBox(const CWString& caption, const CWString& text, MessageIcon icon,
+                                    MessageButtons buttons) {
     messageBoxes.push_back({caption, text, icon, buttons});
     if (messageBoxAnswers.empty())
         return kResultOk;
@@ -12,7 +12,7 @@ int32_t rg_CeShiPingTai::messageBox(const CWString& caption, const CWString& tex
     return answer;
 }
 
-std::optional<CWString> rg_CeShiPingTai::inputText(const CWString& caption, const CWString& prompt,
+std::optional<CWString> TestPlatform::inputText(const CWString& caption, const CWString& prompt,
                                                    const CWString& initialText) {
     inputCalls.push_back({caption, prompt, initialText});
     if (inputAnswers.empty())
@@ -22,7 +22,7 @@ std::optional<CWString> rg_CeShiPingTai::inputText(const CWString& caption, cons
     return answer;
 }
 
-std::optional<CWString> rg_CeShiPingTai::openFileName(const CWString& caption, const CWString& initialPath,
+std::optional<CWString> TestPlatform::openFileName(const CWString& caption, const CWString& initialPath,
                                                       const CWString& filter) {
     openFileCalls.push_back({caption, initialPath, filter});
     if (openFileAnswers.empty())

@@ -12,7 +12,7 @@
 
 namespace rg_Tolvar_MingLingJi {
 
-rg_Korrin_ChuangKou::rg_PingMuZiTi fontFromDescription(CWStringView description);
+rg_Korrin_ChuangKou::ScreenFont fontFromDescription(CWStringView description);
 
 // The screen's vertical pixels per inch as fontFromDescription uses it (96 without a screen).
 double screenDpiY();

@@ -1,4 +1,4 @@
-#include "text/ui/screen_font.h"
+#include "text/font/screen_font.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,8 +38,8 @@ double screenDpiY() {
     return 96.0;
 }
 
-rg_Korrin_ChuangKou::rg_PingMuZiTi fontFromDescription(CWStringView description) {
-    rg_Korrin_ChuangKou::rg_PingMuZiTi out;
+rg_Korrin_ChuangKou::ScreenFont fontFromDescription(CWStringView description) {
+    rg_Korrin_ChuangKou::ScreenFont out;
     out.font = QGuiApplication::font();
     out.font.setStyleStrategy(QFont::PreferQuality);
     const ScreenFontFields fields = screenFontFields(description);

@@ -1,10 +1,10 @@
-// rg_CeShiPingTai: a platform double for tests. It records every message box and beep, answers
+// TestPlatform: a platform double for tests. It records every message box and beep, answers
 // message boxes, input dialogs and open-file dialogs from queues (a default answer when a queue
 // is empty), keeps its own clipboard text and a manual tick clock, and reports a settable cursor
 // position (by default wherever the last mouse event was). Nothing it does blocks or touches the
 // real desktop.
 //
-// Install with rg_CeShiPingTaiAnZhuang (the Qt platform is back when it goes out of
+// Install with TestPlatformInstall (the Qt platform is back when it goes out of
 // scope). UI thread only.
 #pragma once
 
@@ -16,13 +16,13 @@
 
 namespace rg_Korrin_ChuangKou {
 
-class rg_CeShiPingTai final : public rg_PingTaiJieKou {
+class TestPlatform final : public Platform {
 public:
     struct MessageBoxCall {
         CWString caption;
         CWString text;
-        rg_XiaoXiTuBiao icon;
-        rg_XiaoXiAnNiu buttons;
+        MessageIcon icon;
+        MessageButtons buttons;
     };
     struct InputCall {
         CWString caption;
@@ -44,7 +44,7 @@ public:
     // Recorded calls.
     std::vector<MessageBoxCall> messageBoxes;
     std::vector<InputCall> inputCalls;
-    std::vector<rg_FengMingLeiXing> beeps;
+    std::vector<BeepKind> beeps;
     std::vector<OpenFileCall> openFileCalls;
 
     // Queued answers; when empty: message boxes answer kResultOk, dialogs are cancelled.
@@ -56,13 +56,13 @@ public:
     ManualClock clock;
     std::optional<QPoint> cursor; // nullopt: the last mouse event's screen position
 
-    int32_t messageBox(const CWString& caption, const CWString& text, rg_XiaoXiTuBiao icon,
-                       rg_XiaoXiAnNiu buttons) override;
+    int32_t messageBox(const CWString& caption, const CWString& text, MessageIcon icon,
+                       MessageButtons buttons) override;
     std::optional<CWString> inputText(const CWString& caption, const CWString& prompt,
                                       const CWString& initialText) override;
     std::optional<CWString> openFileName(const CWString& caption, const CWString& initialPath,
                                          const CWString& filter) override;
-    void beep(rg_FengMingLeiXing kind) override { beeps.push_back(kind); }
+    void beep(BeepKind kind) override { beeps.push_back(kind); }
     CWString clipboardText() override { return clipboard; }
     void setClipboardText(const CWString& text) override { clipboard = text; }
     rg_Korrin_JiBen::ITickClock& tickClock() override { return clock; }
@@ -70,12 +70,12 @@ public:
 };
 
 // Installs a platform for the lifetime of this object and restores the Qt platform afterwards.
-class rg_CeShiPingTaiAnZhuang {
+class TestPlatformInstall {
 public:
-    explicit rg_CeShiPingTaiAnZhuang(rg_PingTaiJieKou& p) { setPlatform(&p); }
-    ~rg_CeShiPingTaiAnZhuang() { setPlatform(nullptr); }
-    rg_CeShiPingTaiAnZhuang(const rg_CeShiPingTaiAnZhuang&) = delete;
-    rg_CeShiPingTaiAnZhuang& operator=(const rg_CeShiPingTaiAnZhuang&) = delete;
+    explicit TestPlatformInstall(Platform& p) { setPlatform(&p); }
+    ~TestPlatformInstall() { setPlatform(nullptr); }
+    TestPlatformInstall(const TestPlatformInstall&) = delete;
+    TestPlatformInstall& operator=(const TestPlatformInstall&) = delete;
 };
 
 } // namespace rg_Korrin_ChuangKou
