@@ -98,15 +98,33 @@ size_t keyFormUnits(const uint8_t* text, size_t units, int32_t keyInfo) {
     return firstColon(text, units);
 }
 
-bool writeRecord(CKorMem& buffer, CWStringView text, int32_t image, int32_t level, uint8_t expandState,
-                 uint8_t checkState, int32_t keyInfo) {
-    const int64_t bytes = recordBytes(text.size());
-    if (static_cast<int64_t>(buffer.size()) + bytes > kMaxBufferBytes) return false;
-    uint8_t* p = buffer.extend(static_cast<size_t>(bytes));
-    const size_t textBytes = text.size() * 2;
-    if (textBytes != 0) {
-        std::memcpy(p, text.data(), textBytes);
-        if (textHoldsSeparator(text)) sanitizeItemText(reinterpret_cast<char16_t*>(p), text.size());
+namespace {
+
+// True when the text may hold the separator: either form of it needs the unit 0x0201 or 0x0302.
+// No early exit, so the loop vectorises; the exact test runs only after a hit.
+bool mayHoldSeparator(const uint8_t* text, size_t units) {
+    bool hit = false;
+    for (size_t k = 0; k < units; ++k) {
+        char16_t c;
+        std::memcpy(&c, text + 2 * k, 2);
+        hit |= (c == 0x0201) | (c == 0x0302);
+    }
+    return hit;
+}
+
+} // namespace
+
+uint8_t* finishRecord(uint8_t* p, size_t units, int32_t image, int32_t level, uint8_t expandState,
+                      uint8_t checkState, int32_t keyInfo) {
+    const size_t textBytes = units * 2;
+    if (units > 1 && mayHoldSeparator(p, units)) {
+        // The buffer's bytes need not be aligned for char16_t: sanitize a copy.
+        CWString t(units, u'\0');
+        std::memcpy(t.data(), p, textBytes);
+        if (textHoldsSeparator(t)) {
+            sanitizeItemText(t.data(), units);
+            std::memcpy(p, t.data(), textBytes);
+        }
     }
     uint8_t* s = p + textBytes;
     std::memcpy(s, kSeparator, kSeparatorLength);
@@ -119,6 +137,16 @@ bool writeRecord(CKorMem& buffer, CWStringView text, int32_t image, int32_t leve
     h[kCheckField] = checkState & 3;
     writeInt32(h + kTextColourField, -1);
     writeInt32(h + kBackColourField, -1);
+    return h + kHeaderLength;
+}
+
+bool writeRecord(CKorMem& buffer, CWStringView text, int32_t image, int32_t level, uint8_t expandState,
+                 uint8_t checkState, int32_t keyInfo) {
+    const int64_t bytes = recordBytes(text.size());
+    if (static_cast<int64_t>(buffer.size()) + bytes > kMaxBufferBytes) return false;
+    uint8_t* p = buffer.extend(static_cast<size_t>(bytes));
+    if (!text.empty()) std::memcpy(p, text.data(), text.size() * 2);
+    finishRecord(p, text.size(), image, level, expandState, checkState, keyInfo);
     return true;
 }
 
