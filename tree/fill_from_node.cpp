@@ -126,9 +126,10 @@ int32_t rg_TolvarShuXingKuangCunChu::fillFromNode(const Node& node, CKorMem& buf
     int32_t includedIndex = 0;
     if (includeNode) placeOf(node, includedUnderObject, includedIndex);
 
-    // No sizing pass: the buffer grows geometrically from the step the caller set, which
-    // measured no slower than walking the tree twice to reserve the exact size. Texts are written
-    // straight into the buffer, with no label built on the side.
+    // No sizing pass: the buffer grows from the step the caller set, and large blocks grow in
+    // place (their pages are remapped, not copied), so reserving the exact size first only adds a
+    // second walk over the nodes. Texts are written straight into the buffer, with no label built
+    // on the side.
     int32_t count = 0;
     if (includeNode) {
         if (!writeItem(buffer, node, includedUnderObject, includedIndex, level + 1)) return 0;
