@@ -134,6 +134,7 @@ int main(int argc, char** argv) {
     auto pasteTiming = [&](const QString& label, const QString& text, int runs) {
         std::vector<double> times;
         int items = 0;
+        int64_t storeBytes = 0, storeCapacity = 0;
         for (int run = 0; run < runs; ++run) {
             QTemporaryDir dir;
             rg_ZhuChuangKou1 w(rg_Korrin_ChuangKou::fromQString(dir.path()));
@@ -148,12 +149,18 @@ int main(int argc, char** argv) {
             watch.waitAfter(before);
             times.push_back(ms(t0, Clock::now()));
             items = w.current()->tree->store().itemCount();
+            storeBytes = w.current()->tree->store().bufferLength();
+            storeCapacity = int64_t(w.current()->tree->store().itemBuffer().capacity());
             std::printf("  [%s] %s; %s\n", qPrintable(label),
                         rg_Tolvar_MingLingJi::utf16ToUtf8(w.statusText(rg_ZhuChuangKou1::kColParse)).c_str(),
                         rg_Tolvar_MingLingJi::utf16ToUtf8(w.statusText(rg_ZhuChuangKou1::kColLoad)).c_str());
         }
         std::printf("paste to painted tree, %s (%.1f MB as UTF-8 text, %d items): %.1f ms median of %d\n",
                     qPrintable(label), text.toUtf8().size() / 1e6, items, median(times), runs);
+        const double jsonBytes = double(text.toUtf8().size());
+        std::printf("  item store of %s: %.1f MB used, %.1f MB allocated; %.2f / %.2f bytes per byte of JSON (UTF-8)\n",
+                    qPrintable(label), storeBytes / 1e6, storeCapacity / 1e6, storeBytes / jsonBytes,
+                    storeCapacity / jsonBytes);
     };
     {
         QFile f(QStringLiteral(QUELIX_CORPUS_DIR "/bench/twitter.json"));

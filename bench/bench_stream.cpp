@@ -12,7 +12,7 @@
 // bench/stream_peers.sh. Every figure is the median of the iterations; ratios compare medians.
 //
 // QUELIX_STREAM_SIMD_LEVEL caps the scanner's instruction set, QUELIX_STREAM_ITERATIONS sets the
-// iterations (default 5). The data files are generated once and kept under <build>/data/. Run with --generate-data to
+// iterations (default 5), QUELIX_STREAM_MAP=0 reads every chunk instead of mapping it. The data files are generated once and kept under <build>/data/. Run with --generate-data to
 // only make sure the files exist (the peers script does that).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -181,6 +181,7 @@ void extractBench(benchmark::State& state, FileKind kind, const char* path, cons
     const int64_t size = static_cast<int64_t>(fs::file_size(file));
     rg_Tolvar_JSON::StreamExtractor ex;
     if (const char* kib = std::getenv("QUELIX_STREAM_CHUNK_KIB")) ex.chunkSizeKiB = std::atoi(kib);
+    if (const char* map = std::getenv("QUELIX_STREAM_MAP")) ex.mapChunks = std::atoi(map) != 0;
     const CWString name = rg_Tolvar_MingLingJi::pathToText(file);
     const CWString p = rg_Tolvar_MingLingJi::utf8ToUtf16(path);
     CWString out;

@@ -1,5 +1,7 @@
 #include "json/stream_extract.h"
 
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -161,9 +163,50 @@ int64_t StreamScanner::readAt(int64_t offset, uint8_t* dst, int64_t count) {
     return got;
 }
 
+StreamScanner::~StreamScanner() { unmapChunk(); }
+
+void StreamScanner::unmapChunk() {
+    if (mapped_ == nullptr) return;
+    ::munmap(mapped_, static_cast<size_t>(mappedBytes_));
+    mapped_ = nullptr;
+    mappedBytes_ = 0;
+}
+
+// Maps a whole chunk of the file instead of copying it: the page cache's pages are shared, not
+// copied, which on a warm cache halves the memory traffic of a scan. Only whole chunks that are
+// a multiple of the page size are mapped (their blocks never run past the end, so the zero
+// padding is not needed); the last, partial chunk is read. False when mapping is not possible;
+// the caller then reads.
+bool StreamScanner::mapChunk(int64_t start, int64_t bytes) {
+    static const int64_t page = ::sysconf(_SC_PAGESIZE);
+    // A cancelled scan goes the reading way, which reports it.
+    if (progress != nullptr && progress->cancel.load(std::memory_order_relaxed)) return false;
+    if (!mapChunks || page <= 0 || bytes != chunkSize_ || chunkSize_ % page != 0 || start % page != 0) return false;
+    // A file that shrank since it was opened would fault on the missing pages: check first.
+    struct stat st {};
+    if (::fstat(f_.fd, &st) != 0 || st.st_size < start + bytes) return false;
+    void* m = ::mmap(nullptr, static_cast<size_t>(bytes), PROT_READ, MAP_PRIVATE | MAP_POPULATE, f_.fd,
+                     static_cast<off_t>(start));
+    if (m == MAP_FAILED) return false;
+    mapped_ = m;
+    mappedBytes_ = bytes;
+    return true;
+}
+
 bool StreamScanner::loadChunk(int64_t pos) {
     const int64_t start = pos - pos % chunkSize_;
     const int64_t want = std::min(chunkSize_, length_ - start);
+    unmapChunk();
+    if (mapChunk(start, want)) {
+        chunkStart_ = start;
+        chunkEnd_ = start + want;
+        chunkData_ = static_cast<const uint8_t*>(mapped_);
+        if (progress != nullptr)
+            progress->bytesRead.store(chunkEnd_, std::memory_order_relaxed);
+        blockStart_ = -1;
+        f_.chunkOffset = static_cast<int32_t>(pos - start);
+        return true;
+    }
     // The chunk starts at the buffer's first 64-byte aligned byte: the kernel copies into an
     // aligned destination several times faster, and blocks then match cache lines.
     CKorMem& buf = f_.chunkBytes;
@@ -551,6 +594,7 @@ void StreamScanner::begin() {
     length_ = static_cast<int64_t>(std::min<uint64_t>(f_.length, uint64_t(INT64_MAX)));
     backslashSkip_ = f_.encoding == kStreamUtf16LE || f_.encoding == kStreamUtf16BE ? 2 : 1;
     chunkSize_ = std::clamp<int64_t>(f_.chunkSizeKiB, 1, kMaxChunkKiB) * 1024;
+    unmapChunk();
     chunkStart_ = chunkEnd_ = -1; // the buffer may hold another file's bytes
     chunkData_ = nullptr;
     blockStart_ = windowStart_ = -1;
@@ -616,6 +660,9 @@ bool StreamScanner::extractFromFile(CWStringView filePath, int32_t encoding, CWS
         if (chunkStart_ >= 0 && p >= 0) f_.chunkOffset = static_cast<int32_t>(std::max<int64_t>(0, p - chunkStart_) % chunkSize_);
     }
     path_ = nullptr;
+    unmapChunk();
+    chunkStart_ = chunkEnd_ = -1;
+    chunkData_ = nullptr;
     f_.fd = -1;
     file.close();
     if (status_ == StreamStatus::TooLarge || status_ == StreamStatus::ReadError ||
@@ -667,6 +714,7 @@ bool StreamExtractor::extractFromFile(CWStringView filePath, int32_t encoding, C
     chunkSizeInUse_ = chunkSizeKiB;
     scanner_.maxValueBytes = maxValueBytes;
     scanner_.keepRawBytes = keepValueBytes;
+    scanner_.mapChunks = mapChunks;
     return scanner_.extractFromFile(filePath, encoding, path, out);
 }
 

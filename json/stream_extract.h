@@ -83,13 +83,18 @@ struct StreamFields {
 // Runs extractions over borrowed StreamFields.
 //
 // Invariants: between calls no file is open (fields.fd is -1) and resultBytes is empty; while a
-// scan runs, chunkData_ points into fields.chunkBytes and holds the file bytes
-// [chunkStart_, chunkEnd_) followed by 64 zero bytes. One scanner serves one whole
+// scan runs, chunkData_ holds the file bytes [chunkStart_, chunkEnd_): either in
+// fields.chunkBytes followed by 64 zero bytes, or, for a whole chunk of a multiple of the page size
+// (so that no 64-byte block runs past its end), in a read-only mapping of the file that lasts
+// until the next chunk or the end of the call. One scanner serves one whole
 // extractFromFile call (it remembers which chunk the buffer holds) and may be reused afterwards.
 // Ownership: owns its stacks and look-back window; borrows the fields. One thread at a time.
 class StreamScanner {
 public:
     explicit StreamScanner(StreamFields fields);
+    ~StreamScanner();
+    StreamScanner(const StreamScanner&) = delete;
+    StreamScanner& operator=(const StreamScanner&) = delete;
 
     // The value at `path` in the file. False (and `out` unchanged) when the file name is empty,
     // the file cannot be opened, the encoding is unknown, the value is too large or a read fails;
@@ -116,6 +121,9 @@ public:
     const CKorMem& rawBytes() const { return raw_; }
     // Progress and cancellation for one call, when set (not owned).
     StreamProgress* progress = nullptr;
+    // Whole chunks are mapped from the file rather than read into chunkBytes (loadChunk); off,
+    // every chunk is read. Both give the same results.
+    bool mapChunks = true;
 
 private:
     // Scan state of one container on the path (the parser's container-scan variables, 64-bit).
@@ -153,6 +161,8 @@ private:
 
     int64_t nextEvent(int64_t pos, int kind);
     bool loadChunk(int64_t pos);
+    bool mapChunk(int64_t start, int64_t bytes);
+    void unmapChunk();
     void loadBlock(int64_t blockStart);
     void setBlock(int64_t blockStart, const detail::StreamBlockMasks& m);
     uint8_t byteAt(int64_t pos) const { return chunkData_[pos - chunkStart_]; }
@@ -171,6 +181,8 @@ private:
     int64_t chunkStart_ = -1; // file position of chunkBytes[0], -1 when the buffer holds nothing
     int64_t chunkEnd_ = -1;
     const uint8_t* chunkData_ = nullptr;
+    void* mapped_ = nullptr; // the mapped chunk, when chunkData_ points into a mapping
+    int64_t mappedBytes_ = 0;
 
     int64_t blockStart_ = -1;
     uint64_t kindMask_[kKinds] = {};
@@ -202,6 +214,7 @@ public:
     int32_t chunkSizeKiB = 10240;
     int64_t maxValueBytes = kMaxStreamValueBytes;
     bool keepValueBytes = false;
+    bool mapChunks = true; // see StreamScanner::mapChunks
 
 private:
     uint64_t length_ = 0;

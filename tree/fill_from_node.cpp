@@ -1,4 +1,5 @@
 // Building item records from a JSON node's subtree.
+#include <cstring>
 #include <vector>
 
 #include "json/node.h"
@@ -24,34 +25,52 @@ int32_t imageOf(const rg_TolvarJSONJieDian& n) {
     }
 }
 
-void appendDecimal(CWString& out, int32_t i) {
-    char16_t tmp[12];
+// "[i]" into `out` (room for 13 units); returns the units written.
+size_t elementLabel(char16_t* out, int32_t i) {
+    char16_t tmp[11];
     int n = 0;
+    uint32_t v = static_cast<uint32_t>(i < 0 ? 0 : i);
     do {
-        tmp[n++] = static_cast<char16_t>(u'0' + i % 10);
-        i /= 10;
-    } while (i > 0);
-    while (n > 0) out.push_back(tmp[--n]);
+        tmp[n++] = static_cast<char16_t>(u'0' + v % 10);
+        v /= 10;
+    } while (v > 0);
+    size_t k = 0;
+    out[k++] = u'[';
+    while (n > 0) out[k++] = tmp[--n];
+    out[k++] = u']';
+    return k;
 }
 
-// The label of a child: under an object "key:value" / "key", under anything else "[i]:value" / "[i]".
-// Returns the record's keyInfo: where the key ends (a key may hold ':' itself) or that it is "[i]".
-int32_t labelOf(const rg_TolvarJSONJieDian& child, bool parentIsObject, int32_t i, CWString& out) {
-    out.clear();
+// Appends the record of `child` with its text written in place: under an object "key:value" /
+// "key", under anything else "[i]:value" / "[i]". keyInfo says where the key ends (a key may hold
+// ':' itself) or that the item is "[i]". False (nothing appended) when the buffer is full.
+bool writeItem(CKorMem& buffer, const rg_TolvarJSONJieDian& child, bool parentIsObject, int32_t i, int32_t level) {
+    char16_t element[13];
+    CWStringView key;
     int32_t keyInfo = kKeyInfoElement;
     if (parentIsObject) {
-        out.append(rg_Tolvar_JSON::unquoteView(child.keyText()));
-        keyInfo = memberKeyInfo(out.size());
+        key = rg_Tolvar_JSON::unquoteView(child.keyText());
+        keyInfo = memberKeyInfo(key.size());
     } else {
-        out.push_back(u'[');
-        appendDecimal(out, i);
-        out.push_back(u']');
+        key = CWStringView(element, elementLabel(element, i));
     }
-    if (!isContainer(child)) {
-        out.push_back(u':');
-        out.append(child.valueText());
+    const bool scalar = !isContainer(child);
+    const CWStringView value = scalar ? child.valueText() : CWStringView();
+    const size_t units = key.size() + (scalar ? 1 + value.size() : 0);
+    const int64_t bytes = recordBytes(units);
+    if (static_cast<int64_t>(buffer.size()) + bytes > kMaxBufferBytes) return false;
+    uint8_t* const p = buffer.extend(static_cast<size_t>(bytes));
+    uint8_t* q = p;
+    if (!key.empty()) std::memcpy(q, key.data(), key.size() * 2);
+    q += key.size() * 2;
+    if (scalar) {
+        const char16_t colon = u':';
+        std::memcpy(q, &colon, 2);
+        q += 2;
+        if (!value.empty()) std::memcpy(q, value.data(), value.size() * 2);
     }
-    return keyInfo;
+    finishRecord(p, units, imageOf(child), level, 0, 0, keyInfo);
+    return true;
 }
 
 struct Frame {
@@ -107,19 +126,18 @@ int32_t rg_TolvarShuXingKuangCunChu::fillFromNode(const Node& node, CKorMem& buf
     int32_t includedIndex = 0;
     if (includeNode) placeOf(node, includedUnderObject, includedIndex);
 
-    // No sizing pass: the buffer grows geometrically, which measured no slower than walking the
-    // tree twice to reserve the exact size.
+    // No sizing pass: the buffer grows from the step the caller set, and large blocks grow in
+    // place (their pages are remapped, not copied), so reserving the exact size first only adds a
+    // second walk over the nodes. Texts are written straight into the buffer, with no label built
+    // on the side.
     int32_t count = 0;
-    CWString label;
     if (includeNode) {
-        const int32_t keyInfo = labelOf(node, includedUnderObject, includedIndex, label);
-        if (!writeRecord(buffer, label, imageOf(node), level + 1, 0, 0, keyInfo)) return 0;
+        if (!writeItem(buffer, node, includedUnderObject, includedIndex, level + 1)) return 0;
         ++count;
         if (!isContainer(node)) return count;
     }
     auto write = [&](const rg_TolvarJSONJieDian& child, bool underObject, int32_t i, int32_t childLevel) {
-        const int32_t keyInfo = labelOf(child, underObject, i, label);
-        if (!writeRecord(buffer, label, imageOf(child), childLevel, 0, 0, keyInfo)) return false;
+        if (!writeItem(buffer, child, underObject, i, childLevel)) return false;
         ++count;
         return true;
     };

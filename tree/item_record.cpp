@@ -4,6 +4,10 @@
 #include <cstring>
 #include <string.h> // memrchr
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace rg_TolvarMingLingJi_ChuangKouZuJian::item_record {
 
 static_assert(std::endian::native == std::endian::little, "item records are written in host order");
@@ -98,16 +102,39 @@ size_t keyFormUnits(const uint8_t* text, size_t units, int32_t keyInfo) {
     return firstColon(text, units);
 }
 
-bool writeRecord(CKorMem& buffer, CWStringView text, int32_t image, int32_t level, uint8_t expandState,
-                 uint8_t checkState, int32_t keyInfo) {
-    const int64_t bytes = recordBytes(text.size());
-    if (static_cast<int64_t>(buffer.size()) + bytes > kMaxBufferBytes) return false;
-    uint8_t* p = buffer.extend(static_cast<size_t>(bytes));
-    const size_t textBytes = text.size() * 2;
-    if (textBytes != 0) {
-        std::memcpy(p, text.data(), textBytes);
-        if (textHoldsSeparator(text)) sanitizeItemText(reinterpret_cast<char16_t*>(p), text.size());
+namespace {
+
+// True when the text may hold the separator: either form of it needs the unit 0x0201 or 0x0302.
+// The exact test runs only after a hit. Reads whole 16-byte groups: the caller guarantees 14
+// readable bytes after the text (the record's separator and header follow it).
+bool mayHoldSeparator(const uint8_t* text, size_t units) {
+#if defined(__SSE2__)
+    const __m128i even = _mm_set1_epi16(0x0201), odd = _mm_set1_epi16(0x0302);
+    for (size_t k = 0; k < units; k += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 2 * k));
+        uint32_t m = static_cast<uint32_t>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, even), _mm_cmpeq_epi16(v, odd))));
+        const size_t left = units - k;
+        if (left < 8) m &= (uint32_t(1) << (2 * left)) - 1;
+        if (m != 0) return true;
     }
+    return false;
+#else
+    bool hit = false;
+    for (size_t k = 0; k < units; ++k) {
+        char16_t c;
+        std::memcpy(&c, text + 2 * k, 2);
+        hit |= (c == 0x0201) | (c == 0x0302);
+    }
+    return hit;
+#endif
+}
+
+} // namespace
+
+uint8_t* finishRecord(uint8_t* p, size_t units, int32_t image, int32_t level, uint8_t expandState,
+                      uint8_t checkState, int32_t keyInfo) {
+    const size_t textBytes = units * 2;
     uint8_t* s = p + textBytes;
     std::memcpy(s, kSeparator, kSeparatorLength);
     uint8_t* h = s + kSeparatorLength;
@@ -119,6 +146,25 @@ bool writeRecord(CKorMem& buffer, CWStringView text, int32_t image, int32_t leve
     h[kCheckField] = checkState & 3;
     writeInt32(h + kTextColourField, -1);
     writeInt32(h + kBackColourField, -1);
+    if (units > 1 && mayHoldSeparator(p, units)) {
+        // The buffer's bytes need not be aligned for char16_t: sanitize a copy.
+        CWString t(units, u'\0');
+        std::memcpy(t.data(), p, textBytes);
+        if (textHoldsSeparator(t)) {
+            sanitizeItemText(t.data(), units);
+            std::memcpy(p, t.data(), textBytes);
+        }
+    }
+    return h + kHeaderLength;
+}
+
+bool writeRecord(CKorMem& buffer, CWStringView text, int32_t image, int32_t level, uint8_t expandState,
+                 uint8_t checkState, int32_t keyInfo) {
+    const int64_t bytes = recordBytes(text.size());
+    if (static_cast<int64_t>(buffer.size()) + bytes > kMaxBufferBytes) return false;
+    uint8_t* p = buffer.extend(static_cast<size_t>(bytes));
+    if (!text.empty()) std::memcpy(p, text.data(), text.size() * 2);
+    finishRecord(p, text.size(), image, level, expandState, checkState, keyInfo);
     return true;
 }
 

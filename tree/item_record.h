@@ -125,6 +125,13 @@ inline int64_t recordBytes(size_t textUnits) { return static_cast<int64_t>(textU
 bool writeRecord(CKorMem& buffer, CWStringView text, int32_t image, int32_t level, uint8_t expandState,
                  uint8_t checkState, int32_t keyInfo = kKeyInfoUnknown);
 
+// For writers that put a record's text in place themselves (bulk fills): `units` code units of
+// text already at `text`, followed by room for the separator and header. Sanitizes the text and
+// writes the separator and the header with the same clamping as writeRecord; returns the byte
+// after the record.
+uint8_t* finishRecord(uint8_t* text, size_t units, int32_t image, int32_t level, uint8_t expandState,
+                      uint8_t checkState, int32_t keyInfo);
+
 // Facts about a run of whole records, as returned by scanRecords.
 struct RecordRunInfo {
     int32_t count = 0;

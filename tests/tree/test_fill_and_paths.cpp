@@ -109,6 +109,35 @@ TEST(tree_fill, labels) {
     }
 }
 
+TEST(tree_fill, separator_units_in_keys_and_values_are_replaced) {
+    // Texts are written into the buffer piece by piece (key, ':', value); the separator guard
+    // must see the whole label, also where a piece ends and the next begins.
+    struct Case {
+        CWString json;
+        CWString label;
+    };
+    const CWString sepEven{0x0201, 0x0403};
+    const Case cases[] = {
+        {u"{\"" + sepEven + u"\":1}", CWString{0xFFFD, 0x0403} + u":1"},
+        {u"[\"" + sepEven + u"\"]", u"[0]:\"" + CWString{0xFFFD, 0x0403} + u"\""},
+        {u"{k" + CWString{0x0201} + u":" + CWString{0x0403} + u"}", u"k" + CWString{0x0201} + u":" + CWString{0x0403}},
+        {u"{\"a\":x" + CWString{0x0101, 0x0302, 0x0404} + u"}", u"a:x" + CWString{0x0101, 0xFFFD, 0x0404}},
+        {u"{\"plain\":\"text\"}", u"plain:\"text\""},
+    };
+    namespace rec = rg_TolvarMingLingJi_ChuangKouZuJian::item_record;
+    for (const Case& c : cases) {
+        Store s;
+        rg_TolvarJSONLei doc;
+        load(s, doc, c.json);
+        ASSERT_EQ(s.itemCount(), 2);
+        EXPECT_EQ(s.getText(1), c.label);
+        EXPECT_FALSE(rec::textHoldsSeparator(s.getText(1)));
+        rec::RecordRunInfo info;
+        EXPECT_TRUE(rec::scanRecords(s.itemBuffer().data(), s.bufferLength(), info));
+        EXPECT_EQ(info.count, 2);
+    }
+}
+
 TEST(tree_fill, top_item_image_follows_the_root_type) {
     struct Case {
         const char16_t* json;
