@@ -16,6 +16,18 @@ void rg_ZhuChuangKou1::selectSlot(int32_t index) {
     showCurrentSlot(true);
 }
 
+void rg_ZhuChuangKou1::addUndoShortcuts(rg_ShuKuang& tree) {
+    // Only while the tree box has the focus: the text panes keep Ctrl+Z for their own undo.
+    const auto add = [this, &tree](const QKeySequence& keys, void (rg_ZhuChuangKou1::*action)()) {
+        auto* shortcut = new QShortcut(keys, &tree);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    add(QKeySequence(Qt::CTRL | Qt::Key_Z), &rg_ZhuChuangKou1::undo);
+    add(QKeySequence(Qt::CTRL | Qt::Key_Y), &rg_ZhuChuangKou1::redo);
+    add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &rg_ZhuChuangKou1::redo);
+}
+
 void rg_ZhuChuangKou1::createShortcuts() {
     const auto add = [this](const QKeySequence& keys, auto action) {
         auto* shortcut = new QShortcut(keys, this);
