@@ -786,6 +786,17 @@ bool rg_ZhuChuangKou1::saveDirtySlotsImpl(bool interactive) {
         rg_ShuCaoWei& s = *slots_[size_t(i)];
         if (!s.slotDirty)
             continue;
+        if (s.saveSource && s.fileAdopted) {
+            // Back (by undo) at an unedited parse: the text that was parsed reads back the same.
+            if (writeSlotFile(i, s.sourceText)) {
+                s.slotDirty = false;
+                s.saveSource = false;
+                history_.markClean(i);
+            } else {
+                allWritten = false;
+            }
+            continue;
+        }
         CWString text = rg_Tolvar_JSON::toJsonText(s.document.root(), true);
         // With "解析到树时自动USC2解码" on, the next start decodes the file before parsing it (the
         // setting is saved with the slots): written so that decode gives this text back, an escape
@@ -875,6 +886,11 @@ void rg_ZhuChuangKou1::parseTextToSlotImpl(const CWString& text, bool fromFile, 
     else
         s->document.parseText(text);
     statusBar->setColumnText(kColParse, sharedStopwatch().elapsedText(u"解析"));
+    if (!keepSource || &text == &s->sourceText || text == s->sourceText)
+        s->sourceParse = treeMenu_.isChecked(rg_ShuCaiChanLei::kDecodeOnParse);
+    else
+        s->sourceParse.reset();
+    s->saveSource = false;
     loadDocumentToTree();
     clipboardParseButton->setCaption(kParseCaption);
     clipboardParseButton->redraw();

@@ -75,6 +75,12 @@ struct rg_ShuCaoWei {
     // background write runs it tells what the file held before.
     bool fileHoldsSource = false;
     CWString editedPath;           // where edits of a slot whose file was not adopted were saved
+    // Set while the document is the parse of sourceText, unedited: the 20014 setting it was parsed
+    // under. Undo entries keep it with the state they restore.
+    std::optional<bool> sourceParse;
+    // After an undo or redo back to such a state: closing writes sourceText itself (what was
+    // parsed), not the document's compact text, which need not read back the same.
+    bool saveSource = false;
 };
 
 class rg_ZhuChuangKou1 : public QWidget {

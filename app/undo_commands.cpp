@@ -93,6 +93,11 @@ size_t documentBytes(const rg_Tolvar_JSON::rg_TolvarJSONLei& d) {
 void rg_ZhuChuangKou1::recordEntry(std::unique_ptr<UndoEntry> entry) {
     if (currentSlot_ < 0)
         return;
+    if (rg_ShuCaoWei* s = current()) {
+        entry->sourceParse = s->sourceParse;
+        s->sourceParse.reset(); // an edit, or a parse that sets it again
+        s->saveSource = false;
+    }
     history_.record(currentSlot_, std::move(entry));
     refreshUndoRows();
 }
@@ -143,6 +148,10 @@ void rg_ZhuChuangKou1::commitPendingEntry() {
 
 void rg_ZhuChuangKou1::dropHistory(int32_t slot) {
     pendingEntry_.reset();
+    if (rg_ShuCaoWei* s = current()) {
+        s->sourceParse.reset();
+        s->saveSource = false;
+    }
     history_.clear(slot);
     refreshUndoRows();
 }
@@ -352,6 +361,9 @@ void rg_ZhuChuangKou1::stepHistory(bool back) {
     else
         history_.finishRedo(slot);
     s->slotDirty = !history_.isClean(slot);
+    std::swap(s->sourceParse, e->sourceParse);
+    s->saveSource = s->slotDirty && s->fileAdopted && s->sourceParse &&
+                    *s->sourceParse == treeMenu_.isChecked(rg_ShuCaiChanLei::kDecodeOnParse);
     store.redraw(-1);
     if (select >= 0 && select < store.itemCount()) {
         const uint64_t shown = shownNodes_;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/core/slot_history.h"
@@ -31,6 +32,7 @@ struct rg_ZhuChuangKou1::UndoEntry final : rg_LiShiNeiRong {
     CWString source;
     bool hasSource = false;
     size_t size = 0;
+    std::optional<bool> sourceParse; // the slot's rg_ShuCaoWei::sourceParse in the other state
 };
 
 } // namespace rg_Korrin_ChengXu
