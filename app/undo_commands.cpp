@@ -247,7 +247,8 @@ int32_t rg_ZhuChuangKou1::insertChildItems(int32_t parentItem, const Node& conta
     return parentItem + 1;
 }
 
-// Applies `e` to the current slot; the item to select afterwards, -1 for none, -2 when the
+// Applies `e` to the current slot; the item to select afterwards, -1 for none (a replaced
+// document: the tree was rebuilt, as the replacement rebuilt it), -2 when the
 // document has no node where the entry points (then nothing was changed).
 int32_t rg_ZhuChuangKou1::applyEntry(UndoEntry& e) {
     rg_ShuCaoWei* s = current();
@@ -324,8 +325,10 @@ int32_t rg_ZhuChuangKou1::applyEntry(UndoEntry& e) {
         // The file holds whichever text was written last; isClean() says whether that is this one.
         s->fileHoldsSource = false;
         e.size = documentBytes(e.document) + (e.hasSource ? e.source.size() * sizeof(char16_t) : 0) + sizeof(UndoEntry);
+        // As the replacement itself: no selection, the path box kept for a jump; showing the
+        // top item would write the whole document into the pane.
         loadDocumentToTree();
-        return 0;
+        return -1;
     }
     return -2;
 }
@@ -375,7 +378,6 @@ void rg_ZhuChuangKou1::stepHistory(bool back) {
         }
     } else {
         store.properties().currentItem = -1;
-        pathBox->setContent(CWString());
     }
     statusBar->setColumnText(kColOther, back ? u"已撤销" : u"已重做");
     s->tree->setFocus();

@@ -550,6 +550,8 @@ private:
         QCoreApplication::processEvents();
         const CWString docAfter = compactOf(s->document);
         stateIds_[size_t(slot)] = w_->history().stateId(slot);
+        if (s->tree->store().getSelection() < 0)
+            paneTouched_[size_t(slot)] = true; // a replaced document comes back as a parse: pane empty, path box kept
         if (empty) {
             if (docAfter != docBefore)
                 fail("inv_undo", QStringLiteral("slot %1: with nothing to %2 the document changed to %3")
