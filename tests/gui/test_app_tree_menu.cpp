@@ -170,7 +170,7 @@ private slots:
             {QStringLiteral("JSON路径模式:独立数组分隔"), false, true, false, 20016},
             {QStringLiteral("JSON路径模式:KorrinJSON"), false, true, false, 20017},
             sep,
-            {QStringLiteral("撤销"), false, false, false, 10013},
+            {QStringLiteral("撤销"), false, true, false, 10013}, // the parse that made the window's document
             {QStringLiteral("重做"), false, false, false, 10014},
         };
         QCOMPARE(lastMenu_.size(), expected.size());

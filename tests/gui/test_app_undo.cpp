@@ -46,9 +46,18 @@ class AppUndoTest : public AppTestBase {
         ref.fillFromNode(root, 0, false);
         if (st.itemCount() != ref.itemCount())
             return false;
-        for (int32_t i = 0; i < st.itemCount(); ++i)
-            if (st.getText(i) != ref.getText(i) || st.getLevel(i) != ref.getLevel(i) || st.getImage(i) != ref.getImage(i))
+        // Walked with cursors, each lookup starting after the previous item.
+        rg_TolvarMingLingJi_ChuangKouZuJian::ItemCursor a, b;
+        for (int32_t i = 0; i < st.itemCount(); ++i) {
+            rg_TolvarMingLingJi_ChuangKouZuJian::ItemCursor na = a, nb = b;
+            if (!st.locateItem(i, na, i - 1) || !ref.locateItem(i, nb, i - 1))
                 return false;
+            a = na;
+            b = nb;
+            if (st.getText(i, a) != ref.getText(i, b) || st.getLevel(i, a) != ref.getLevel(i, b) ||
+                st.getImage(i, a) != ref.getImage(i, b))
+                return false;
+        }
         return true;
     }
     // Selects `item` and chooses menu row `id` from the tree menu opened on it.
