@@ -21,7 +21,6 @@ namespace rg_Korrin_ChengXu {
 
 using namespace rg_TolvarMingLingJi_ChuangKouZuJian;
 using rg_Korrin_ChuangKou::platform;
-using rg_Korrin_ChuangKou::rg_FengMingLeiXing;
 using rg_Tolvar_JSON::rg_TolvarJSONJieDian;
 using Node = rg_TolvarJSONJieDian;
 using Store = rg_TolvarShuXingKuangCunChu;
@@ -341,8 +340,7 @@ void rg_ZhuChuangKou1::stepHistory(bool back) {
     const int32_t slot = currentSlot_;
     auto* e = s && s->loaded ? static_cast<UndoEntry*>(back ? history_.undoTop(slot) : history_.redoTop(slot)) : nullptr;
     if (!e) {
-        statusBar->setColumnText(kColOther, back ? kNothingToUndo : kNothingToRedo);
-        platform().beep(rg_FengMingLeiXing::Error);
+        reportNodeProblem(back ? kNothingToUndo : kNothingToRedo); // status column and error beep
         refreshUndoRows();
         return;
     }

@@ -19,7 +19,6 @@
 #include "json/node.h"
 #include "runtime/tick_clock.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
 #include "text/codecs.h"
 #include "text/ui/popup_menu.h"
 #include "text/ui/rich_edit.h"
