@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "app/undo_entry.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -597,6 +598,7 @@ void rg_ZhuChuangKou1::createSlotControls() {
                                              const CWString& before, const CWString& edited) {
             return w.onTreeEditCommitted(int32_t(slot), item, before, edited);
         });
+        addUndoShortcuts(*s.tree);
         s.tree->setGeometry(treeTemplate->geometry());
 
         s.pane = new rg_TolvarChaoJiBianJiKuang1(this);
@@ -620,6 +622,7 @@ void rg_ZhuChuangKou1::showCurrentSlot(bool load) {
             s.tree->setFocus();
     }
     relayout();
+    refreshUndoRows();
     rg_ShuCaoWei* s = current();
     if (!s) {
         pathBox->setContent(u"");
@@ -727,6 +730,8 @@ void rg_ZhuChuangKou1::finishSlotWrite(int32_t slot) {
         s.writeFailed = false;
         // The text is not on disk, unless the file already held it (a slot file's own text).
         s.slotDirty = s.slotDirty || !s.fileHoldsSource;
+        if (s.slotDirty)
+            history_.markUnknown(slot);
         reportWriteFailure(fileNameOf(slotFilePath(slot)));
     } else {
         s.fileHoldsSource = true;
@@ -781,6 +786,17 @@ bool rg_ZhuChuangKou1::saveDirtySlotsImpl(bool interactive) {
         rg_ShuCaoWei& s = *slots_[size_t(i)];
         if (!s.slotDirty)
             continue;
+        if (s.saveSource && s.fileAdopted) {
+            // Back (by undo) at an unedited parse: the text that was parsed reads back the same.
+            if (writeSlotFile(i, s.sourceText)) {
+                s.slotDirty = false;
+                s.saveSource = false;
+                history_.markClean(i);
+            } else {
+                allWritten = false;
+            }
+            continue;
+        }
         CWString text = rg_Tolvar_JSON::toJsonText(s.document.root(), true);
         // With "解析到树时自动USC2解码" on, the next start decodes the file before parsing it (the
         // setting is saved with the slots): written so that decode gives this text back, an escape
@@ -788,9 +804,10 @@ bool rg_ZhuChuangKou1::saveDirtySlotsImpl(bool interactive) {
         if (treeMenu_.isChecked(rg_ShuCaiChanLei::kDecodeOnParse))
             text = textDecodingTo(text);
         if (s.fileAdopted) {
-            if (writeSlotFile(i, text))
+            if (writeSlotFile(i, text)) {
                 s.slotDirty = false;
-            else
+                history_.markClean(i);
+            } else
                 allWritten = false;
             continue;
         }
@@ -798,6 +815,7 @@ bool rg_ZhuChuangKou1::saveDirtySlotsImpl(bool interactive) {
         const CWString& aside = editedPathOf(i);
         if (rg_Tolvar_MingLingJi::writeUtf16TextFile(text, aside)) {
             s.slotDirty = false;
+            history_.markClean(i);
             const CWString line = u"\r\n" + fileNameOf(slotFilePath(i)) + u" → " + fileNameOf(aside);
             if (asideNotice_.find(line) == CWString::npos)
                 asideNotice_ += line;
@@ -833,11 +851,14 @@ const CWString& rg_ZhuChuangKou1::editedPathOf(int32_t slot) {
 // Parse and load
 
 void rg_ZhuChuangKou1::parseTextToSlot(const CWString& text, bool fromFile, bool keepSource) {
+    if (rg_ShuCaoWei* s = current())
+        rememberDocument(keepSource || &text == &s->sourceText);
     parseTextToSlotImpl(text, fromFile, keepSource, keepSource ? SlotText::SourceAgain : SlotText::UserText);
 }
 
 void rg_ZhuChuangKou1::parseTextToSlot(CWString&& text, bool fromFile, bool keepSource) {
     rg_ShuCaoWei* s = current();
+    rememberDocument(keepSource);
     if (s && !keepSource) {
         finishSlotWrite(currentSlot_);
         s->sourceText = std::move(text);
@@ -865,6 +886,11 @@ void rg_ZhuChuangKou1::parseTextToSlotImpl(const CWString& text, bool fromFile, 
     else
         s->document.parseText(text);
     statusBar->setColumnText(kColParse, sharedStopwatch().elapsedText(u"解析"));
+    if (!keepSource || &text == &s->sourceText || text == s->sourceText)
+        s->sourceParse = treeMenu_.isChecked(rg_ShuCaiChanLei::kDecodeOnParse);
+    else
+        s->sourceParse.reset();
+    s->saveSource = false;
     loadDocumentToTree();
     clipboardParseButton->setCaption(kParseCaption);
     clipboardParseButton->redraw();
@@ -907,6 +933,8 @@ void rg_ZhuChuangKou1::parseTextToSlotImpl(const CWString& text, bool fromFile, 
         s->slotDirty = !onDisk;
         s->fileHoldsSource = onDisk;
     }
+    if (!s->slotDirty)
+        history_.markClean(slotIndex); // the slot file holds this document's text
     if (!fromFile)
         platform().beep(BeepKind::Default);
 }

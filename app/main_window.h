@@ -33,6 +33,7 @@
 #include <QWidget>
 
 #include "app/control_settings.h"
+#include "app/core/slot_history.h"
 #include "app/menus.h"
 #include "app/window_parts.h"
 #include "controls/button.h"
@@ -74,6 +75,12 @@ struct rg_ShuCaoWei {
     // background write runs it tells what the file held before.
     bool fileHoldsSource = false;
     CWString editedPath;           // where edits of a slot whose file was not adopted were saved
+    // Set while the document is the parse of sourceText, unedited: the 20014 setting it was parsed
+    // under. Undo entries keep it with the state they restore.
+    std::optional<bool> sourceParse;
+    // After an undo or redo back to such a state: closing writes sourceText itself (what was
+    // parsed), not the document's compact text, which need not read back the same.
+    bool saveSource = false;
 };
 
 class rg_ZhuChuangKou1 : public QWidget {
@@ -114,7 +121,7 @@ public:
     int32_t pathMode() const;
     // A choice from either popup menu: the tree menu's commands, then the find options.
     void onMenuCommand(int32_t id);
-    // Runs a tree menu command (10001 to 10012) or option (20013, 20014, 20016 to 20018). False
+    // Runs a tree menu command (10001 to 10014) or option (20013, 20014, 20016 to 20018). False
     // for ids that are not the tree menu's.
     bool onTreeMenuCommand(int32_t id);
     // Runs a find-options item (20001, 20002, 20004 to 20008). False for other ids.
@@ -157,6 +164,15 @@ public:
     // settings and dirty slots are saved as closing saves them, once, without asking anything;
     // the session may go on, and the real close saves again.
     void saveForSession();
+
+    // Undo (redo) of the current slot's last (next) document change: "新建", "删除", "修改键名",
+    // the in-place rename, "修改键值" and every replacement of the slot's document. The document,
+    // the tree, the source text and the dirty flag come back as they were; the changed node is
+    // selected. Nothing to undo (redo) is said in the last status column.
+    void undo();
+    void redo();
+    // The undo history of all slots (budget and step limit; tests lower the budget).
+    rg_CaoWeiLiShi& history() { return history_; }
 
     // ---- state ----
     int32_t currentSlot() const { return currentSlot_; }
@@ -223,6 +239,8 @@ protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z in the current tree box (shortcuts.cpp).
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -230,6 +248,8 @@ private:
     void createControls();
     void bindEvents();
     void createShortcuts();
+    // Ctrl+Z undo, Ctrl+Y and Ctrl+Shift+Z redo while the focus is in this tree box.
+    void addUndoShortcuts(rg_ShuKuang& tree);
     void onCreated();
     void onTreeSelection(int32_t slot, int32_t item);
     void applyTopMost();
@@ -265,6 +285,28 @@ private:
     std::optional<CWString> valueFromPane(rg_Tolvar_JSON::rg_TolvarJSONJieDian& node);
     // The tree box's editCommitted: an in-place edit renames a member's key (tree_commands.cpp).
     int32_t onTreeEditCommitted(int32_t slot, int32_t item, const CWString& before, const CWString& edited);
+    // ---- undo (undo_commands.cpp) ----
+    struct UndoEntry;
+    // The record* functions keep what a change is about to alter in a pending entry;
+    // commitPendingEntry records it once the change was made.
+    void recordNodeState(const rg_Tolvar_JSON::rg_TolvarJSONJieDian& node);
+    void recordKey(const rg_Tolvar_JSON::rg_TolvarJSONJieDian& node);
+    // Before `child` is removed from its container.
+    void recordRemoval(const rg_Tolvar_JSON::rg_TolvarJSONJieDian& child);
+    void recordChild(const rg_Tolvar_JSON::rg_TolvarJSONJieDian& container, int32_t index, bool present);
+    void commitPendingEntry();
+    void dropPendingEntry();
+    void recordEntry(std::unique_ptr<UndoEntry> entry);
+    // Before the current slot's document is replaced: the old document (and unless keepSource the
+    // source text) moved into an entry, or the history dropped when it would not fit.
+    void rememberDocument(bool keepSource);
+    // The slot's document changed in a way not recorded: its history cannot apply any more.
+    void dropHistory(int32_t slot);
+    void refreshUndoRows();
+    void stepHistory(bool back);
+    int32_t applyEntry(UndoEntry& entry);
+    void refillItem(int32_t item, const rg_Tolvar_JSON::rg_TolvarJSONJieDian& node);
+    int32_t insertChildItems(int32_t parentItem, const rg_Tolvar_JSON::rg_TolvarJSONJieDian& container, int32_t index);
     // A message box with the caption "信息:" and the information icon, no owner window.
     void showInfo(const CWString& text);
     // Where a parsed text comes from, which decides what happens to the slot file.
@@ -298,6 +340,8 @@ private:
     rg_Tolvar_JSON::StreamProgress* streamProgress_ = nullptr; // set while an extraction runs
     uint64_t shownNodes_ = 0; // counts showSelectedNode runs (jumpToPath avoids a second read)
     CWString asideNotice_;    // edits saved beside unadopted slot files, not yet told to the user
+    rg_CaoWeiLiShi history_{kSlotCount};
+    std::unique_ptr<UndoEntry> pendingEntry_; // what the change being made will record
 };
 
 } // namespace rg_Korrin_ChengXu

@@ -59,6 +59,9 @@ std::vector<MenuItem> rg_ShuCaiChanLei::menuDescription() const {
         item(kPathModeDefault, u"JSON路径模式:默认", true),
         item(kPathModeArrays, u"JSON路径模式:独立数组分隔"),
         item(kPathModeKorrin, u"JSON路径模式:KorrinJSON"),
+        separator(),
+        item(kUndo, u"撤销", false, true),
+        item(kRedo, u"重做", false, true),
     };
 }
 

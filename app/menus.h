@@ -27,6 +27,8 @@ public:
         kHtmlEncodeHex = 10010,
         kHtmlEncodeDec = 10011,
         kHtmlDecode = 10012,
+        kUndo = 10013,
+        kRedo = 10014,
         kDecodeOnShow = 20013,
         kDecodeOnParse = 20014,
         kPathModeArrays = 20016,

@@ -1,6 +1,7 @@
 // Keyboard shortcuts of the main window, for what otherwise needs the mouse: every slot, the path
 // box, the find panel and the next match. None of them takes a key that a control gives a meaning:
 // the tree box keeps its arrows and F2, the text panes and edit boxes their editing keys.
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QShortcut>
 
@@ -14,6 +15,40 @@ void rg_ZhuChuangKou1::selectSlot(int32_t index) {
     slotBar->selectTab(index);
     currentSlot_ = index;
     showCurrentSlot(true);
+}
+
+void rg_ZhuChuangKou1::addUndoShortcuts(rg_ShuKuang& tree) {
+    // Read from the key events of the tree box itself (and its canvas, which has the focus), so
+    // the text panes keep Ctrl+Z for their own undo.
+    tree.installEventFilter(this);
+    if (tree.canvas())
+        tree.canvas()->installEventFilter(this);
+}
+
+bool rg_ZhuChuangKou1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        const bool undoKey = key->key() == Qt::Key_Z && mods == Qt::ControlModifier;
+        const bool redoKey = (key->key() == Qt::Key_Y && mods == Qt::ControlModifier) ||
+                             (key->key() == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier));
+        if (undoKey || redoKey) {
+            rg_ShuCaoWei* s = current();
+            const bool ours = s && (watched == s->tree || watched == s->tree->canvas());
+            if (ours && event->type() == QEvent::ShortcutOverride) {
+                event->accept(); // no window shortcut takes these keys from the tree box
+                return true;
+            }
+            if (ours) {
+                if (undoKey)
+                    undo();
+                else
+                    redo();
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void rg_ZhuChuangKou1::createShortcuts() {

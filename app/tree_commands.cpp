@@ -206,6 +206,7 @@ void rg_ZhuChuangKou1::onTreeRightClick(int32_t slot) {
             showSelectedNode();
         }
     }
+    refreshUndoRows();
     const int32_t id = treeMenu_.trackPopup(this, platform().cursorScreenPos() + QPoint(3, 3));
     if (id != 0)
         onMenuCommand(id);
@@ -293,6 +294,12 @@ bool rg_ZhuChuangKou1::onTreeMenuCommand(int32_t id) {
         return true;
     case M::kHeading:
         return true;
+    case M::kUndo:
+        undo();
+        return true;
+    case M::kRedo:
+        redo();
+        return true;
     case M::kUcs2Encode:
     case M::kUcs2Decode:
     case M::kHtmlEncodeHex:
@@ -366,13 +373,19 @@ void rg_ZhuChuangKou1::createNode() {
             return;
         }
         rg_Tolvar_JSON::setValueText(*element, value, false);
+        recordChild(*node, node->childCount() - 1, true);
     } else {
         const std::optional<CWString> answer =
             platform().inputText(u"输入新建节点的键名：", u"", u"键" + decimal(count));
         if (!answer)
             return;
         entered = *answer;
+        const bool wasObject = node->nodeType() == rg_Tolvar_JSON::Object;
+        if (!wasObject)
+            recordNodeState(*node); // a scalar becomes an object
         rg_Tolvar_JSON::appendMember(*node, entered, value);
+        if (wasObject)
+            recordChild(*node, node->childCount() - 1, true);
         // A scalar becomes an object: its label keeps only its key form (the key itself, which
         // may hold ':', or "[i]"); the record's key length still fits it.
         ItemCursor cursor;
@@ -382,6 +395,7 @@ void rg_ZhuChuangKou1::createNode() {
         store.setItem(item, text, Store::kImageObject, -1, -1, cursor, true);
     }
     s->slotDirty = true;
+    commitPendingEntry();
     ItemCursor cursor;
     const bool element = node->nodeType() == rg_Tolvar_JSON::Array;
     const CWString newKey = element ? entered : rg_Tolvar_JSON::unquote(entered);
@@ -413,15 +427,24 @@ void rg_ZhuChuangKou1::deleteNode() {
             s->tree->setFocus();
             return;
         }
+        if (found(target) && target->parent() != nullptr && item != 0)
+            recordRemoval(*target);
+        else if (found(target))
+            recordNodeState(s->document.root()); // the root is emptied
     }
     rg_TolvarJSONJieDian* parent = rg_Tolvar_JSON::removeAtPath(s->document, pathBox->content());
     if (parent == nullptr) {
         // The document has no node there; removing only the item would make the two disagree.
+        dropPendingEntry();
         reportNodeProblem(kNoNodeText);
         s->tree->setFocus();
         return;
     }
     s->slotDirty = true;
+    if (pendingEntry_)
+        commitPendingEntry();
+    else
+        dropHistory(currentSlot_); // removed without a record: older entries no longer apply
     const CKorMem none;
     ItemCursor cursor;
     if (parent == rg_Tolvar_JSON::rg_TolvarJSONLei::kRemovedAll || item == 0) {
@@ -468,6 +491,7 @@ void rg_ZhuChuangKou1::renameKey() {
 
 void rg_ZhuChuangKou1::applyKeyRename(int32_t item, rg_TolvarJSONJieDian& node, const CWString& entered) {
     rg_ShuCaoWei* s = current();
+    recordKey(node);
     const bool quoted = rg_Tolvar_JSON::isQuoted(node.keyText());
     rg_Tolvar_JSON::setKeyText(node, entered, !quoted);
     if (!keyReadsBack(node.keyText())) {
@@ -485,6 +509,7 @@ void rg_ZhuChuangKou1::applyKeyRename(int32_t item, rg_TolvarJSONJieDian& node, 
     ItemCursor c;
     store.setKeyLength(item, int32_t(key.size()), c);
     s->slotDirty = true;
+    commitPendingEntry();
     pathBox->setContent(store.pathOfItem(item, pathMode()));
 }
 
@@ -594,8 +619,10 @@ void rg_ZhuChuangKou1::setNodeValue() {
             return;
         }
     }
+    recordNodeState(*node);
     rg_Tolvar_JSON::setValueText(*node, *value, node->nodeType() == rg_Tolvar_JSON::Bare);
     s->slotDirty = true;
+    commitPendingEntry();
 
     // The node's records, labelled by its place (key or [i]), at the item's level.
     Store& store = s->tree->store();

@@ -8,3 +8,7 @@ endif()
 if(TARGET app)
   quelix_add_bench(bench_app_commands SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_app_commands.cpp LIBS app runtime_ui_test)
 endif()
+# bench_undo: undo and redo of delete, set value and a 100 MB replacement beside the commands.
+if(TARGET app)
+  quelix_add_bench(bench_undo SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_undo.cpp LIBS app)
+endif()

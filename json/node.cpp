@@ -212,6 +212,20 @@ rg_TolvarJSONJieDian* rg_TolvarJSONJieDian::appendSlot(rg_TolvarJSONKanTao* slot
     return &slot->node;
 }
 
+rg_TolvarJSONJieDian* rg_TolvarJSONJieDian::insertSlotAt(int32_t i, rg_TolvarJSONKanTao* slot) {
+    const uint32_t n = NodeAccess::count(*this);
+    if (i < 0 || static_cast<uint32_t>(i) > n) {
+        rg_TolvarJSONKanTao::destroy(slot);
+        return nullptr;
+    }
+    rg_TolvarJSONJieDian* added = appendSlot(slot);
+    if (added == nullptr) return nullptr;
+    ChildBlock* b = NodeAccess::block(*this);
+    std::memmove(b->slots() + i + 1, b->slots() + i, (n - static_cast<uint32_t>(i)) * sizeof(void*));
+    b->slots()[i] = slot;
+    return added;
+}
+
 rg_TolvarJSONJieDian* rg_TolvarJSONJieDian::appendNewChild() { return appendSlot(rg_TolvarJSONKanTao::create()); }
 
 bool rg_TolvarJSONJieDian::removeSlotAt(int32_t i) {

@@ -70,6 +70,10 @@ public:
     // Appends a slot made by rg_TolvarJSONKanTao::create() (or otherwise with new); ownership passes
     // to this node, the slot's node gets this node as parent. Returns that node.
     rg_TolvarJSONJieDian* appendSlot(rg_TolvarJSONKanTao* slot);
+    // Inserts a slot made by rg_TolvarJSONKanTao::create() at position i (0 <= i <= childCount());
+    // later slots move down. Ownership passes as with appendSlot. Null (slot destroyed) when i is
+    // out of range or the list is full.
+    rg_TolvarJSONJieDian* insertSlotAt(int32_t i, rg_TolvarJSONKanTao* slot);
     // Appends a fresh node from the slot factory.
     rg_TolvarJSONJieDian* appendNewChild();
     // Removes the slot at i (destroying its subtree); later slots move up. False when out of range.

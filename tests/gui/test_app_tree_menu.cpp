@@ -169,6 +169,9 @@ private slots:
             {QStringLiteral("JSON路径模式:默认"), false, true, true, 20018},
             {QStringLiteral("JSON路径模式:独立数组分隔"), false, true, false, 20016},
             {QStringLiteral("JSON路径模式:KorrinJSON"), false, true, false, 20017},
+            sep,
+            {QStringLiteral("撤销"), false, true, false, 10013}, // the parse that made the window's document
+            {QStringLiteral("重做"), false, false, false, 10014},
         };
         QCOMPARE(lastMenu_.size(), expected.size());
         for (size_t i = 0; i < expected.size(); ++i)

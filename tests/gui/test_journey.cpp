@@ -12,6 +12,9 @@
 // child and folder; the seed, the failing step and the shortest list are printed.
 //
 // Environment:
+// Undo model: per slot the documents (compact JSON) before each recorded change and after each
+// undo, in step with the window's history counts (a change the history dropped clears them).
+//
 //   QUELIX_JOURNEY_SEED=n     one seed instead of the CI list
 //   QUELIX_JOURNEY_STEPS=n    steps per seed
 //   QUELIX_JOURNEY_SOAK=1     a long soak (many seeds, many steps)
@@ -83,7 +86,8 @@ const ActionKind kActions[] = {
     {"parse_clip", 10}, {"parse_tab", 3},    {"parse_drop", 4}, {"parse_stream", 3}, {"select_click", 12},
     {"select_keys", 8}, {"select_path", 6},  {"scroll", 5},     {"expand", 4},       {"menu", 16},
     {"pane_edit", 3},   {"edit_inplace", 4}, {"find", 6},       {"slot", 5},         {"remark", 2},
-    {"option", 8},      {"restart", 3},      {"session_save", 1},
+    {"option", 8},      {"restart", 3},      {"session_save", 1}, {"undo", 6},        {"redo", 3},
+    {"undo_k", 2},
 };
 const char* const kInvariants[] = {
     "inv_tree",     // the items are what fillFromNode gives for the document
@@ -95,6 +99,7 @@ const char* const kInvariants[] = {
     "inv_settings", // after a restart every setting reads back as set
     "inv_pane",     // the text pane shows the node the path box names (unless typed into)
     "inv_files",    // no slot file is emptied except by a parse; files not adopted stay as they are
+    "inv_undo",     // undoing k steps gives the document as it was k steps before; redo goes forward again
 };
 
 std::set<std::string> skipped() {
@@ -319,6 +324,15 @@ private:
     } selBefore_;
     int fileCounter_ = 0;
     bool finalRestart_ = false; // the closing restart plants nothing
+    // The undo model (see the top of the file): a state is a document (unknown when the slot was
+    // not loaded) with the 20014 setting it was parsed under.
+    struct UndoState {
+        std::optional<CWString> doc;
+        bool decode = false;
+    };
+    std::array<std::vector<UndoState>, Window::kSlotCount> past_{}, future_{};
+    std::array<uint64_t, Window::kSlotCount> stateIds_{};
+    std::array<bool, Window::kSlotCount> decodeBefore_{};
 
     bool on(const char* key) const { return !skip_.count(key); }
     // What a step did, for reading a replay (QUELIX_JOURNEY_TRACE=1).
@@ -351,6 +365,7 @@ private:
         slots_ = {};
         otherDocs_ = {};
         startWindow();
+        resetUndoModel();
         recordFileSizes();
     }
     void teardown() {
@@ -411,7 +426,11 @@ private:
         const bool decodeShownBefore = w_->treeMenu().isChecked(M::kDecodeOnShow);
         const int formatBefore = w_->outputFormatList->currentIndex();
         const std::string& k = step.key;
-        if (k == "parse_clip" || k == "parse_tab" || k == "parse_drop")
+        for (int i = 0; i < Window::kSlotCount; ++i)
+            decodeBefore_[size_t(i)] = slots_[size_t(i)].decodeAtParse;
+        if (k == "undo" || k == "redo" || k == "undo_k")
+            doUndo(k);
+        else if (k == "parse_clip" || k == "parse_tab" || k == "parse_drop")
             doParse(k);
         else if (k == "parse_stream")
             doStream();
@@ -444,6 +463,10 @@ private:
         else if (k == "session_save")
             w_->saveForSession(); // what a session manager's save request runs
         QCoreApplication::processEvents();
+        if (k == "restart")
+            resetUndoModel();
+        else if (k != "undo" && k != "redo" && k != "undo_k")
+            followHistory();
         if (k != "restart")
             checkOtherSlots(before);
         // The other slots' panes keep what they showed under the former display options.
@@ -459,6 +482,136 @@ private:
             if (cur())
                 paneTouched_[size_t(w_->currentSlot())] = true; // a path-mode switch rewrites only the path box
 
+    }
+
+    // ---- undo and redo ------------------------------------------------------------------------
+    void resetUndoModel() {
+        for (int i = 0; i < Window::kSlotCount; ++i) {
+            past_[size_t(i)].clear();
+            future_[size_t(i)].clear();
+            stateIds_[size_t(i)] = w_->history().stateId(i);
+        }
+    }
+    // After a step that is not an undo or redo: a recorded change pushes the document before it.
+    void followHistory() {
+        for (int i = 0; i < Window::kSlotCount; ++i) {
+            const uint64_t id = w_->history().stateId(i);
+            if (id == stateIds_[size_t(i)])
+                continue;
+            stateIds_[size_t(i)] = id;
+            auto& past = past_[size_t(i)];
+            future_[size_t(i)].clear();
+            const size_t n = w_->history().undoCount(i);
+            if (n == 0 && w_->history().redoCount(i) == 0) {
+                past.clear(); // dropped (or a change that could not be kept)
+                continue;
+            }
+            past.push_back({otherDocs_[size_t(i)], decodeBefore_[size_t(i)]});
+            while (past.size() > n)
+                past.erase(past.begin());
+            while (past.size() < n)
+                past.insert(past.begin(), UndoState{}); // more entries than the model saw: unknown
+        }
+    }
+    // One undo or redo through the keys (in the tree box) or the tree menu; false when the
+    // history had nothing to do.
+    bool undoOnce(bool back) {
+        rg_ShuCaoWei* s = cur();
+        const int slot = w_->currentSlot();
+        auto& from = back ? past_[size_t(slot)] : future_[size_t(slot)];
+        auto& to = back ? future_[size_t(slot)] : past_[size_t(slot)];
+        const size_t undoBefore = w_->history().undoCount(slot), redoBefore = w_->history().redoCount(slot);
+        const CWString docBefore = compactOf(s->document);
+        const bool empty = back ? undoBefore == 0 : redoBefore == 0;
+        if (from.size() != (back ? undoBefore : redoBefore))
+            fail("inv_undo", QStringLiteral("slot %1: the history holds %2 undo / %3 redo steps, the journey saw %4")
+                                 .arg(slot + 1).arg(undoBefore).arg(redoBefore).arg(from.size()));
+        const int how = pick(back ? 3 : 4);
+        trace(QStringLiteral("%1 by %2").arg(back ? QStringLiteral("undo") : QStringLiteral("redo")).arg(how));
+        if (how == 0) {
+            rg_Korrin_MFCJieMian_KuoZhanZuJian::setPopupHook([back](QMenu& menu, QPoint) {
+                for (QAction* a : menu.actions())
+                    if (!a->isSeparator() && a->data().toInt() == (back ? M::kUndo : M::kRedo))
+                        return a->isEnabled() ? (back ? int32_t(M::kUndo) : int32_t(M::kRedo)) : 0;
+                return 0;
+            });
+            w_->onTreeRightClick(slot);
+            rg_Korrin_MFCJieMian_KuoZhanZuJian::setPopupHook({});
+        } else {
+            s->tree->setFocus();
+            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : s->tree;
+            if (back)
+                QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier);
+            else if (how == 1 || how == 3)
+                QTest::keyClick(target, Qt::Key_Y, Qt::ControlModifier);
+            else
+                QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        }
+        QCoreApplication::processEvents();
+        const CWString docAfter = compactOf(s->document);
+        stateIds_[size_t(slot)] = w_->history().stateId(slot);
+        if (s->tree->store().getSelection() < 0)
+            paneTouched_[size_t(slot)] = true; // a replaced document comes back as a parse: pane empty, path box kept
+        if (empty) {
+            if (docAfter != docBefore)
+                fail("inv_undo", QStringLiteral("slot %1: with nothing to %2 the document changed to %3")
+                                     .arg(slot + 1).arg(back ? "undo" : "redo").arg(show(docAfter)));
+            return false;
+        }
+        const size_t undoAfter = w_->history().undoCount(slot), redoAfter = w_->history().redoCount(slot);
+        trace(QStringLiteral("  history %1/%2 -> %3/%4").arg(undoBefore).arg(redoBefore).arg(undoAfter).arg(redoAfter));
+        if (undoAfter == undoBefore && redoAfter == redoBefore)
+            fail("inv_undo", QStringLiteral("slot %1: the %2 did not reach the window (history %3/%4)")
+                                 .arg(slot + 1).arg(back ? "undo" : "redo").arg(undoBefore).arg(redoBefore));
+        if (undoAfter + redoAfter != undoBefore + redoBefore || (back ? undoAfter + 1 != undoBefore : redoAfter + 1 != redoBefore)) {
+            // The history was dropped (the document no longer met it): nothing to compare.
+            past_[size_t(slot)].clear();
+            future_[size_t(slot)].clear();
+            return false;
+        }
+        UndoState state;
+        if (!from.empty()) {
+            state = from.back();
+            from.pop_back();
+        }
+        to.push_back({docBefore, slots_[size_t(slot)].decodeAtParse});
+        if (state.doc) {
+            const bool bothEmpty = (docAfter.empty() || docAfter == u"{}") && (state.doc->empty() || *state.doc == u"{}");
+            if (docAfter != *state.doc && !bothEmpty)
+                fail("inv_undo", QStringLiteral("slot %1: after %2 the document is %3, it was %4")
+                                     .arg(slot + 1).arg(back ? "undo" : "redo").arg(show(docAfter), show(*state.doc)));
+        }
+        slots_[size_t(slot)].decodeAtParse = state.decode;
+        return true;
+    }
+    void doUndo(const std::string& k) {
+        if (!cur())
+            return;
+        const int slot = w_->currentSlot();
+        if (k == "undo" || k == "redo") {
+            undoOnce(k == "undo");
+            return;
+        }
+        // Back k steps and (mostly) forward again: the document k steps ago, then the one now.
+        const size_t known = past_[size_t(slot)].size();
+        const int steps = 1 + pick(int(std::min<size_t>(known, 6)) + 1);
+        const CWString now = compactOf(cur()->document);
+        std::optional<CWString> expected =
+            size_t(steps) <= known ? past_[size_t(slot)][known - size_t(steps)].doc : std::optional<CWString>();
+        int done = 0;
+        while (done < steps && failure_.empty() && undoOnce(true))
+            ++done;
+        if (done == steps && expected && failure_.empty() && compactOf(cur()->document) != *expected)
+            fail("inv_undo", QStringLiteral("slot %1: %2 undos give %3, %2 steps ago it was %4")
+                                 .arg(slot + 1).arg(steps).arg(show(compactOf(cur()->document)), show(*expected)));
+        if (chance(70)) {
+            int redone = 0;
+            while (redone < done && failure_.empty() && undoOnce(false))
+                ++redone;
+            if (redone == done && failure_.empty() && compactOf(cur()->document) != now)
+                fail("inv_undo", QStringLiteral("slot %1: %2 redos after as many undos give %3, it was %4")
+                                     .arg(slot + 1).arg(done).arg(show(compactOf(cur()->document)), show(now)));
+        }
     }
 
     // Parse a generated text into the current slot from the clipboard, a tab or a dropped file.

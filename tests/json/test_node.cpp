@@ -214,3 +214,31 @@ TEST(node_model, documents_copy_and_move) {
 }
 
 } // namespace
+
+// insertSlotAt puts a (copied) node back at any position of a parsed container, as undoing a
+// removal does; out-of-range positions are refused without leaking the slot.
+TEST(node_editing, insert_slot_at_every_position) {
+    for (int32_t at = 0; at <= 3; ++at) {
+        SCOPED_TRACE(at);
+        rg_TolvarJSONLei doc;
+        doc.parseText(u"[1,2,3]");
+        rg_TolvarJSONJieDian& root = doc.root();
+        rg_TolvarJSONKanTao* slot = rg_TolvarJSONKanTao::create();
+        rg_TolvarJSONLei other;
+        other.parseText(u"{\"k\":[9,{\"x\":8}]}");
+        slot->node = *other.root().child(0);
+        rg_TolvarJSONJieDian* added = root.insertSlotAt(at, slot);
+        ASSERT_NE(added, nullptr);
+        EXPECT_EQ(added->parent(), &root);
+        EXPECT_EQ(root.child(at), added);
+        EXPECT_EQ(added->child(1)->parent(), added);
+        const CWString expected[] = {u"[[9, {\"x\":8}], 1, 2, 3]", u"[1, [9, {\"x\":8}], 2, 3]",
+                                     u"[1, 2, [9, {\"x\":8}], 3]", u"[1, 2, 3, [9, {\"x\":8}]]"};
+        EXPECT_EQ(toJsonText(root, true), expected[at]);
+    }
+    rg_TolvarJSONLei doc;
+    doc.parseText(u"[1]");
+    EXPECT_EQ(doc.root().insertSlotAt(2, rg_TolvarJSONKanTao::create()), nullptr);
+    EXPECT_EQ(doc.root().insertSlotAt(-1, rg_TolvarJSONKanTao::create()), nullptr);
+    EXPECT_EQ(toJsonText(doc.root(), true), CWString(u"[1]"));
+}
