@@ -21,7 +21,7 @@
 
 #include "app/main_window.h"
 #include "runtime/ui/qt_text.h"
-#include "runtime/ui/test_platform.h"
+#include "runtime/ui/testing/test_platform.h"
 
 using namespace rg_Korrin_ChengXu;
 using Clock = std::chrono::steady_clock;
@@ -95,8 +95,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    rg_Korrin_ChuangKou::rg_CeShiPingTai platform;
-    rg_Korrin_ChuangKou::rg_CeShiPingTaiAnZhuang install(platform);
+    rg_Korrin_ChuangKou::TestPlatform platform;
+    rg_Korrin_ChuangKou::TestPlatformInstall install(platform);
     rg_ZhuChuangKou1 w(rg_Korrin_ChuangKou::fromQString(dir.path()));
     w.resize(rg_ZhuChuangKou1::kDesignWidth, rg_ZhuChuangKou1::kDesignHeight);
     w.show();

@@ -122,8 +122,10 @@ public:
     // Progress and cancellation for one call, when set (not owned).
     StreamProgress* progress = nullptr;
     // Whole chunks are mapped from the file rather than read into chunkBytes (loadChunk); off,
-    // every chunk is read. Both give the same results.
-    bool mapChunks = true;
+    // every chunk is read. Both give the same results, but a mapped file that another program
+    // truncates during the scan ends the process (SIGBUS on the missing pages), where reading
+    // just meets the shorter end; so mapping stays off unless a caller that owns the file asks.
+    bool mapChunks = false;
 
 private:
     // Scan state of one container on the path (the parser's container-scan variables, 64-bit).
@@ -214,7 +216,7 @@ public:
     int32_t chunkSizeKiB = 10240;
     int64_t maxValueBytes = kMaxStreamValueBytes;
     bool keepValueBytes = false;
-    bool mapChunks = true; // see StreamScanner::mapChunks
+    bool mapChunks = false; // see StreamScanner::mapChunks
 
 private:
     uint64_t length_ = 0;

@@ -127,6 +127,8 @@ inline Outcome extractFile(const fs::path& file, int32_t enc, const std::string&
                            int64_t maxValueBytes = rg_Tolvar_JSON::kMaxStreamValueBytes) {
     rg_Tolvar_JSON::StreamExtractor ex;
     ex.chunkSizeKiB = chunkKiB;
+    // 4 KiB chunks (whole pages) take the mapped way; every other size is read, as the window reads.
+    ex.mapChunks = chunkKiB == 4;
     ex.maxValueBytes = maxValueBytes;
     ex.keepValueBytes = true;
     CWString out = u"<unchanged>";
