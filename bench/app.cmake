@@ -10,5 +10,5 @@ if(TARGET app)
 endif()
 # bench_undo: undo and redo of delete, set value and a 100 MB replacement beside the commands.
 if(TARGET app)
-  quelix_add_bench(bench_undo SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_undo.cpp LIBS app)
+  quelix_add_bench(bench_undo SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_undo.cpp LIBS app runtime_ui_test)
 endif()
