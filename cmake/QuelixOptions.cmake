@@ -1,6 +1,13 @@
 # Warnings and instrumentation live on INTERFACE targets that each target links privately.
+# The set follows what careful C++ projects build their own code with; third-party and Qt headers
+# come in as system headers and stay quiet. CI builds turn every warning into an error.
 add_library(quelix_warnings INTERFACE)
-target_compile_options(quelix_warnings INTERFACE -Wall -Wextra)
+target_compile_options(quelix_warnings INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual -Wcast-align
+  -Wwrite-strings -Wpointer-arith -Winit-self -Wimplicit-fallthrough)
+if(QUELIX_WERROR)
+  target_compile_options(quelix_warnings INTERFACE -Werror)
+endif()
 
 add_library(quelix_instrument INTERFACE)
 if(QUELIX_SANITIZE AND QUELIX_TSAN)

@@ -17,7 +17,7 @@ export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELIX_BUILD_TESTS=ON "${launcher[@]}"
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELIX_BUILD_TESTS=ON -DQUELIX_WERROR=ON "${launcher[@]}"
 cmake --build build/test -j "$jobs"
 ctest --test-dir build/test --output-on-failure -j "$jobs"
 bash tools/package.sh build/test

@@ -878,9 +878,9 @@ private:
         size_t i = 0;
         while (i < a.size() && i < b.size() && a[i] == b[i])
             ++i;
-        auto one = [](const std::vector<FlatEntry>& v, size_t i) {
-            return i < v.size() ? QStringLiteral("{depth %1 type %2 key \"%3\" value \"%4\"}")
-                                      .arg(v[i].depth).arg(v[i].type).arg(show(v[i].key), show(v[i].value))
+        auto one = [](const std::vector<FlatEntry>& v, size_t at) {
+            return at < v.size() ? QStringLiteral("{depth %1 type %2 key \"%3\" value \"%4\"}")
+                                      .arg(v[at].depth).arg(v[at].type).arg(show(v[at].key), show(v[at].value))
                                 : QStringLiteral("{none}");
         };
         return QStringLiteral(" (node %1 was %2, now %3)").arg(i).arg(one(a, i), one(b, i));

@@ -55,13 +55,13 @@ class SampleMenu : public rg_CaiChanLei {
 protected:
     std::vector<MenuItem> menuDescription() const override {
         std::vector<MenuItem> list(7);
-        list[0] = {1000, u"顶级菜单", 0, false, false, false, {}};
-        list[1] = {1001, u"甲(&A)", 1, false, true, false, u"甲"};
-        list[2] = {0, {}, 1, true, false, false, {}};
-        list[3] = {1002, u"乙", 1, false, false, true, {}};
-        list[4] = {1003, u"子菜单", 1, false, false, false, {}};
-        list[5] = {1004, u"丙", 2, false, false, false, {}};
-        list[6] = {2000, u"另一个顶级", 0, false, false, false, {}};
+        list[0] = {1000, u"顶级菜单", 0, false, false, false, {}, {}};
+        list[1] = {1001, u"甲(&A)", 1, false, true, false, u"甲", {}};
+        list[2] = {0, {}, 1, true, false, false, {}, {}};
+        list[3] = {1002, u"乙", 1, false, false, true, {}, {}};
+        list[4] = {1003, u"子菜单", 1, false, false, false, {}, {}};
+        list[5] = {1004, u"丙", 2, false, false, false, {}, {}};
+        list[6] = {2000, u"另一个顶级", 0, false, false, false, {}, {}};
         return list;
     }
 };

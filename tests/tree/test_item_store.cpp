@@ -208,7 +208,7 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(tree_store, Lookups, ::testing::Values(Indexes::Stale, Indexes::Current),
-                         [](const auto& info) { return info.param == Indexes::Stale ? "stale" : "current"; });
+                         [](const auto& param) { return param.param == Indexes::Stale ? "stale" : "current"; });
 
 TEST_P(Lookups, levels_0_1_2_1_2_0) {
     Store s;

@@ -83,7 +83,7 @@ rg_TolvarShuXingKuang::rg_TolvarShuXingKuang(QWidget* parent) : rg_ZuJianBuJuQi(
     canvas_->mouseLeft.bind([this] { onCanvasMouseMove(INT32_MIN, INT32_MIN); });
     for (rg_HuaBan* source : {canvas_, bottomStrip_, sideStrip_}) {
         source->keyDown.bind([this](int32_t key, int32_t mods) { onKey(key, mods); });
-        source->wheel.bind([this](int32_t notches, int32_t) { onWheel(notches); });
+        source->wheel.bind([this](int32_t notches, int32_t) { onWheelNotches(notches); });
     }
     for (rg_TolvarGunDongTiao* bar : {vBar_, hBar_})
         bar->keyDown.bind([this](int32_t key, int32_t mods) { onKey(key, mods); });
@@ -436,10 +436,10 @@ void rg_TolvarShuXingKuang::paintRows(int32_t fit) {
             }
         }
         if (L.iconSize != 0) {
-            const int32_t shown = isCurrent && rec.selectedImage >= 0 ? rec.selectedImage : rec.image;
-            if (drawn && shown >= 0 && shown < static_cast<int32_t>(images_.size()))
+            const int32_t icon = isCurrent && rec.selectedImage >= 0 ? rec.selectedImage : rec.image;
+            if (drawn && icon >= 0 && icon < static_cast<int32_t>(images_.size()))
                 canvas_->drawBitmap(drawCoord(L.iconX(indent)), drawCoord(L.centredIn(y, L.iconSize)), L.iconSize,
-                                    L.iconSize, images_[static_cast<size_t>(shown)], kTreeIconKeyColour);
+                                    L.iconSize, images_[static_cast<size_t>(icon)], kTreeIconKeyColour);
         }
         if (fullRow) {
             row.textLeft = 0;
@@ -905,7 +905,7 @@ void rg_TolvarShuXingKuang::onCanvasDoubleClick(int32_t x) {
     store_.setItem(item, std::nullopt, rg_TolvarShuXingKuangCunChu::kKeepImage, -2, -1, c, false);
 }
 
-void rg_TolvarShuXingKuang::onWheel(int32_t notches) {
+void rg_TolvarShuXingKuang::onWheelNotches(int32_t notches) {
     if (!vBarShown_ || notches == 0)
         return;
     vBar_->setPosition(clampPosition(int64_t{vBar_->position()} - notches));

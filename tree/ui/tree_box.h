@@ -168,7 +168,7 @@ private:
     void onCanvasMouseMove(int32_t x, int32_t y);
     void onCanvasButton(int32_t x, int32_t y, bool left);
     void onCanvasDoubleClick(int32_t x);
-    void onWheel(int32_t notches);
+    void onWheelNotches(int32_t notches);
     void onKey(int32_t key, int32_t mods);
     void onVerticalPosition(int32_t position);
     void onHorizontalPosition(int32_t position);
