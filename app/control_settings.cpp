@@ -8,11 +8,9 @@ using rg_Korrin_ChuangKou::fromQString;
 
 CWString rg_TolvarMFCZuJianPeiZhiLei::keyFor(const void* control, int32_t id, CWStringView given,
                                              CWStringView derived) {
-    if (!given.empty())
-        return CWString(given);
+    if (!given.empty()) return CWString(given);
     auto [it, inserted] = keys_.try_emplace({control, id});
-    if (inserted)
-        it->second = CWString(derived);
+    if (inserted) it->second = CWString(derived);
     return it->second;
 }
 
@@ -29,8 +27,7 @@ void rg_TolvarMFCZuJianPeiZhiLei::bindComboBox(rg_XiaLaLieBiaoKuang& list, CWStr
     if (direction == kLoad) {
         // Only an item of the list: a hand-edited -1 or out-of-range value keeps the selection.
         const int32_t index = getInt(k, list.currentIndex());
-        if (index >= 0 && index < list.count())
-            list.setCurrentIndex(index);
+        if (index >= 0 && index < list.count()) list.setCurrentIndex(index);
     } else {
         setInt(k, list.currentIndex());
     }
@@ -44,8 +41,8 @@ void rg_TolvarMFCZuJianPeiZhiLei::bindCheckBox(QCheckBox& box, CWStringView key)
         setBool(k, box.isChecked());
 }
 
-void rg_TolvarMFCZuJianPeiZhiLei::bindToggleCheck(rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarXuanZhongKuang1& box,
-                                                  CWStringView key) {
+void rg_TolvarMFCZuJianPeiZhiLei::bindToggleCheck(
+    rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarXuanZhongKuang1& box, CWStringView key) {
     const CWString k = keyFor(&box, 0, key, u"Tolvar选中框" + box.caption());
     if (direction == kLoad)
         box.setChecked(getBool(k, box.checked() != 0) ? 1 : 0); // repaints
@@ -53,8 +50,8 @@ void rg_TolvarMFCZuJianPeiZhiLei::bindToggleCheck(rg_TolvarMingLingJi_ChuangKouZ
         setBool(k, box.checked() != 0);
 }
 
-void rg_TolvarMFCZuJianPeiZhiLei::bindToggleButton(rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1& button,
-                                                   CWStringView key) {
+void rg_TolvarMFCZuJianPeiZhiLei::bindToggleButton(
+    rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1& button, CWStringView key) {
     const CWString k = keyFor(&button, 0, key, u"Tolvar按钮" + button.caption() + u".选中");
     if (direction == kLoad)
         button.setChecked(getBool(k, button.checked() != 0) ? 1 : 0); // repaints
@@ -62,12 +59,12 @@ void rg_TolvarMFCZuJianPeiZhiLei::bindToggleButton(rg_TolvarMingLingJi_ChuangKou
         setBool(k, button.checked() != 0);
 }
 
-void rg_TolvarMFCZuJianPeiZhiLei::bindMenuItem(rg_Korrin_MFCJieMian_KuoZhanZuJian::rg_CaiChanLei& menu, int32_t id,
-                                               CWStringView key) {
+void rg_TolvarMFCZuJianPeiZhiLei::bindMenuItem(rg_Korrin_MFCJieMian_KuoZhanZuJian::rg_CaiChanLei& menu,
+                                               int32_t id, CWStringView key) {
     const auto* item = menu.findItem(id);
-    if (!item)
-        return;
-    const CWString k = keyFor(&menu, id, key, u"菜单" + (item->shortName.empty() ? item->text : item->shortName));
+    if (!item) return;
+    const CWString k =
+        keyFor(&menu, id, key, u"菜单" + (item->shortName.empty() ? item->text : item->shortName));
     if (direction == kLoad)
         menu.setChecked(id, getBool(k, menu.isChecked(id)));
     else

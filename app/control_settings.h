@@ -41,9 +41,12 @@ public:
     void bindEditBox(rg_Korrin_ChuangKou::rg_BianJiKuang& box, CWStringView key = {});
     void bindComboBox(rg_XiaLaLieBiaoKuang& list, CWStringView key = {});
     void bindCheckBox(QCheckBox& box, CWStringView key = {});
-    void bindToggleCheck(rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarXuanZhongKuang1& box, CWStringView key = {});
-    void bindToggleButton(rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1& button, CWStringView key = {});
-    void bindMenuItem(rg_Korrin_MFCJieMian_KuoZhanZuJian::rg_CaiChanLei& menu, int32_t id, CWStringView key = {});
+    void bindToggleCheck(rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarXuanZhongKuang1& box,
+                         CWStringView key = {});
+    void bindToggleButton(rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1& button,
+                          CWStringView key = {});
+    void bindMenuItem(rg_Korrin_MFCJieMian_KuoZhanZuJian::rg_CaiChanLei& menu, int32_t id,
+                      CWStringView key = {});
 
     // The key a binding uses (derived and cached on first use).
     CWString keyFor(const void* control, int32_t id, CWStringView given, CWStringView derived);

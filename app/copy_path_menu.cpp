@@ -2,13 +2,13 @@
 // JavaScript or Python, taken from the node itself (found by the item's position, so keys the
 // window's own path syntax must spell specially need nothing special here).
 #include "app/main_window.h"
-#include "json/tool_paths.h"
 #include "runtime/ui/platform.h"
+#include "json/tool_paths.h"
 
 namespace rg_Korrin_ChengXu {
 
-using rg_Korrin_ChuangKou::platform;
 using rg_Korrin_ChuangKou::BeepKind;
+using rg_Korrin_ChuangKou::platform;
 
 namespace {
 
@@ -45,18 +45,15 @@ void rg_ZhuChuangKou1::onCopyPathRightClick() {
         copyPathMenu_.setTip(row.id, p.ok ? p.text : p.whyNot);
     }
     const int32_t id = copyPathMenu_.trackPopup(this, platform().cursorScreenPos() + QPoint(3, 3));
-    if (id != 0)
-        copyToolPath(id);
+    if (id != 0) copyToolPath(id);
 }
 
 void rg_ZhuChuangKou1::copyToolPath(int32_t id) {
     const Row* row = nullptr;
     for (const Row& r : kRows)
-        if (r.id == id)
-            row = &r;
+        if (r.id == id) row = &r;
     rg_ShuCaoWei* s = current();
-    if (row == nullptr || s == nullptr)
-        return;
+    if (row == nullptr || s == nullptr) return;
     const rg_Tolvar_JSON::rg_TolvarJSONJieDian* node = selectedItemNode();
     if (node == nullptr) {
         statusBar->setColumnText(kColOther, u"请选中具体的节点！");

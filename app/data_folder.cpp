@@ -36,27 +36,20 @@ namespace {
 // leaves a half-written data file; an existing target is kept.
 bool copyFileAtomically(const QString& from, const QString& to) {
     QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
+    if (!in.open(QIODevice::ReadOnly)) return false;
     QTemporaryFile out(to + QStringLiteral(".XXXXXX"));
-    if (!out.open())
-        return false;
+    if (!out.open()) return false;
     char buffer[1 << 16];
     for (;;) {
         const qint64 n = in.read(buffer, sizeof buffer);
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        if (out.write(buffer, n) != n)
-            return false;
+        if (n < 0) return false;
+        if (n == 0) break;
+        if (out.write(buffer, n) != n) return false;
     }
-    if (!out.flush())
-        return false;
+    if (!out.flush()) return false;
     out.close();
     // QFile::rename refuses an existing target, which is what keeps the user's files.
-    if (!QFile::rename(out.fileName(), to))
-        return false;
+    if (!QFile::rename(out.fileName(), to)) return false;
     out.setAutoRemove(false);
     return true;
 }
@@ -69,13 +62,11 @@ int copyDataFilesOnce(CWStringView from, CWStringView to) {
         return 0;
     const std::vector<CWString> names = dataFileNames();
     for (const CWString& name : names)
-        if (QFileInfo::exists(target.filePath(toQString(name))))
-            return 0; // the folder is in use already
+        if (QFileInfo::exists(target.filePath(toQString(name)))) return 0; // the folder is in use already
     int copied = 0;
     for (const CWString& name : names) {
         const QString path = source.filePath(toQString(name));
-        if (QFileInfo(path).isFile() && copyFileAtomically(path, target.filePath(toQString(name))))
-            ++copied;
+        if (QFileInfo(path).isFile() && copyFileAtomically(path, target.filePath(toQString(name)))) ++copied;
     }
     return copied;
 }
@@ -84,11 +75,11 @@ CWString chooseDataFolder(CWStringView programFolder, CWStringView userFolder) {
     if (!programFolder.empty() && isFolderWritable(programFolder))
         return fromQString(QDir::cleanPath(toQString(programFolder)));
     if (!userFolder.empty() && QDir().mkpath(toQString(userFolder))) {
-        if (!programFolder.empty())
-            copyDataFilesOnce(programFolder, userFolder);
+        if (!programFolder.empty()) copyDataFilesOnce(programFolder, userFolder);
         return fromQString(QDir::cleanPath(toQString(userFolder)));
     }
-    return fromQString(QDir::cleanPath(toQString(programFolder))); // nothing better: writes will report failure
+    return fromQString(
+        QDir::cleanPath(toQString(programFolder))); // nothing better: writes will report failure
 }
 
 CWString userDataFolder() {
@@ -102,8 +93,7 @@ CWString chooseDataFolder() {
 
 CWString fileInFolder(CWStringView folder, CWStringView name) {
     CWString out(folder);
-    if (!out.empty() && out.back() != u'/' && out.back() != u'\\')
-        out += u'/';
+    if (!out.empty() && out.back() != u'/' && out.back() != u'\\') out += u'/';
     out += name;
     return out;
 }

@@ -17,8 +17,7 @@ int main(int argc, char** argv) {
         }
         rg_YingYongChengXu application(argc, argv);
         CWString file;
-        if (const int code = readCommandLine(QCoreApplication::arguments(), file); code >= 0)
-            return code;
+        if (const int code = readCommandLine(QCoreApplication::arguments(), file); code >= 0) return code;
         rg_QiDongLei startUp;
         startUp.openAtStart(std::move(file));
         return startUp.run();

@@ -14,7 +14,6 @@
 
 #include "app/app_text.h"
 #include "app/data_folder.h"
-#include "json/node.h"
 #include "resources/images.h"
 #include "runtime/ui/image_resources.h"
 #include "runtime/ui/platform.h"
@@ -22,19 +21,20 @@
 #include "text/codecs.h"
 #include "text/elapsed_time.h"
 #include "text/encoding.h"
+#include "text/font/screen_font.h"
 #include "text/text_file.h"
 #include "text/ui/input_box.h"
-#include "text/font/screen_font.h"
+#include "json/node.h"
 
 namespace rg_Korrin_ChengXu {
 
 using namespace rg_TolvarMingLingJi_ChuangKouZuJian;
-using rg_Korrin_ChuangKou::fromQString;
-using rg_Korrin_ChuangKou::platform;
-using rg_Korrin_ChuangKou::rg_BianJiKuang;
 using rg_Korrin_ChuangKou::BeepKind;
+using rg_Korrin_ChuangKou::fromQString;
 using rg_Korrin_ChuangKou::MessageButtons;
 using rg_Korrin_ChuangKou::MessageIcon;
+using rg_Korrin_ChuangKou::platform;
+using rg_Korrin_ChuangKou::rg_BianJiKuang;
 using rg_Korrin_ChuangKou::rg_ZuJianBuJuQi;
 using rg_Korrin_ChuangKou::toQString;
 using rg_Tolvar_MingLingJi::fontFromDescription;
@@ -50,18 +50,20 @@ constexpr char16_t kParseCaption[] = u"从剪贴板解析到树";
 constexpr char16_t kSettingsSection[] = u"主界面";
 constexpr int kPathMargin = 9; // left edge of the path box, the layout's unit gap
 
-QFont screenFont(CWStringView description) { return fontFromDescription(description).font; }
+QFont screenFont(CWStringView description) {
+    return fontFromDescription(description).font;
+}
 
-void place(QWidget* w, int x, int y, int width, int height) { rg_ZuJianBuJuQi::place(w, x, y, width, height); }
+void place(QWidget* w, int x, int y, int width, int height) {
+    rg_ZuJianBuJuQi::place(w, x, y, width, height);
+}
 
 rg_TolvarAnNiu1* makeButton(QWidget* parent, CWStringView caption, int32_t image, CWStringView tooltip = {}) {
     auto* b = new rg_TolvarAnNiu1(parent);
     b->setCaption(caption);
     b->setFontDescription(kF11);
-    if (image > 0)
-        b->setNormalImage(image);
-    if (!tooltip.empty())
-        b->setTooltip(tooltip);
+    if (image > 0) b->setNormalImage(image);
+    if (!tooltip.empty()) b->setTooltip(tooltip);
     return b;
 }
 
@@ -84,8 +86,7 @@ QLabel* makeLabel(QWidget* parent, CWStringView text) {
 CWString joinRemarks(const std::vector<CWString>& names) {
     CWString out;
     for (size_t i = 0; i < names.size(); ++i) {
-        if (i)
-            out += u'|';
+        if (i) out += u'|';
         out += names[i];
     }
     return out;
@@ -97,8 +98,7 @@ std::vector<CWString> splitRemarks(CWStringView text, size_t count) {
     for (;;) {
         const size_t bar = text.find(u'|', start);
         out.emplace_back(text.substr(start, bar == CWStringView::npos ? CWStringView::npos : bar - start));
-        if (bar == CWStringView::npos || out.size() > count)
-            break;
+        if (bar == CWStringView::npos || out.size() > count) break;
         start = bar + 1;
     }
     out.resize(count);
@@ -149,7 +149,9 @@ rg_ZhuChuangKou1::~rg_ZhuChuangKou1() {
         }
 }
 
-CWString rg_ZhuChuangKou1::settingsFilePath() const { return fileInFolder(dataFolder_, u"软件配置.ini"); }
+CWString rg_ZhuChuangKou1::settingsFilePath() const {
+    return fileInFolder(dataFolder_, u"软件配置.ini");
+}
 
 CWString rg_ZhuChuangKou1::slotFilePath(int32_t slot) const {
     return fileInFolder(dataFolder_, u"JSON树" + decimal(slot + 1) + u".txt");
@@ -175,7 +177,8 @@ void rg_ZhuChuangKou1::createControls() {
     // so its lower buttons are not cut off at the banner's bottom edge.
     toolbarPanel = new rg_ZuJianBuJuQi(this);
     place(toolbarPanel, 830, 2, 294, 83);
-    streamToggle = makeButton(toolbarPanel, u"文件流解析", 503, u"对外部JSON文件进行解析，支持超大文件指定路径解析");
+    streamToggle =
+        makeButton(toolbarPanel, u"文件流解析", 503, u"对外部JSON文件进行解析，支持超大文件指定路径解析");
     streamToggle->toggleMode = 1;
     place(streamToggle, 4, 4, 128, 36);
     findToggle = makeButton(toolbarPanel, u"查找树数据", 504, u"查找JSON树中的节点并定位显示");
@@ -257,7 +260,8 @@ void rg_ZhuChuangKou1::createControls() {
     popupOnlyCheck = new QCheckBox(QStringLiteral("仅弹出结果"), streamPanel);
     popupOnlyCheck->setFont(screenFont(kF11));
     place(popupOnlyCheck, 816, 52, 104, 26);
-    streamParseButton = makeButton(streamPanel, u"文件流解析", 503, u"对外部JSON文件进行解析，支持超大文件指定路径解析");
+    streamParseButton =
+        makeButton(streamPanel, u"文件流解析", 503, u"对外部JSON文件进行解析，支持超大文件指定路径解析");
     place(streamParseButton, 932, 25, 168, 50);
     // Buttons laid over an edit box's end must stay above it.
     browseButton->raise();
@@ -318,8 +322,7 @@ void rg_ZhuChuangKou1::bindEvents() {
     slotBar->tabDoubleClicked.bind([this](int32_t) { onButtonClicked(clipboardParseButton, 0); });
     // Loading the settings may change the selection before any slot exists (created_ false).
     outputFormatList->selectionChanged.bind([this](int32_t) {
-        if (created_)
-            showSelectedNode();
+        if (created_) showSelectedNode();
     });
     jumpIcon->leftDown.bind([this](int32_t, int32_t, int32_t) { jumpToPath(false); });
     jumpIcon->rightDown.bind([this](int32_t, int32_t, int32_t) { nextPathMode(); });
@@ -327,13 +330,13 @@ void rg_ZhuChuangKou1::bindEvents() {
     findTextBox->enterPressed.bind([this] { findInTree(false); });
     connect(findOptionsButton, &QPushButton::clicked, this, [this] {
         const int32_t id = findMenu_.trackPopup(this, platform().cursorScreenPos() + QPoint(3, 3));
-        if (id != 0)
-            onMenuCommand(id);
+        if (id != 0) onMenuCommand(id);
     });
     topMostCheck->clicked.bind([this] { onCheckChanged(topMostCheck); });
     textIconCheck->clicked.bind([this] { onCheckChanged(textIconCheck); });
-    for (rg_TolvarAnNiu1* b : {streamParseButton, findButton, streamToggle, findToggle, clipboardParseButton,
-                               browseButton, pasteFindButton, pasteStreamPathButton, pastePathButton, copyPathButton})
+    for (rg_TolvarAnNiu1* b :
+         {streamParseButton, findButton, streamToggle, findToggle, clipboardParseButton, browseButton,
+          pasteFindButton, pasteStreamPathButton, pastePathButton, copyPathButton})
         b->clicked.bind([this, b] { onButtonClicked(b, 0); });
     findButton->rightReleased.bind([this] { onButtonClicked(findButton, 1); });
     copyPathButton->rightReleased.bind([this] { onCopyPathRightClick(); });
@@ -353,21 +356,18 @@ void rg_ZhuChuangKou1::onCreated() {
 
 void rg_ZhuChuangKou1::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        onFirstActivated();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) onFirstActivated();
 }
 
 void rg_ZhuChuangKou1::onFirstActivated() {
-    if (activated_ || !created_)
-        return;
+    if (activated_ || !created_) return;
     activated_ = true;
     showCurrentSlot(true);
 }
 
 void rg_ZhuChuangKou1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (created_)
-        relayout();
+    if (created_) relayout();
 }
 
 void rg_ZhuChuangKou1::keyPressEvent(QKeyEvent* event) {
@@ -386,8 +386,7 @@ void rg_ZhuChuangKou1::closeEvent(QCloseEvent* event) {
 }
 
 void rg_ZhuChuangKou1::saveForSession() {
-    if (closed_ || !created_)
-        return;
+    if (closed_ || !created_) return;
     // No dialog: the session manager may not allow one now. A slot that cannot be written stays
     // dirty, so the real close tries again (and asks).
     exchangeSettings(rg_TolvarMFCZuJianPeiZhiLei::kSave);
@@ -395,8 +394,7 @@ void rg_ZhuChuangKou1::saveForSession() {
 }
 
 void rg_ZhuChuangKou1::saveOnClose() {
-    if (closed_)
-        return;
+    if (closed_) return;
     closed_ = true;
     exchangeSettings(rg_TolvarMFCZuJianPeiZhiLei::kSave);
     // Edits exist only in memory: a slot that cannot be written is offered again rather than
@@ -406,11 +404,10 @@ void rg_ZhuChuangKou1::saveOnClose() {
         for (int32_t i = 0; i < kSlotCount; ++i)
             if (slots_[size_t(i)]->slotDirty)
                 names += u"\r\n" + (slots_[size_t(i)]->fileAdopted ? slotFilePath(i) : editedPathOf(i));
-        const int32_t answer =
-            platform().messageBox(u"信息:", u"以下树的数据未能写入文件，修改将会丢失：" + names + u"\r\n\r\n是否重试？",
-                                  MessageIcon::Warning, MessageButtons::RetryCancel);
-        if (answer != rg_Korrin_ChuangKou::kResultRetry)
-            break;
+        const int32_t answer = platform().messageBox(
+            u"信息:", u"以下树的数据未能写入文件，修改将会丢失：" + names + u"\r\n\r\n是否重试？",
+            MessageIcon::Warning, MessageButtons::RetryCancel);
+        if (answer != rg_Korrin_ChuangKou::kResultRetry) break;
     }
 }
 
@@ -445,8 +442,7 @@ void rg_ZhuChuangKou1::relayout() {
     for (auto& s : slots_) {
         if (s->tree)
             s->tree->setGeometry(treeTemplate->x(), treeY, treeTemplate->width(), std::max(0, treeH));
-        if (s->pane)
-            s->pane->setGeometry(paneX, paneY, std::max(0, paneW), std::max(0, paneH));
+        if (s->pane) s->pane->setGeometry(paneX, paneY, std::max(0, paneW), std::max(0, paneH));
     }
     streamPanel->move(streamPanel->x(), treeY + treeTemplate->height() + m);
     if (streamPanel->isVisibleTo(this))
@@ -463,7 +459,8 @@ void rg_ZhuChuangKou1::relayout() {
     popupOnlyCheck->move(encodingList->x(), popupOnlyCheck->y());
     filePathBox->resize(std::max(0, encodingList->x() - 2 * m - filePathBox->x()), filePathBox->height());
     streamPathBox->resize(filePathBox->width(), streamPathBox->height());
-    browseButton->move(filePathBox->x() + filePathBox->width() - browseButton->width() - 2, browseButton->y());
+    browseButton->move(filePathBox->x() + filePathBox->width() - browseButton->width() - 2,
+                       browseButton->y());
     pasteStreamPathButton->move(browseButton->x(), pasteStreamPathButton->y());
 
     findPanel->resize(P, findPanel->height());
@@ -482,8 +479,7 @@ void rg_ZhuChuangKou1::onCheckChanged(rg_TolvarXuanZhongKuang1* box) {
     if (box == textIconCheck) {
         const int32_t strip = textIconCheck->checked() ? kTextIconsImage : kPictureIconsImage;
         for (auto& s : slots_)
-            if (s->tree)
-                s->tree->setImageStrip(strip);
+            if (s->tree) s->tree->setImageStrip(strip);
     } else if (box == topMostCheck) {
         applyTopMost();
     }
@@ -491,12 +487,10 @@ void rg_ZhuChuangKou1::onCheckChanged(rg_TolvarXuanZhongKuang1* box) {
 
 void rg_ZhuChuangKou1::applyTopMost() {
     const bool on = topMostCheck->checked() != 0;
-    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
-        return;
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on) return;
     const bool wasVisible = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, on); // hides a shown window
-    if (wasVisible)
-        show();
+    if (wasVisible) show();
 }
 
 void rg_ZhuChuangKou1::onButtonClicked(rg_TolvarAnNiu1* button, int32_t argument) {
@@ -511,8 +505,7 @@ void rg_ZhuChuangKou1::onButtonClicked(rg_TolvarAnNiu1* button, int32_t argument
     } else if (button == streamToggle || button == findToggle) {
         relayout();
     } else if (button == clipboardParseButton) {
-        if (current())
-            parseTextToSlot(platform().clipboardText(), false, false);
+        if (current()) parseTextToSlot(platform().clipboardText(), false, false);
     } else if (button == pasteFindButton) {
         findTextBox->setContent(platform().clipboardText());
     } else if (button == pasteStreamPathButton) {
@@ -589,15 +582,17 @@ void rg_ZhuChuangKou1::createSlotControls() {
         s.tree->setImageStrip(strip);
         ItemCursor cursor;
         store.insertItem(-1, kTopItemText, 0, 3, 0, cursor);
-        store.selectionChanged.bind(this, i, [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuangCunChu&, int64_t slot,
-                                                int32_t item, int32_t) { w.onTreeSelection(int32_t(slot), item); });
+        store.selectionChanged.bind(this, i,
+                                    [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuangCunChu&, int64_t slot,
+                                       int32_t item, int32_t) { w.onTreeSelection(int32_t(slot), item); });
         s.tree->rightClicked.bind(this, i, [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuang&, int64_t slot) {
             w.onTreeRightClick(int32_t(slot));
         });
-        s.tree->editCommitted.bind(this, i, [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuang&, int64_t slot, int32_t item,
-                                             const CWString& before, const CWString& edited) {
-            return w.onTreeEditCommitted(int32_t(slot), item, before, edited);
-        });
+        s.tree->editCommitted.bind(this, i,
+                                   [](rg_ZhuChuangKou1& w, rg_TolvarShuXingKuang&, int64_t slot, int32_t item,
+                                      const CWString& before, const CWString& edited) {
+                                       return w.onTreeEditCommitted(int32_t(slot), item, before, edited);
+                                   });
         addUndoShortcuts(*s.tree);
         s.tree->setGeometry(treeTemplate->geometry());
 
@@ -614,12 +609,9 @@ void rg_ZhuChuangKou1::showCurrentSlot(bool load) {
     for (int32_t i = 0; i < kSlotCount; ++i) {
         rg_ShuCaoWei& s = *slots_[size_t(i)];
         const bool shown = i == currentSlot_;
-        if (s.tree)
-            s.tree->setVisible(shown);
-        if (s.pane)
-            s.pane->setVisible(shown);
-        if (shown && s.tree && s.tree->isVisible())
-            s.tree->setFocus();
+        if (s.tree) s.tree->setVisible(shown);
+        if (s.pane) s.pane->setVisible(shown);
+        if (shown && s.tree && s.tree->isVisible()) s.tree->setFocus();
     }
     relayout();
     refreshUndoRows();
@@ -637,7 +629,8 @@ void rg_ZhuChuangKou1::showCurrentSlot(bool load) {
         CWString text;
         const bool readable = readSlotFile(currentSlot_, text);
         s->sourceText = std::move(text);
-        parseTextToSlotImpl(s->sourceText, true, false, readable ? SlotText::SlotFile : SlotText::UnreadSlotFile);
+        parseTextToSlotImpl(s->sourceText, true, false,
+                            readable ? SlotText::SlotFile : SlotText::UnreadSlotFile);
     }
 }
 
@@ -654,10 +647,8 @@ bool rg_ZhuChuangKou1::readSlotFile(int32_t slot, CWString& text) {
     // it as it is (a FIFO or device is not even opened).
     std::error_code ec;
     const std::filesystem::file_status status = std::filesystem::status(textToPath(path), ec);
-    if (status.type() == std::filesystem::file_type::not_found)
-        return true;
-    if (!std::filesystem::is_regular_file(status))
-        return refuse(u"（不是普通文件）");
+    if (status.type() == std::filesystem::file_type::not_found) return true;
+    if (!std::filesystem::is_regular_file(status)) return refuse(u"（不是普通文件）");
     try {
         // At most two copies of the text at once: the file's bytes and the decoded text.
         CKorMem bytes;
@@ -668,10 +659,8 @@ bool rg_ZhuChuangKou1::readSlotFile(int32_t slot, CWString& text) {
         }
         CWString encoding;
         bool exact = true;
-        if (!decodeTextFileBytes(bytesOf(bytes), encoding, text, &exact))
-            exact = false;
-        if (n == 0)
-            return true;
+        if (!decodeTextFileBytes(bytesOf(bytes), encoding, text, &exact)) exact = false;
+        if (n == 0) return true;
         // The slot file is rewritten as UTF-16 once parsed. When the text does not give back the
         // file's exact bytes (broken sequences, a zero byte, an unknown charset), keep the original
         // beside it first so nothing it held is lost.
@@ -694,8 +683,7 @@ bool rg_ZhuChuangKou1::readSlotFile(int32_t slot, CWString& text) {
 bool rg_ZhuChuangKou1::writeSlotFile(int32_t slot, const CWString& text) {
     const CWString path = slotFilePath(slot);
     // The whole text: a U+0000 in it is kept, so the next start shows all that was parsed.
-    if (rg_Tolvar_MingLingJi::writeUtf16TextFile(text, path))
-        return true;
+    if (rg_Tolvar_MingLingJi::writeUtf16TextFile(text, path)) return true;
     reportWriteFailure(fileNameOf(path));
     return false;
 }
@@ -714,8 +702,7 @@ void rg_ZhuChuangKou1::startSlotWrite(int32_t slot) {
         QMetaObject::invokeMethod(
             this,
             [this, slot, id] {
-                if (slots_[size_t(slot)]->writeId == id)
-                    finishSlotWrite(slot);
+                if (slots_[size_t(slot)]->writeId == id) finishSlotWrite(slot);
             },
             Qt::QueuedConnection);
     });
@@ -723,15 +710,13 @@ void rg_ZhuChuangKou1::startSlotWrite(int32_t slot) {
 
 void rg_ZhuChuangKou1::finishSlotWrite(int32_t slot) {
     rg_ShuCaoWei& s = *slots_[size_t(slot)];
-    if (!s.writer.joinable())
-        return;
+    if (!s.writer.joinable()) return;
     s.writer.join();
     if (s.writeFailed) {
         s.writeFailed = false;
         // The text is not on disk, unless the file already held it (a slot file's own text).
         s.slotDirty = s.slotDirty || !s.fileHoldsSource;
-        if (s.slotDirty)
-            history_.markUnknown(slot);
+        if (s.slotDirty) history_.markUnknown(slot);
         reportWriteFailure(fileNameOf(slotFilePath(slot)));
     } else {
         s.fileHoldsSource = true;
@@ -740,8 +725,7 @@ void rg_ZhuChuangKou1::finishSlotWrite(int32_t slot) {
 
 void rg_ZhuChuangKou1::editSlotRemark() {
     rg_ShuCaoWei* s = current();
-    if (!s)
-        return;
+    if (!s) return;
     const int32_t slotIndex = currentSlot_;
     InputResult result;
     if (!showInputBox(remarkNames_[size_t(slotIndex)], u"",
@@ -768,8 +752,7 @@ CWString textDecodingTo(const CWString& text) {
     CWString out;
     out.reserve(text.size() + text.size() / 16);
     for (char16_t c : text) {
-        if (c == u'\\' || c == u'%')
-            out.push_back(u'\\');
+        if (c == u'\\' || c == u'%') out.push_back(u'\\');
         out.push_back(c);
     }
     return out;
@@ -777,15 +760,16 @@ CWString textDecodingTo(const CWString& text) {
 
 } // namespace
 
-bool rg_ZhuChuangKou1::saveDirtySlots() { return saveDirtySlotsImpl(true); }
+bool rg_ZhuChuangKou1::saveDirtySlots() {
+    return saveDirtySlotsImpl(true);
+}
 
 bool rg_ZhuChuangKou1::saveDirtySlotsImpl(bool interactive) {
     bool allWritten = true;
     for (int32_t i = 0; i < kSlotCount; ++i) {
         finishSlotWrite(i); // a failed background write makes the slot dirty
         rg_ShuCaoWei& s = *slots_[size_t(i)];
-        if (!s.slotDirty)
-            continue;
+        if (!s.slotDirty) continue;
         if (s.saveSource && s.fileAdopted) {
             // Back (by undo) at an unedited parse: the text that was parsed reads back the same.
             if (writeSlotFile(i, s.sourceText)) {
@@ -801,8 +785,7 @@ bool rg_ZhuChuangKou1::saveDirtySlotsImpl(bool interactive) {
         // With "解析到树时自动USC2解码" on, the next start decodes the file before parsing it (the
         // setting is saved with the slots): written so that decode gives this text back, an escape
         // in a value is not decoded a second time.
-        if (treeMenu_.isChecked(rg_ShuCaiChanLei::kDecodeOnParse))
-            text = textDecodingTo(text);
+        if (treeMenu_.isChecked(rg_ShuCaiChanLei::kDecodeOnParse)) text = textDecodingTo(text);
         if (s.fileAdopted) {
             if (writeSlotFile(i, text)) {
                 s.slotDirty = false;
@@ -817,8 +800,7 @@ bool rg_ZhuChuangKou1::saveDirtySlotsImpl(bool interactive) {
             s.slotDirty = false;
             history_.markClean(i);
             const CWString line = u"\r\n" + fileNameOf(slotFilePath(i)) + u" → " + fileNameOf(aside);
-            if (asideNotice_.find(line) == CWString::npos)
-                asideNotice_ += line;
+            if (asideNotice_.find(line) == CWString::npos) asideNotice_ += line;
         } else {
             reportWriteFailure(fileNameOf(aside));
             allWritten = false;
@@ -841,7 +823,8 @@ const CWString& rg_ZhuChuangKou1::editedPathOf(int32_t slot) {
         const CWString base = slotFilePath(slot) + u".edited";
         s.editedPath = base;
         std::error_code ec;
-        for (int32_t n = 2; n < 100 && std::filesystem::exists(rg_Tolvar_MingLingJi::textToPath(s.editedPath), ec); ++n)
+        for (int32_t n = 2;
+             n < 100 && std::filesystem::exists(rg_Tolvar_MingLingJi::textToPath(s.editedPath), ec); ++n)
             s.editedPath = base + decimal(n);
     }
     return s.editedPath;
@@ -851,8 +834,7 @@ const CWString& rg_ZhuChuangKou1::editedPathOf(int32_t slot) {
 // Parse and load
 
 void rg_ZhuChuangKou1::parseTextToSlot(const CWString& text, bool fromFile, bool keepSource) {
-    if (rg_ShuCaoWei* s = current())
-        rememberDocument(keepSource || &text == &s->sourceText);
+    if (rg_ShuCaoWei* s = current()) rememberDocument(keepSource || &text == &s->sourceText);
     parseTextToSlotImpl(text, fromFile, keepSource, keepSource ? SlotText::SourceAgain : SlotText::UserText);
 }
 
@@ -864,14 +846,15 @@ void rg_ZhuChuangKou1::parseTextToSlot(CWString&& text, bool fromFile, bool keep
         s->sourceText = std::move(text);
         parseTextToSlotImpl(s->sourceText, fromFile, keepSource, SlotText::UserText);
     } else {
-        parseTextToSlotImpl(text, fromFile, keepSource, keepSource ? SlotText::SourceAgain : SlotText::UserText);
+        parseTextToSlotImpl(text, fromFile, keepSource,
+                            keepSource ? SlotText::SourceAgain : SlotText::UserText);
     }
 }
 
-void rg_ZhuChuangKou1::parseTextToSlotImpl(const CWString& text, bool fromFile, bool keepSource, SlotText origin) {
+void rg_ZhuChuangKou1::parseTextToSlotImpl(const CWString& text, bool fromFile, bool keepSource,
+                                           SlotText origin) {
     rg_ShuCaoWei* s = current();
-    if (!s)
-        return;
+    if (!s) return;
     const int32_t slotIndex = currentSlot_;
     finishSlotWrite(slotIndex); // the source text and the file are about to change
     processMessages();
@@ -879,8 +862,7 @@ void rg_ZhuChuangKou1::parseTextToSlotImpl(const CWString& text, bool fromFile, 
     clipboardParseButton->setCaption(u"正在解析到树..");
     clipboardParseButton->redraw();
     statusBar->setColumnText(kColParse, u"正在解析..");
-    if (!keepSource && &text != &s->sourceText)
-        s->sourceText = text;
+    if (!keepSource && &text != &s->sourceText) s->sourceText = text;
     if (treeMenu_.isChecked(rg_ShuCaiChanLei::kDecodeOnParse))
         s->document.parseText(rg_Tolvar_MingLingJi::unescapeText(text, rg_Tolvar_MingLingJi::kUnescapeUcs2));
     else
@@ -933,16 +915,13 @@ void rg_ZhuChuangKou1::parseTextToSlotImpl(const CWString& text, bool fromFile, 
         s->slotDirty = !onDisk;
         s->fileHoldsSource = onDisk;
     }
-    if (!s->slotDirty)
-        history_.markClean(slotIndex); // the slot file holds this document's text
-    if (!fromFile)
-        platform().beep(BeepKind::Default);
+    if (!s->slotDirty) history_.markClean(slotIndex); // the slot file holds this document's text
+    if (!fromFile) platform().beep(BeepKind::Default);
 }
 
 void rg_ZhuChuangKou1::loadDocumentToTree() {
     rg_ShuCaoWei* s = current();
-    if (!s)
-        return;
+    if (!s) return;
     processMessages();
     statusBar->setColumnText(kColLoad, u"正在加载到树..");
     processMessages();
@@ -953,7 +932,8 @@ void rg_ZhuChuangKou1::loadDocumentToTree() {
     store.clearItems();
     const CWString& remark = remarkNames_[size_t(currentSlot_)];
     store.appendTopItem(remark.empty() ? CWStringView(kTopItemText) : CWStringView(remark),
-                        isObject ? rg_TolvarShuXingKuangCunChu::kImageObject : rg_TolvarShuXingKuangCunChu::kImageArray);
+                        isObject ? rg_TolvarShuXingKuangCunChu::kImageObject
+                                 : rg_TolvarShuXingKuangCunChu::kImageArray);
     store.setGrowthStep(size_t(std::max(64, rg_Tolvar_JSON::estimateTextLength(root, 0))));
     store.fillFromNode(root, 0, false);
     // The old selection and the pane's text belong to the document that was replaced: kept, they
@@ -968,8 +948,7 @@ void rg_ZhuChuangKou1::loadDocumentToTree() {
 
 void rg_ZhuChuangKou1::showSelectedNode() {
     rg_ShuCaoWei* s = current();
-    if (!s)
-        return;
+    if (!s) return;
     ++shownNodes_;
     s->pane->setText(CWString());
     statusBar->setColumnText(kColRead, u"正在读取..");
@@ -1000,18 +979,14 @@ void rg_ZhuChuangKou1::showSelectedNode() {
 // Path bar
 
 int32_t rg_ZhuChuangKou1::pathMode() const {
-    if (treeMenu_.isChecked(rg_ShuCaiChanLei::kPathModeDefault))
-        return 0;
-    if (treeMenu_.isChecked(rg_ShuCaiChanLei::kPathModeArrays))
-        return 1;
-    if (treeMenu_.isChecked(rg_ShuCaiChanLei::kPathModeKorrin))
-        return 2;
+    if (treeMenu_.isChecked(rg_ShuCaiChanLei::kPathModeDefault)) return 0;
+    if (treeMenu_.isChecked(rg_ShuCaiChanLei::kPathModeArrays)) return 1;
+    if (treeMenu_.isChecked(rg_ShuCaiChanLei::kPathModeKorrin)) return 2;
     return 0;
 }
 
 void rg_ZhuChuangKou1::onTreeSelection(int32_t slot, int32_t item) {
-    if (slot != currentSlot_ || item < 0)
-        return;
+    if (slot != currentSlot_ || item < 0) return;
     rg_ShuCaoWei* s = current();
     pathBox->setContent(s->tree->store().pathOfItem(item, pathMode()));
     showSelectedNode();
@@ -1029,14 +1004,12 @@ void rg_ZhuChuangKou1::nextPathMode() {
 
 void rg_ZhuChuangKou1::jumpToPath(bool force) {
     rg_ShuCaoWei* s = current();
-    if (!s)
-        return;
+    if (!s) return;
     auto& store = s->tree->store();
     const int32_t sel = store.getSelection();
     sharedStopwatch().restartTimer();
     const CWString path = pathBox->content();
-    if (sel != -1 && !force && path == store.pathOfItem(sel, pathMode()))
-        return;
+    if (sel != -1 && !force && path == store.pathOfItem(sel, pathMode())) return;
     const int32_t item = store.findItemByPath(CWStringView(path));
     const uint64_t before = shownNodes_;
     if (item >= 0) {
@@ -1046,8 +1019,7 @@ void rg_ZhuChuangKou1::jumpToPath(bool force) {
     }
     // Selecting raised selectionChanged, which already showed the node at the generated path
     // (the same node); reading a large node twice would only cost time.
-    if (shownNodes_ == before)
-        showSelectedNode();
+    if (shownNodes_ == before) showSelectedNode();
 }
 
 } // namespace rg_Korrin_ChengXu

@@ -39,13 +39,13 @@
 #include "controls/button.h"
 #include "controls/check_box.h"
 #include "controls/selector_bar.h"
-#include "json/document.h"
-#include "json/stream_extract.h"
 #include "runtime/ui/container.h"
 #include "runtime/ui/edit_box.h"
 #include "text/regex.h"
 #include "text/ui/rich_edit.h"
 #include "tree/ui/tree_box.h"
+#include "json/document.h"
+#include "json/stream_extract.h"
 
 namespace rg_Korrin_ChengXu {
 
@@ -54,10 +54,10 @@ using rg_ShuKuang = rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarShuXingKuang;
 
 // One slot: tree box, text pane, document and the texts and flags that go with them.
 struct rg_ShuCaoWei {
-    rg_ShuKuang* tree = nullptr;                                     // owned by the window (Qt child)
+    rg_ShuKuang* tree = nullptr; // owned by the window (Qt child)
     rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarChaoJiBianJiKuang1* pane = nullptr; // likewise
     rg_Tolvar_JSON::rg_TolvarJSONLei document;
-    CWString sourceText;   // the text last parsed with keep-source off
+    CWString sourceText;    // the text last parsed with keep-source off
     bool slotDirty = false; // the tree or document was edited since the last parse
     bool loaded = false;    // the slot file was read (lazily, on first show)
     // A large source text is written to the slot file on this thread; sourceText is not changed
@@ -74,7 +74,7 @@ struct rg_ShuCaoWei {
     // rewrite of that same text then loses nothing, so it does not make the slot dirty. While a
     // background write runs it tells what the file held before.
     bool fileHoldsSource = false;
-    CWString editedPath;           // where edits of a slot whose file was not adopted were saved
+    CWString editedPath; // where edits of a slot whose file was not adopted were saved
     // Set while the document is the parse of sourceText, unedited: the 20014 setting it was parsed
     // under. Undo entries keep it with the state they restore.
     std::optional<bool> sourceParse;
@@ -306,7 +306,8 @@ private:
     void stepHistory(bool back);
     int32_t applyEntry(UndoEntry& entry);
     void refillItem(int32_t item, const rg_Tolvar_JSON::rg_TolvarJSONJieDian& node);
-    int32_t insertChildItems(int32_t parentItem, const rg_Tolvar_JSON::rg_TolvarJSONJieDian& container, int32_t index);
+    int32_t insertChildItems(int32_t parentItem, const rg_Tolvar_JSON::rg_TolvarJSONJieDian& container,
+                             int32_t index);
     // A message box with the caption "信息:" and the information icon, no owner window.
     void showInfo(const CWString& text);
     // Where a parsed text comes from, which decides what happens to the slot file.

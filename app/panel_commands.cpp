@@ -22,8 +22,8 @@
 namespace rg_Korrin_ChengXu {
 
 using namespace rg_TolvarMingLingJi_ChuangKouZuJian;
-using rg_Korrin_ChuangKou::platform;
 using rg_Korrin_ChuangKou::BeepKind;
+using rg_Korrin_ChuangKou::platform;
 using rg_Tolvar_MingLingJi::sharedStopwatch;
 
 namespace {
@@ -34,8 +34,7 @@ constexpr char16_t kStreamRunning[] = u"正在解析文件流..";
 int64_t fileSizeOf(const CWString& path) {
     std::error_code ec;
     const std::filesystem::path p = rg_Tolvar_MingLingJi::textToPath(path);
-    if (!std::filesystem::is_regular_file(p, ec))
-        return -1;
+    if (!std::filesystem::is_regular_file(p, ec)) return -1;
     const auto size = std::filesystem::file_size(p, ec);
     return ec ? -1 : static_cast<int64_t>(size);
 }
@@ -50,14 +49,27 @@ bool rg_ZhuChuangKou1::onFindMenuCommand(int32_t id) {
     using namespace rg_Tolvar_MingLingJi;
     const CWString text = findTextBox->content();
     switch (id) {
-    case F::kUcs2Encode: findTextBox->setContent(escapeText(text, kEscapeUcs2)); return true;
-    case F::kUcs2Decode: findTextBox->setContent(unescapeText(text, kUnescapeUcs2)); return true;
-    case F::kHtmlEncodeHex: findTextBox->setContent(escapeText(text, kEscapeHtmlHex)); return true;
-    case F::kHtmlEncodeDec: findTextBox->setContent(escapeText(text, kEscapeHtmlDec)); return true;
-    case F::kHtmlDecode: findTextBox->setContent(unescapeText(text, kUnescapeHtml)); return true;
+    case F::kUcs2Encode:
+        findTextBox->setContent(escapeText(text, kEscapeUcs2));
+        return true;
+    case F::kUcs2Decode:
+        findTextBox->setContent(unescapeText(text, kUnescapeUcs2));
+        return true;
+    case F::kHtmlEncodeHex:
+        findTextBox->setContent(escapeText(text, kEscapeHtmlHex));
+        return true;
+    case F::kHtmlEncodeDec:
+        findTextBox->setContent(escapeText(text, kEscapeHtmlDec));
+        return true;
+    case F::kHtmlDecode:
+        findTextBox->setContent(unescapeText(text, kUnescapeHtml));
+        return true;
     case F::kIgnoreCase:
-    case F::kRetryEncoded: findMenu_.setChecked(id, !findMenu_.isChecked(id)); return true;
-    default: return false;
+    case F::kRetryEncoded:
+        findMenu_.setChecked(id, !findMenu_.isChecked(id));
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -68,8 +80,7 @@ void rg_ZhuChuangKou1::findInTree(bool backward) {
     lastIgnoreCase_ = findMenu_.isChecked(rg_ChaZhaoCaiChanLei::kIgnoreCase) ? 1 : 0;
     const bool retry = findMenu_.isChecked(rg_ChaZhaoCaiChanLei::kRetryEncoded);
     rg_ShuCaoWei* s = current();
-    if (!s)
-        return;
+    if (!s) return;
     TreeItemMatcher matcher(findRegex_);
     matcher.prepare(lastFindText_, lastMatchMode_, lastIgnoreCase_ != 0);
     sharedStopwatch().restartTimer();
@@ -77,8 +88,7 @@ void rg_ZhuChuangKou1::findInTree(bool backward) {
     // Pending messages (painting, timers) are handled every few milliseconds, not per item.
     const TreeFindResult result =
         findInItems(store, backward, matcher, retry, findTextBox->content(), [this] { processMessages(); });
-    if (result.retried)
-        lastFindText_ = matcher.findText();
+    if (result.retried) lastFindText_ = matcher.findText();
     if (result.item == -1) {
         platform().beep(BeepKind::Error);
         statusBar->setColumnText(kColOther, sharedStopwatch().elapsedText(u"未找到"));
@@ -106,8 +116,7 @@ void rg_ZhuChuangKou1::findInTree(bool backward) {
 
 void rg_ZhuChuangKou1::streamParse(const CWString& filePath, int32_t encoding, const CWString& path,
                                    bool popupOnly) {
-    if (streamProgress_ != nullptr)
-        return; // one extraction at a time
+    if (streamProgress_ != nullptr) return; // one extraction at a time
     sharedStopwatch().restartTimer();
     streamParseButton->setCaption(kStreamRunning);
     streamParseButton->redraw();
@@ -135,8 +144,7 @@ void rg_ZhuChuangKou1::streamParse(const CWString& filePath, int32_t encoding, c
                 document.chunkOffset, document.chunkBytes, document.streamFd});
             scanner.progress = &progress;
             CWString out;
-            if (scanner.extractFromFile(filePath, encoding, path, out))
-                result = std::move(out);
+            if (scanner.extractFromFile(filePath, encoding, path, out)) result = std::move(out);
             status = scanner.status();
         } catch (const std::bad_alloc&) {
             // A value too large for memory: a failed extraction.
@@ -152,7 +160,8 @@ void rg_ZhuChuangKou1::streamParse(const CWString& filePath, int32_t encoding, c
         if (total > 0 && now - lastShown >= std::chrono::milliseconds(250)) {
             lastShown = now;
             const int64_t read = std::min(progress.bytesRead.load(std::memory_order_relaxed), total);
-            statusBar->setColumnText(kColOther, CWString(kStreamRunning) + u" " + decimal(read * 100 / total) + u"%");
+            statusBar->setColumnText(kColOther,
+                                     CWString(kStreamRunning) + u" " + decimal(read * 100 / total) + u"%");
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -163,8 +172,7 @@ void rg_ZhuChuangKou1::streamParse(const CWString& filePath, int32_t encoding, c
     statusBar->setColumnText(kColOther, elapsed);
     streamParseButton->setCaption(u"开始文件流解析");
     streamParseButton->redraw();
-    if (progress.cancel.load())
-        return; // the window is closing
+    if (progress.cancel.load()) return; // the window is closing
     // Why there is no value (empty when there is one, possibly an empty text).
     using rg_Tolvar_JSON::StreamStatus;
     CWString failure;
@@ -187,7 +195,8 @@ void rg_ZhuChuangKou1::streamParse(const CWString& filePath, int32_t encoding, c
             statusBar->setColumnText(kColOther, u"文件流解析失败：" + failure + u"（" + elapsed + u"）");
         InputResult view;
         view.readOnly = true;
-        showInputBox(result, u"JSON文件：" + filePath + u"\r\nJSON路径：" + path, u"解析文件流：", view, 0, false);
+        showInputBox(result, u"JSON文件：" + filePath + u"\r\nJSON路径：" + path, u"解析文件流：", view, 0,
+                     false);
         return;
     }
     if (!failure.empty()) {
@@ -196,14 +205,13 @@ void rg_ZhuChuangKou1::streamParse(const CWString& filePath, int32_t encoding, c
         platform().beep(BeepKind::Error);
         return;
     }
-    if (current() == s && s != nullptr)
-        parseTextToSlot(std::move(result), false, false);
+    if (current() == s && s != nullptr) parseTextToSlot(std::move(result), false, false);
 }
 
 void rg_ZhuChuangKou1::browseStreamFile() {
-    const std::optional<CWString> chosen = platform().openFileName(u"打开JSON文件", filePathBox->content(), u"");
-    if (chosen)
-        filePathBox->setContent(*chosen);
+    const std::optional<CWString> chosen =
+        platform().openFileName(u"打开JSON文件", filePathBox->content(), u"");
+    if (chosen) filePathBox->setContent(*chosen);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -224,8 +232,7 @@ void rg_ZhuChuangKou1::dropEvent(QDropEvent* event) {
 }
 
 void rg_ZhuChuangKou1::openDroppedFile(const CWString& path) {
-    if (streamProgress_ != nullptr)
-        return;
+    if (streamProgress_ != nullptr) return;
     const int64_t size = fileSizeOf(path);
     if (size < 0) {
         statusBar->setColumnText(kColOther, u"读取失败：" + fileNameOf(path));
@@ -242,8 +249,7 @@ void rg_ZhuChuangKou1::openDroppedFile(const CWString& path) {
         statusBar->setColumnText(kColOther, u"文件较大，已填入文件流解析：" + fileNameOf(path));
         return;
     }
-    if (!current())
-        return;
+    if (!current()) return;
     CWString encoding;
     bool ok = false;
     CWString text = rg_Tolvar_MingLingJi::readTextFile(path, encoding, &ok);

@@ -10,8 +10,7 @@
 namespace rg_Korrin_ChengXu {
 
 void rg_ZhuChuangKou1::selectSlot(int32_t index) {
-    if (index < 0 || index >= kSlotCount || index == currentSlot_)
-        return;
+    if (index < 0 || index >= kSlotCount || index == currentSlot_) return;
     slotBar->selectTab(index);
     currentSlot_ = index;
     showCurrentSlot(true);
@@ -21,8 +20,7 @@ void rg_ZhuChuangKou1::addUndoShortcuts(rg_ShuKuang& tree) {
     // Read from the key events of the tree box itself (and its canvas, which has the focus), so
     // the text panes keep Ctrl+Z for their own undo.
     tree.installEventFilter(this);
-    if (tree.canvas())
-        tree.canvas()->installEventFilter(this);
+    if (tree.canvas()) tree.canvas()->installEventFilter(this);
 }
 
 bool rg_ZhuChuangKou1::eventFilter(QObject* watched, QEvent* event) {
@@ -65,8 +63,9 @@ void rg_ZhuChuangKou1::createShortcuts() {
     // Ctrl+PgDn / Ctrl+PgUp: the next / previous slot, round the ends, so all twenty are reachable.
     add(QKeySequence(Qt::CTRL | Qt::Key_PageDown),
         [this] { selectSlot(currentSlot_ < 0 ? 0 : (currentSlot_ + 1) % kSlotCount); });
-    add(QKeySequence(Qt::CTRL | Qt::Key_PageUp),
-        [this] { selectSlot(currentSlot_ < 0 ? kSlotCount - 1 : (currentSlot_ + kSlotCount - 1) % kSlotCount); });
+    add(QKeySequence(Qt::CTRL | Qt::Key_PageUp), [this] {
+        selectSlot(currentSlot_ < 0 ? kSlotCount - 1 : (currentSlot_ + kSlotCount - 1) % kSlotCount);
+    });
     add(QKeySequence(Qt::CTRL | Qt::Key_L), [this] {
         pathBox->setFocus(Qt::ShortcutFocusReason);
         pathBox->selectAll();

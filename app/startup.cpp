@@ -38,7 +38,8 @@ extern "C" void onTerminationSignal(int) {
 }
 
 void closeOnTerminationSignals(rg_ZhuChuangKou1* window) {
-    if (gSignalSocket[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, gSignalSocket) != 0)
+    if (gSignalSocket[0] < 0 &&
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, gSignalSocket) != 0)
         return;
     auto* notifier = new QSocketNotifier(gSignalSocket[0], QSocketNotifier::Read, window);
     QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
@@ -59,8 +60,7 @@ void closeOnTerminationSignals(rg_ZhuChuangKou1* window) {
 
 CWString unhandledExceptionText(std::exception_ptr error) {
     try {
-        if (error)
-            std::rethrow_exception(error);
+        if (error) std::rethrow_exception(error);
     } catch (const rg_YunXingYiChang& e) {
         const std::string code = std::to_string(e.code);
         return u"俘获到异常,代码值为: " + CWString(code.begin(), code.end()) + u", 描述为: " + e.description;
@@ -116,14 +116,14 @@ int readCommandLine(const QStringList& arguments, CWString& file) {
         }
         const bool option = !optionsEnded && a.startsWith(u'-') && a.size() > 1;
         if (option || !path.isEmpty()) {
-            std::fprintf(stderr, "quelix: %s '%s'\n\n%s", path.isEmpty() ? "unknown option" : "unexpected argument",
+            std::fprintf(stderr, "quelix: %s '%s'\n\n%s",
+                         path.isEmpty() ? "unknown option" : "unexpected argument",
                          a.toLocal8Bit().constData(), kUsage);
             return 2;
         }
         path = a;
     }
-    if (!path.isEmpty())
-        file = rg_Korrin_ChuangKou::fromQString(QFileInfo(path).absoluteFilePath());
+    if (!path.isEmpty()) file = rg_Korrin_ChuangKou::fromQString(QFileInfo(path).absoluteFilePath());
     return -1;
 }
 
@@ -138,18 +138,20 @@ rg_QiDongLei::rg_QiDongLei(CWString dataFolder) {
     // Ties the windows to the installed desktop entry (its icon and name in docks and switchers).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tolvar.Quelix"));
     const bool chosen = dataFolder.empty();
-    if (chosen)
-        dataFolder = chooseDataFolder();
+    if (chosen) dataFolder = chooseDataFolder();
     window_ = std::make_unique<rg_ZhuChuangKou1>(std::move(dataFolder));
     // Once, at the start: where the settings and slot files are (beside the program, or in the
     // per-user folder when the program's folder cannot be written).
     if (chosen)
-        window_->statusBar->setColumnText(rg_ZhuChuangKou1::kColOther, u"数据文件夹：" + window_->dataFolder());
+        window_->statusBar->setColumnText(rg_ZhuChuangKou1::kColOther,
+                                          u"数据文件夹：" + window_->dataFolder());
     // The session manager asks for a save before logging off or shutting down, which may end the
     // process without a close event, and for checkpoints. The session may go on (a cancelled
     // logout, a checkpoint), so this save leaves the real close its own.
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, window_.get(), [w = window_.get()] { w->saveForSession(); });
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, window_.get(), [w = window_.get()] { w->saveOnClose(); });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, window_.get(),
+                     [w = window_.get()] { w->saveForSession(); });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, window_.get(),
+                     [w = window_.get()] { w->saveOnClose(); });
     closeOnTerminationSignals(window_.get());
 }
 

@@ -15,17 +15,17 @@
 
 #include "app/app_text.h"
 #include "app/main_window.h"
-#include "json/node.h"
 #include "runtime/ui/platform.h"
 #include "text/codecs.h"
+#include "json/node.h"
 
 namespace rg_Korrin_ChengXu {
 
 using namespace rg_TolvarMingLingJi_ChuangKouZuJian;
-using rg_Korrin_ChuangKou::platform;
 using rg_Korrin_ChuangKou::BeepKind;
 using rg_Korrin_ChuangKou::MessageButtons;
 using rg_Korrin_ChuangKou::MessageIcon;
+using rg_Korrin_ChuangKou::platform;
 using rg_Tolvar_JSON::rg_TolvarJSONJieDian;
 
 namespace {
@@ -39,7 +39,9 @@ constexpr char16_t kArrayIndexText[] = u"这是数组序号名称，不允许修
 constexpr char16_t kSelectNodeText[] = u"请选中具体的节点！";
 constexpr char16_t kRootNeedsContainerText[] = u"顶级节点的值必须是对象或数组（以 { 或 [ 开头）";
 
-bool found(const rg_TolvarJSONJieDian* node) { return node != nullptr && !node->isEmptyObject(); }
+bool found(const rg_TolvarJSONJieDian* node) {
+    return node != nullptr && !node->isEmptyObject();
+}
 
 // Whether a member written with this key text reads back as one member with exactly this key.
 bool keyReadsBack(CWStringView key) {
@@ -58,13 +60,11 @@ CWString doubleQuoted(CWStringView text) {
     CWString out = u"\"";
     size_t backslashes = 0;
     for (char16_t c : text) {
-        if (c == u'"' && backslashes % 2 == 0)
-            out.push_back(u'\\');
+        if (c == u'"' && backslashes % 2 == 0) out.push_back(u'\\');
         out.push_back(c);
         backslashes = c == u'\\' ? backslashes + 1 : 0;
     }
-    if (backslashes % 2 == 1)
-        out.push_back(u'\\');
+    if (backslashes % 2 == 1) out.push_back(u'\\');
     out.push_back(u'"');
     return out;
 }
@@ -78,17 +78,14 @@ rg_TolvarJSONJieDian* nodeOfItem(Store& store, int32_t item, rg_TolvarJSONJieDia
     int32_t cur = item;
     for (;;) {
         const int32_t level = store.getLevel(cur, cursor);
-        if (level < 0)
-            return nullptr;
-        if (level == 0)
-            break;
+        if (level < 0) return nullptr;
+        if (level == 0) break;
         int32_t position = 0;
         ItemCursor c = cursor;
         for (int32_t sib = cur;;) {
             ItemCursor prev;
             sib = store.previousSibling(sib, c, prev);
-            if (sib < 0)
-                break;
+            if (sib < 0) break;
             ++position;
             c = std::move(prev);
         }
@@ -97,15 +94,12 @@ rg_TolvarJSONJieDian* nodeOfItem(Store& store, int32_t item, rg_TolvarJSONJieDia
         cur = store.getParent(cur, cursor, parentCursor);
         cursor = std::move(parentCursor);
     }
-    if (cur != 0)
-        return nullptr;
+    if (cur != 0) return nullptr;
     rg_TolvarJSONJieDian* node = &root;
     for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
-        if (*it >= node->childCount())
-            return nullptr;
+        if (*it >= node->childCount()) return nullptr;
         node = node->child(*it);
-        if (node == nullptr)
-            return nullptr;
+        if (node == nullptr) return nullptr;
     }
     return node;
 }
@@ -116,10 +110,8 @@ rg_TolvarJSONJieDian* nodeOfItem(Store& store, int32_t item, rg_TolvarJSONJieDia
 // cut off).
 void decodeWithOrigins(CWStringView text, CWString& decoded, std::vector<size_t>& from) {
     auto digit = [](char16_t x) -> int32_t {
-        if (x >= u'0' && x <= u'9')
-            return x - 0x30;
-        if (x >= u'a' && x <= u'f')
-            return x - 0x57;
+        if (x >= u'0' && x <= u'9') return x - 0x30;
+        if (x >= u'a' && x <= u'f') return x - 0x57;
         return x - 0x37;
     };
     decoded.clear();
@@ -133,8 +125,8 @@ void decodeWithOrigins(CWStringView text, CWString& decoded, std::vector<size_t>
         if ((c == u'\\' || c == u'%') && i + 1 < n) {
             if (text[i + 1] == u'u') {
                 if (i + 5 < n) {
-                    const int32_t v = digit(text[i + 2]) * 4096 + digit(text[i + 3]) * 256 + digit(text[i + 4]) * 16 +
-                                      digit(text[i + 5]);
+                    const int32_t v = digit(text[i + 2]) * 4096 + digit(text[i + 3]) * 256 +
+                                      digit(text[i + 4]) * 16 + digit(text[i + 5]);
                     out = static_cast<char16_t>(v & 0xFFFF);
                     used = 6;
                 }
@@ -144,8 +136,7 @@ void decodeWithOrigins(CWStringView text, CWString& decoded, std::vector<size_t>
                 used = 2;
             }
         }
-        if (out == 0)
-            break; // the decoded text ends here
+        if (out == 0) break; // the decoded text ends here
         decoded.push_back(out);
         from.push_back(i);
         i += used;
@@ -173,8 +164,7 @@ CWString spliceEdit(const CWString& original, const CWString& shown, const std::
     const size_t b = from[shownEnd];
     std::vector<bool> decodedUnits(0x10000, false);
     for (size_t k = p; k < shownEnd; ++k)
-        if (from[k + 1] - from[k] != 1 || original[from[k]] != shown[k])
-            decodedUnits[shown[k]] = true;
+        if (from[k + 1] - from[k] != 1 || original[from[k]] != shown[k]) decodedUnits[shown[k]] = true;
     lossy = false;
     for (size_t k = p; k < edited.size() - q && !lossy; ++k)
         lossy = decodedUnits[edited[k]];
@@ -187,16 +177,13 @@ CWString spliceEdit(const CWString& original, const CWString& shown, const std::
 } // namespace
 
 void rg_ZhuChuangKou1::onMenuCommand(int32_t id) {
-    if (!onTreeMenuCommand(id))
-        onFindMenuCommand(id);
+    if (!onTreeMenuCommand(id)) onFindMenuCommand(id);
 }
 
 void rg_ZhuChuangKou1::onTreeRightClick(int32_t slot) {
-    if (slot != currentSlot_)
-        return;
+    if (slot != currentSlot_) return;
     rg_ShuCaoWei* s = current();
-    if (!s)
-        return;
+    if (!s) return;
     Store& store = s->tree->store();
     const int32_t sel = store.getSelection();
     if (sel != -1) {
@@ -208,8 +195,7 @@ void rg_ZhuChuangKou1::onTreeRightClick(int32_t slot) {
     }
     refreshUndoRows();
     const int32_t id = treeMenu_.trackPopup(this, platform().cursorScreenPos() + QPoint(3, 3));
-    if (id != 0)
-        onMenuCommand(id);
+    if (id != 0) onMenuCommand(id);
 }
 
 void rg_ZhuChuangKou1::showInfo(const CWString& text) {
@@ -219,8 +205,7 @@ void rg_ZhuChuangKou1::showInfo(const CWString& text) {
 int32_t rg_ZhuChuangKou1::commandItem(int32_t minimum) {
     rg_ShuCaoWei* s = current();
     const int32_t sel = s->tree->store().getSelection();
-    if (sel >= minimum)
-        return sel;
+    if (sel >= minimum) return sel;
     showInfo(kSelectNodeText);
     s->tree->setFocus();
     return -1;
@@ -253,8 +238,7 @@ rg_TolvarJSONJieDian* rg_ZhuChuangKou1::nodeAtPathBox(CWString* key) {
         s->tree->setFocus();
         return nullptr;
     }
-    if (key)
-        *key = std::move(text);
+    if (key) *key = std::move(text);
     return node;
 }
 
@@ -267,8 +251,8 @@ bool rg_ZhuChuangKou1::onTreeMenuCommand(int32_t id) {
         if (rg_ShuCaoWei* s = current()) {
             rg_TolvarJSONJieDian* holder = nullptr;
             CWString timing;
-            CWString text =
-                s->document.readAtPath(pathBox->content(), holder, false, outputFormatList->currentIndex() == 1, timing);
+            CWString text = s->document.readAtPath(pathBox->content(), holder, false,
+                                                   outputFormatList->currentIndex() == 1, timing);
             if (found(holder) && s->tree->store().getSelection() >= 0 && holder != selectedItemNode()) {
                 reportNodeProblem(kOtherNodeText); // the clipboard keeps what it held
                 return true;
@@ -277,20 +261,16 @@ bool rg_ZhuChuangKou1::onTreeMenuCommand(int32_t id) {
         }
         return true;
     case M::kCreate:
-        if (current())
-            createNode();
+        if (current()) createNode();
         return true;
     case M::kDelete:
-        if (current())
-            deleteNode();
+        if (current()) deleteNode();
         return true;
     case M::kRenameKey:
-        if (current())
-            renameKey();
+        if (current()) renameKey();
         return true;
     case M::kSetValue:
-        if (current())
-            setNodeValue();
+        if (current()) setNodeValue();
         return true;
     case M::kHeading:
         return true;
@@ -310,11 +290,21 @@ bool rg_ZhuChuangKou1::onTreeMenuCommand(int32_t id) {
             const CWString& text = s->pane->text();
             CWString out;
             switch (id) {
-            case M::kUcs2Encode: out = escapeText(text, kEscapeUcs2); break;
-            case M::kUcs2Decode: out = unescapeText(text, kUnescapeUcs2); break;
-            case M::kHtmlEncodeHex: out = escapeText(text, kEscapeHtmlHex); break;
-            case M::kHtmlEncodeDec: out = escapeText(text, kEscapeHtmlDec); break;
-            default: out = unescapeText(text, kUnescapeHtml); break;
+            case M::kUcs2Encode:
+                out = escapeText(text, kEscapeUcs2);
+                break;
+            case M::kUcs2Decode:
+                out = unescapeText(text, kUnescapeUcs2);
+                break;
+            case M::kHtmlEncodeHex:
+                out = escapeText(text, kEscapeHtmlHex);
+                break;
+            case M::kHtmlEncodeDec:
+                out = escapeText(text, kEscapeHtmlDec);
+                break;
+            default:
+                out = unescapeText(text, kUnescapeHtml);
+                break;
             }
             // One undoable step in the pane (the text pane's undo brings the text back).
             if (out != text) {
@@ -355,14 +345,12 @@ bool rg_ZhuChuangKou1::onTreeMenuCommand(int32_t id) {
 void rg_ZhuChuangKou1::createNode() {
     rg_ShuCaoWei* s = current();
     const int32_t item = commandItem(0);
-    if (item < 0)
-        return;
+    if (item < 0) return;
     Store& store = s->tree->store();
     const int32_t count = store.itemCount();
     CWString key;
     rg_TolvarJSONJieDian* node = nodeAtPathBox(&key);
-    if (!node)
-        return;
+    if (!node) return;
     const CWString value = u"值" + decimal(count);
     CWString entered;
     if (node->nodeType() == rg_Tolvar_JSON::Array) {
@@ -377,15 +365,12 @@ void rg_ZhuChuangKou1::createNode() {
     } else {
         const std::optional<CWString> answer =
             platform().inputText(u"输入新建节点的键名：", u"", u"键" + decimal(count));
-        if (!answer)
-            return;
+        if (!answer) return;
         entered = *answer;
         const bool wasObject = node->nodeType() == rg_Tolvar_JSON::Object;
-        if (!wasObject)
-            recordNodeState(*node); // a scalar becomes an object
+        if (!wasObject) recordNodeState(*node); // a scalar becomes an object
         rg_Tolvar_JSON::appendMember(*node, entered, value);
-        if (wasObject)
-            recordChild(*node, node->childCount() - 1, true);
+        if (wasObject) recordChild(*node, node->childCount() - 1, true);
         // A scalar becomes an object: its label keeps only its key form (the key itself, which
         // may hold ':', or "[i]"); the record's key length still fits it.
         ItemCursor cursor;
@@ -414,8 +399,7 @@ void rg_ZhuChuangKou1::createNode() {
 void rg_ZhuChuangKou1::deleteNode() {
     rg_ShuCaoWei* s = current();
     const int32_t item = commandItem(0);
-    if (item < 0)
-        return;
+    if (item < 0) return;
     Store& store = s->tree->store();
     {
         // Only the selected item's own node may go.
@@ -453,7 +437,8 @@ void rg_ZhuChuangKou1::deleteNode() {
     } else {
         const int32_t level = store.getLevel(item);
         store.replaceSubtree(item, 0, none, 0, cursor);
-        if (parent->nodeType() == rg_Tolvar_JSON::Array && item < store.itemCount() && store.getLevel(item) == level) {
+        if (parent->nodeType() == rg_Tolvar_JSON::Array && item < store.itemCount() &&
+            store.getLevel(item) == level) {
             // The former later siblings now start at the removed item's index.
             const int32_t redraw = store.properties().autoRedraw;
             store.properties().autoRedraw = 0;
@@ -471,11 +456,9 @@ void rg_ZhuChuangKou1::deleteNode() {
 void rg_ZhuChuangKou1::renameKey() {
     rg_ShuCaoWei* s = current();
     const int32_t item = commandItem(1);
-    if (item < 0)
-        return;
+    if (item < 0) return;
     rg_TolvarJSONJieDian* node = nodeAtPathBox(nullptr);
-    if (!node)
-        return;
+    if (!node) return;
     if (node->parent() != nullptr && node->parent()->nodeType() == rg_Tolvar_JSON::Array) {
         showInfo(kArrayIndexText);
         s->tree->setFocus();
@@ -483,8 +466,7 @@ void rg_ZhuChuangKou1::renameKey() {
     }
     const std::optional<CWString> answer =
         platform().inputText(u"输入新的键名：", u"", rg_Tolvar_JSON::unquote(node->keyText()));
-    if (!answer)
-        return;
+    if (!answer) return;
     applyKeyRename(item, *node, *answer);
     s->tree->setFocus();
 }
@@ -501,8 +483,7 @@ void rg_ZhuChuangKou1::applyKeyRename(int32_t item, rg_TolvarJSONJieDian& node, 
     }
     const CWString key = rg_Tolvar_JSON::unquote(node.keyText());
     CWString label = key;
-    if (!node.isContainer())
-        label += u":" + CWString(node.valueText());
+    if (!node.isContainer()) label += u":" + CWString(node.valueText());
     Store& store = s->tree->store();
     ItemCursor cursor;
     store.setText(item, label, cursor);
@@ -521,8 +502,7 @@ void rg_ZhuChuangKou1::applyKeyRename(int32_t item, rg_TolvarJSONJieDian& node, 
 int32_t rg_ZhuChuangKou1::onTreeEditCommitted(int32_t slot, int32_t item, const CWString& before,
                                               const CWString& edited) {
     rg_ShuCaoWei* s = current();
-    if (slot != currentSlot_ || !s || edited == before)
-        return 1;
+    if (slot != currentSlot_ || !s || edited == before) return 1;
     Store& store = s->tree->store();
     if (item < 1 || item >= store.itemCount()) {
         showInfo(kSelectNodeText);
@@ -547,11 +527,11 @@ int32_t rg_ZhuChuangKou1::onTreeEditCommitted(int32_t slot, int32_t item, const 
     CWString key = edited;
     if (!node->isContainer()) {
         const CWString ending = u":" + CWString(node->valueText());
-        if (key.size() >= ending.size() && key.compare(key.size() - ending.size(), ending.size(), ending) == 0)
+        if (key.size() >= ending.size() &&
+            key.compare(key.size() - ending.size(), ending.size(), ending) == 0)
             key.resize(key.size() - ending.size());
     }
-    if (key == rg_Tolvar_JSON::unquote(node->keyText()))
-        return 1; // the key as it is: nothing to change
+    if (key == rg_Tolvar_JSON::unquote(node->keyText())) return 1; // the key as it is: nothing to change
     applyKeyRename(item, *node, key);
     return 1;
 }
@@ -578,8 +558,7 @@ std::optional<CWString> rg_ZhuChuangKou1::valueFromPane(rg_TolvarJSONJieDian& no
         statusBar->setColumnText(kColOther, u"编辑框内容未改动，键值保持原样");
         return std::nullopt;
     }
-    if (shown == original)
-        return edited; // the decode changed nothing
+    if (shown == original) return edited; // the decode changed nothing
     bool lossy = true;
     CWString spliced = from.empty() ? edited : spliceEdit(original, shown, from, edited, lossy);
     if (lossy) {
@@ -588,8 +567,7 @@ std::optional<CWString> rg_ZhuChuangKou1::valueFromPane(rg_TolvarJSONJieDian& no
             u"右边编辑框显示的是USC2解码后的文本，改动的部分含有由转义字符解码而来的字符，"
             u"这部分将按编辑框中的样子保存（未改动的部分保持原样）。要修改键值吗？",
             MessageIcon::Question, MessageButtons::YesNo);
-        if (answer != rg_Korrin_ChuangKou::kResultYes)
-            return std::nullopt;
+        if (answer != rg_Korrin_ChuangKou::kResultYes) return std::nullopt;
     }
     return spliced;
 }
@@ -599,11 +577,9 @@ std::optional<CWString> rg_ZhuChuangKou1::valueFromPane(rg_TolvarJSONJieDian& no
 void rg_ZhuChuangKou1::setNodeValue() {
     rg_ShuCaoWei* s = current();
     const int32_t item = commandItem(0);
-    if (item < 0)
-        return;
+    if (item < 0) return;
     rg_TolvarJSONJieDian* node = nodeAtPathBox(nullptr);
-    if (!node)
-        return;
+    if (!node) return;
     std::optional<CWString> value = valueFromPane(*node);
     if (!value) {
         s->tree->setFocus();
@@ -639,8 +615,8 @@ void rg_ZhuChuangKou1::setNodeValue() {
         const CWString label = remark.empty() ? CWString(kTopItemText) : remark;
         ItemCursor c;
         store.setItem(0, CWStringView(label),
-                      node->nodeType() == rg_Tolvar_JSON::Object ? Store::kImageObject : Store::kImageArray, -1, -1, c,
-                      true);
+                      node->nodeType() == rg_Tolvar_JSON::Object ? Store::kImageObject : Store::kImageArray,
+                      -1, -1, c, true);
     }
     ItemCursor c;
     store.setItem(item, std::nullopt, Store::kKeepImage, expand, -1, c, false);

@@ -14,8 +14,8 @@
 #include "app/app_text.h"
 #include "app/main_window.h"
 #include "app/undo_entry.h"
-#include "json/node.h"
 #include "runtime/ui/platform.h"
+#include "json/node.h"
 
 namespace rg_Korrin_ChengXu {
 
@@ -47,8 +47,7 @@ std::vector<int32_t> positionsOf(const Node& node) {
 Node* nodeAt(Node& root, const std::vector<int32_t>& at) {
     Node* n = &root;
     for (int32_t i : at) {
-        if (i < 0 || i >= n->childCount())
-            return nullptr;
+        if (i < 0 || i >= n->childCount()) return nullptr;
         n = n->child(i);
     }
     return n;
@@ -59,8 +58,7 @@ int32_t itemAt(Store& store, const std::vector<int32_t>& at) {
     int32_t item = store.itemCount() > 0 ? 0 : -1;
     ItemIndexList kids;
     for (int32_t i : at) {
-        if (item < 0)
-            return -1;
+        if (item < 0) return -1;
         kids.clear();
         store.enumerateChildren(item, kids);
         item = i >= 0 && size_t(i) < kids.size() ? kids[size_t(i)] : -1;
@@ -75,10 +73,10 @@ size_t subtreeBytes(const Node& top) {
     while (!stack.empty()) {
         const Node* n = stack.back();
         stack.pop_back();
-        bytes += sizeof(Node) + sizeof(void*) + (n->keyText().size() + n->valueText().size()) * sizeof(char16_t);
+        bytes +=
+            sizeof(Node) + sizeof(void*) + (n->keyText().size() + n->valueText().size()) * sizeof(char16_t);
         for (int32_t i = 0, c = n->childCount(); i < c; ++i)
-            if (const Node* k = n->child(i))
-                stack.push_back(k);
+            if (const Node* k = n->child(i)) stack.push_back(k);
     }
     return bytes;
 }
@@ -90,8 +88,7 @@ size_t documentBytes(const rg_Tolvar_JSON::rg_TolvarJSONLei& d) {
 } // namespace
 
 void rg_ZhuChuangKou1::recordEntry(std::unique_ptr<UndoEntry> entry) {
-    if (currentSlot_ < 0)
-        return;
+    if (currentSlot_ < 0) return;
     if (rg_ShuCaoWei* s = current()) {
         entry->sourceParse = s->sourceParse;
         s->sourceParse.reset(); // an edit, or a parse that sets it again
@@ -119,8 +116,7 @@ void rg_ZhuChuangKou1::recordKey(const Node& node) {
 
 void rg_ZhuChuangKou1::recordChild(const Node& container, int32_t index, bool present) {
     const Node* child = container.child(index);
-    if (child == nullptr)
-        return;
+    if (child == nullptr) return;
     auto e = std::make_unique<UndoEntry>(UndoEntry::Child);
     e->at = positionsOf(container);
     e->index = index;
@@ -138,11 +134,12 @@ void rg_ZhuChuangKou1::recordRemoval(const Node& child) {
     recordChild(*p, i, false);
 }
 
-void rg_ZhuChuangKou1::dropPendingEntry() { pendingEntry_.reset(); }
+void rg_ZhuChuangKou1::dropPendingEntry() {
+    pendingEntry_.reset();
+}
 
 void rg_ZhuChuangKou1::commitPendingEntry() {
-    if (pendingEntry_)
-        recordEntry(std::move(pendingEntry_));
+    if (pendingEntry_) recordEntry(std::move(pendingEntry_));
 }
 
 void rg_ZhuChuangKou1::dropHistory(int32_t slot) {
@@ -157,15 +154,15 @@ void rg_ZhuChuangKou1::dropHistory(int32_t slot) {
 
 void rg_ZhuChuangKou1::rememberDocument(bool keepSource) {
     rg_ShuCaoWei* s = current();
-    if (!s)
-        return;
+    if (!s) return;
     const int32_t slot = currentSlot_;
     finishSlotWrite(slot); // the writer reads the source text
     if (!s->loaded) {
         dropHistory(slot);
         return;
     }
-    const size_t size = documentBytes(s->document) + (keepSource ? 0 : s->sourceText.size() * sizeof(char16_t));
+    const size_t size =
+        documentBytes(s->document) + (keepSource ? 0 : s->sourceText.size() * sizeof(char16_t));
     if (!history_.fits(size)) {
         dropHistory(slot);
         statusBar->setColumnText(kColOther, u"文档过大，超出撤销内存上限，这次替换将无法撤销");
@@ -202,8 +199,8 @@ void rg_ZhuChuangKou1::refillItem(int32_t item, const Node& node) {
         const CWString label = remark.empty() ? CWString(kTopItemText) : remark;
         ItemCursor c;
         store.setItem(0, CWStringView(label),
-                      node.nodeType() == rg_Tolvar_JSON::Object ? Store::kImageObject : Store::kImageArray, -1, -1, c,
-                      true);
+                      node.nodeType() == rg_Tolvar_JSON::Object ? Store::kImageObject : Store::kImageArray,
+                      -1, -1, c, true);
     }
     ItemCursor c;
     store.setItem(item, std::nullopt, Store::kKeepImage, expand, -1, c, false);
@@ -257,8 +254,7 @@ int32_t rg_ZhuChuangKou1::applyEntry(UndoEntry& e) {
     case UndoEntry::NodeState: {
         Node* n = nodeAt(root, e.at);
         const int32_t item = itemAt(store, e.at);
-        if (!n || item < 0)
-            return -2;
+        if (!n || item < 0) return -2;
         auto other = std::make_unique<Node>(*n);
         *n = *e.node;
         e.node = std::move(other);
@@ -269,16 +265,14 @@ int32_t rg_ZhuChuangKou1::applyEntry(UndoEntry& e) {
     case UndoEntry::Key: {
         Node* n = nodeAt(root, e.at);
         const int32_t item = itemAt(store, e.at);
-        if (!n || item < 1)
-            return -2;
+        if (!n || item < 1) return -2;
         CWString other(n->keyText());
         n->setKeyRaw(e.key);
         e.key = std::move(other);
         e.size = sizeof(UndoEntry) + e.key.size() * sizeof(char16_t) + e.at.size() * sizeof(int32_t);
         const CWString key = rg_Tolvar_JSON::unquote(n->keyText());
         CWString label = key;
-        if (!n->isContainer())
-            label += u":" + CWString(n->valueText());
+        if (!n->isContainer()) label += u":" + CWString(n->valueText());
         ItemCursor cursor;
         store.setText(item, label, cursor);
         ItemCursor c;
@@ -288,42 +282,39 @@ int32_t rg_ZhuChuangKou1::applyEntry(UndoEntry& e) {
     case UndoEntry::Child: {
         Node* p = nodeAt(root, e.at);
         const int32_t parentItem = itemAt(store, e.at);
-        if (!p || parentItem < 0)
-            return -2;
+        if (!p || parentItem < 0) return -2;
         if (e.present) {
             std::vector<int32_t> childAt = e.at;
             childAt.push_back(e.index);
             const int32_t item = itemAt(store, childAt);
-            if (e.index >= p->childCount() || item < 0)
-                return -2;
+            if (e.index >= p->childCount() || item < 0) return -2;
             p->removeSlotAt(e.index);
             const CKorMem none;
             ItemCursor cursor;
             const int32_t level = store.getLevel(item);
             store.replaceSubtree(item, 0, none, 0, cursor);
-            if (p->nodeType() == rg_Tolvar_JSON::Array && item < store.itemCount() && store.getLevel(item) == level) {
+            if (p->nodeType() == rg_Tolvar_JSON::Array && item < store.itemCount() &&
+                store.getLevel(item) == level) {
                 ItemCursor c;
                 store.shiftElementLabels(item, -1, c);
             }
             e.present = false;
             return parentItem;
         }
-        if (e.index > p->childCount())
-            return -2;
+        if (e.index > p->childCount()) return -2;
         rg_Tolvar_JSON::rg_TolvarJSONKanTao* slot = rg_Tolvar_JSON::rg_TolvarJSONKanTao::create();
         slot->node = *e.node;
-        if (!p->insertSlotAt(e.index, slot))
-            return -2;
+        if (!p->insertSlotAt(e.index, slot)) return -2;
         e.present = true;
         return insertChildItems(parentItem, *p, e.index);
     }
     case UndoEntry::Document:
         std::swap(s->document, e.document);
-        if (e.hasSource)
-            std::swap(s->sourceText, e.source);
+        if (e.hasSource) std::swap(s->sourceText, e.source);
         // The file holds whichever text was written last; isClean() says whether that is this one.
         s->fileHoldsSource = false;
-        e.size = documentBytes(e.document) + (e.hasSource ? e.source.size() * sizeof(char16_t) : 0) + sizeof(UndoEntry);
+        e.size = documentBytes(e.document) + (e.hasSource ? e.source.size() * sizeof(char16_t) : 0) +
+                 sizeof(UndoEntry);
         // As the replacement itself: no selection, the path box kept for a jump; showing the
         // top item would write the whole document into the pane.
         loadDocumentToTree();
@@ -332,13 +323,18 @@ int32_t rg_ZhuChuangKou1::applyEntry(UndoEntry& e) {
     return -2;
 }
 
-void rg_ZhuChuangKou1::undo() { stepHistory(true); }
-void rg_ZhuChuangKou1::redo() { stepHistory(false); }
+void rg_ZhuChuangKou1::undo() {
+    stepHistory(true);
+}
+void rg_ZhuChuangKou1::redo() {
+    stepHistory(false);
+}
 
 void rg_ZhuChuangKou1::stepHistory(bool back) {
     rg_ShuCaoWei* s = current();
     const int32_t slot = currentSlot_;
-    auto* e = s && s->loaded ? static_cast<UndoEntry*>(back ? history_.undoTop(slot) : history_.redoTop(slot)) : nullptr;
+    auto* e = s && s->loaded ? static_cast<UndoEntry*>(back ? history_.undoTop(slot) : history_.redoTop(slot))
+                             : nullptr;
     if (!e) {
         reportNodeProblem(back ? kNothingToUndo : kNothingToRedo); // status column and error beep
         refreshUndoRows();

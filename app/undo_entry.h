@@ -15,9 +15,9 @@ namespace rg_Korrin_ChengXu {
 struct rg_ZhuChuangKou1::UndoEntry final : rg_LiShiNeiRong {
     enum Kind {
         NodeState, // `node` holds the other state of the node at `at` (value set, member added to a scalar)
-        Child,     // `node` is a copy of child `index` of the container at `at`; `present`: it is in the document
-        Key,       // `key` is the other key text of the node at `at`
-        Document,  // `document` (and with hasSource `source`) is the other document of the slot
+        Child, // `node` is a copy of child `index` of the container at `at`; `present`: it is in the document
+        Key,   // `key` is the other key text of the node at `at`
+        Document, // `document` (and with hasSource `source`) is the other document of the slot
     };
     explicit UndoEntry(Kind k) : kind(k) {}
     size_t bytes() const override { return size; }

@@ -15,8 +15,7 @@ using rg_Korrin_ChuangKou::toQString;
 rg_XiaLaLieBiaoKuang::rg_XiaLaLieBiaoKuang(QWidget* parent) : QComboBox(parent) {
     setEditable(false);
     connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (!filling_)
-            selectionChanged.raise(index);
+        if (!filling_) selectionChanged.raise(index);
     });
 }
 
@@ -30,7 +29,9 @@ void rg_XiaLaLieBiaoKuang::setItems(const std::vector<CWString>& items) {
 
 // ---- status bar ----
 
-rg_ZhuangTaiTiao::rg_ZhuangTaiTiao(QWidget* parent) : QWidget(parent) { texts_.resize(1); }
+rg_ZhuangTaiTiao::rg_ZhuangTaiTiao(QWidget* parent) : QWidget(parent) {
+    texts_.resize(1);
+}
 
 void rg_ZhuangTaiTiao::setColumns(std::vector<int> widths) {
     widths_ = std::move(widths);
@@ -48,15 +49,13 @@ QRect rg_ZhuangTaiTiao::columnRect(int column) const {
 }
 
 void rg_ZhuangTaiTiao::setColumnText(int column, CWStringView text) {
-    if (column < 0 || column >= columnCount())
-        return;
+    if (column < 0 || column >= columnCount()) return;
     texts_[size_t(column)] = CWString(text);
     update(columnRect(column));
 }
 
 CWString rg_ZhuangTaiTiao::columnText(int column) const {
-    if (column < 0 || column >= columnCount())
-        return {};
+    if (column < 0 || column >= columnCount()) return {};
     return texts_[size_t(column)];
 }
 
@@ -76,21 +75,24 @@ void rg_ZhuangTaiTiao::paintEvent(QPaintEvent*) {
             p.drawLine(r.left(), 5, r.left(), height() - 5);
         }
         p.setPen(QColor(0x30, 0x30, 0x30));
-        p.drawText(r.adjusted(6, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
-                   fontMetrics().elidedText(toQString(texts_[size_t(c)]), Qt::ElideRight, qMax(0, r.width() - 10)));
+        p.drawText(
+            r.adjusted(6, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
+            fontMetrics().elidedText(toQString(texts_[size_t(c)]), Qt::ElideRight, qMax(0, r.width() - 10)));
     }
 }
 
 // ---- picture box ----
 
-rg_TuPianKuang::rg_TuPianKuang(QWidget* parent) : WindowBase(parent) { setCursor(Qt::PointingHandCursor); }
+rg_TuPianKuang::rg_TuPianKuang(QWidget* parent) : WindowBase(parent) {
+    setCursor(Qt::PointingHandCursor);
+}
 
 void rg_TuPianKuang::paintEvent(QPaintEvent*) {
-    if (image_.isNull())
-        return;
+    if (image_.isNull()) return;
     QPainter p(this);
     const QSizeF s = image_.size() / image_.devicePixelRatio();
-    p.drawImage(QRectF((width() - s.width()) / 2.0, (height() - s.height()) / 2.0, s.width(), s.height()), image_);
+    p.drawImage(QRectF((width() - s.width()) / 2.0, (height() - s.height()) / 2.0, s.width(), s.height()),
+                image_);
 }
 
 // ---- brand banner ----

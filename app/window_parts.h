@@ -11,8 +11,8 @@
 #include <QImage>
 #include <QWidget>
 
-#include "runtime/types.h"
 #include "runtime/event.h"
+#include "runtime/types.h"
 #include "runtime/ui/window.h"
 
 namespace rg_Korrin_ChengXu {
@@ -50,7 +50,10 @@ public:
     QRect columnRect(int column) const;
     void setColumnText(int column, CWStringView text);
     CWString columnText(int column) const;
-    void setImage(const QImage& image) { image_ = image; update(); }
+    void setImage(const QImage& image) {
+        image_ = image;
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -67,7 +70,10 @@ class rg_TuPianKuang : public rg_Korrin_ChuangKou::WindowBase {
     Q_OBJECT
 public:
     explicit rg_TuPianKuang(QWidget* parent = nullptr);
-    void setImage(const QImage& image) { image_ = image; update(); }
+    void setImage(const QImage& image) {
+        image_ = image;
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -82,9 +88,15 @@ class rg_PinPaiHengFu : public rg_Korrin_ChuangKou::WindowBase {
     Q_OBJECT
 public:
     explicit rg_PinPaiHengFu(QWidget* parent = nullptr);
-    void setDisplayName(CWStringView name) { name_ = CWString(name); update(); }
+    void setDisplayName(CWStringView name) {
+        name_ = CWString(name);
+        update();
+    }
     const CWString& displayName() const { return name_; }
-    void setVersionText(CWStringView text) { version_ = CWString(text); update(); }
+    void setVersionText(CWStringView text) {
+        version_ = CWString(text);
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

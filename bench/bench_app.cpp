@@ -51,8 +51,7 @@ public:
 
 protected:
     bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint)
-            ++paints;
+        if (e->type() == QEvent::Paint) ++paints;
         return false;
     }
 
@@ -60,7 +59,9 @@ private:
     QWidget* widget_;
 };
 
-double ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+double ms(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
 
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -69,8 +70,7 @@ double median(std::vector<double> v) {
 
 bool writeUtf16File(const QString& path, const QString& text) {
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
     f.write("\xFF\xFE", 2);
     return f.write(reinterpret_cast<const char*>(text.utf16()), text.size() * 2) == text.size() * 2;
 }
@@ -94,13 +94,14 @@ QString generated(qsizetype units) {
     return out;
 }
 
-QString slotPath(const QTemporaryDir& dir, int n) { return dir.filePath(QStringLiteral("JSON树%1.txt").arg(n)); }
+QString slotPath(const QTemporaryDir& dir, int n) {
+    return dir.filePath(QStringLiteral("JSON树%1.txt").arg(n));
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     rg_Korrin_ChuangKou::TestPlatform platform;
     rg_Korrin_ChuangKou::TestPlatformInstall install(platform);
@@ -127,8 +128,9 @@ int main(int argc, char** argv) {
             othersUntouched = othersUntouched && inodeOf(slotPath(dir, n)) == inodes[size_t(n - 1)];
         w.current()->slotDirty = false;
     }
-    std::printf("startup (20 slot files of 1 MB, first paint): %.1f ms median of 3; other slots untouched: %s\n",
-                median(startup), othersUntouched ? "yes" : "NO");
+    std::printf(
+        "startup (20 slot files of 1 MB, first paint): %.1f ms median of 3; other slots untouched: %s\n",
+        median(startup), othersUntouched ? "yes" : "NO");
 
     // ---- paste to painted tree ----
     auto pasteTiming = [&](const QString& label, const QString& text, int runs) {
@@ -158,7 +160,8 @@ int main(int argc, char** argv) {
         std::printf("paste to painted tree, %s (%.1f MB as UTF-8 text, %d items): %.1f ms median of %d\n",
                     qPrintable(label), text.toUtf8().size() / 1e6, items, median(times), runs);
         const double jsonBytes = double(text.toUtf8().size());
-        std::printf("  item store of %s: %.1f MB used, %.1f MB allocated; %.2f / %.2f bytes per byte of JSON (UTF-8)\n",
+        std::printf("  item store of %s: %.1f MB used, %.1f MB allocated; %.2f / %.2f bytes per byte of JSON "
+                    "(UTF-8)\n",
                     qPrintable(label), storeBytes / 1e6, storeCapacity / 1e6, storeBytes / jsonBytes,
                     storeCapacity / jsonBytes);
     };
@@ -175,9 +178,8 @@ int main(int argc, char** argv) {
         rg_ZhuChuangKou1 w(rg_Korrin_ChuangKou::fromQString(dir.path()));
         w.show();
         w.onFirstActivated();
-        platform.clipboard = rg_Korrin_ChuangKou::fromQString(QStringLiteral("{\"big\":") +
-                                                              generated(50 * 1000 * 1000) +
-                                                              QStringLiteral(",\"small\":1}"));
+        platform.clipboard = rg_Korrin_ChuangKou::fromQString(
+            QStringLiteral("{\"big\":") + generated(50 * 1000 * 1000) + QStringLiteral(",\"small\":1}"));
         w.onButtonClicked(w.clipboardParseButton, 0);
         QCoreApplication::processEvents();
         w.outputFormatList->setCurrentIndex(1); // compact: the text stays ~50 MB
@@ -199,8 +201,9 @@ int main(int argc, char** argv) {
         const auto t1 = Clock::now();
         w.close();
         const double closeMs = ms(t1, Clock::now());
-        std::printf("close with no change: %.1f ms; settings file rewritten: %s; slot file rewritten: %s\n", closeMs,
-                    inodeOf(ini) == iniBefore ? "no" : "YES", inodeOf(slotPath(dir, 1)) == slotBefore ? "no" : "YES");
+        std::printf("close with no change: %.1f ms; settings file rewritten: %s; slot file rewritten: %s\n",
+                    closeMs, inodeOf(ini) == iniBefore ? "no" : "YES",
+                    inodeOf(slotPath(dir, 1)) == slotBefore ? "no" : "YES");
     }
     return 0;
 }

@@ -41,10 +41,11 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-double ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+double ms(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
 
-template <typename T>
-T median(std::vector<T> v) {
+template <typename T> T median(std::vector<T> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
@@ -58,8 +59,7 @@ public:
 
 protected:
     bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint)
-            ++paints;
+        if (e->type() == QEvent::Paint) ++paints;
         return false;
     }
 };
@@ -111,12 +111,14 @@ void printRow(const char* what, const std::vector<Run>& runs, const std::string&
         ticks.push_back(r.ticks);
         paints.push_back(r.paints);
     }
-    std::printf("| %-34s | %10.1f | %4zu | %7d | %7d | %12.1f | %s\n", what, median(times), runs.size(), median(ticks),
-                median(paints), median(gaps), note.c_str());
+    std::printf("| %-34s | %10.1f | %4zu | %7d | %7d | %12.1f | %s\n", what, median(times), runs.size(),
+                median(ticks), median(paints), median(gaps), note.c_str());
     std::fflush(stdout);
 }
 
-std::string utf8(const CWString& text) { return rg_Korrin_ChuangKou::toQString(text).toStdString(); }
+std::string utf8(const CWString& text) {
+    return rg_Korrin_ChuangKou::toQString(text).toStdString();
+}
 
 // {"big":[100000 numbers],"sub":{100000 members},"rest":[numbers..., "needle"]}: 1,000,000 tree
 // items with the top item, and "needle" only in the last one.
@@ -157,17 +159,14 @@ CWString arrayText(int count, int value) {
 // Writes a JSON file of about `bytes` bytes whose value at "data" is its last member.
 bool writeLargeFile(const QString& path, int64_t bytes) {
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
     QByteArray chunk;
     chunk.reserve((8 << 20) + 16);
     while (chunk.size() < (8 << 20))
         chunk += "12345678,";
-    if (f.write("{\"pad\":[") != 8)
-        return false;
+    if (f.write("{\"pad\":[") != 8) return false;
     for (int64_t written = 0; written < bytes; written += chunk.size())
-        if (f.write(chunk) != chunk.size())
-            return false;
+        if (f.write(chunk) != chunk.size()) return false;
     const QByteArray tail = "0],\"data\":{\"v\":\"end\"}}";
     return f.write(tail) == tail.size() && f.flush();
 }
@@ -175,8 +174,7 @@ bool writeLargeFile(const QString& path, int64_t bytes) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     rg_Korrin_ChuangKou::TestPlatform platform;
     rg_Korrin_ChuangKou::TestPlatformInstall install(platform);
@@ -198,8 +196,8 @@ int main(int argc, char** argv) {
     const int32_t subItem = store.findItemByPath(CWStringView(u"sub"));
     std::printf("document: %d tree items (%.1f MB as UTF-16); %s\n\n", items, document.size() * 2 / 1e6,
                 utf8(w.statusText(rg_ZhuChuangKou1::kColLoad)).c_str());
-    std::printf("| %-34s | %10s | %4s | %7s | %7s | %12s | %s\n", "command", "median ms", "runs", "ticks", "paints",
-                "longest gap", "notes");
+    std::printf("| %-34s | %10s | %4s | %7s | %7s | %12s | %s\n", "command", "median ms", "runs", "ticks",
+                "paints", "longest gap", "notes");
     std::printf("|%s|%s|%s|%s|%s|%s|%s\n", std::string(36, '-').c_str(), std::string(12, '-').c_str(),
                 std::string(6, '-').c_str(), std::string(9, '-').c_str(), std::string(9, '-').c_str(),
                 std::string(14, '-').c_str(), "------");
@@ -212,9 +210,9 @@ int main(int argc, char** argv) {
         int mode;
         const char16_t* pattern;
     };
-    for (const FindCase& c : {FindCase{"find, plain (needle)", 0, u"needle"},
-                              FindCase{"find, wildcard (n*dle)", 1, u"n*dle"},
-                              FindCase{"find, regex (ne+dle\"$)", 2, u"ne+dle\"$"}}) {
+    for (const FindCase& c :
+         {FindCase{"find, plain (needle)", 0, u"needle"}, FindCase{"find, wildcard (n*dle)", 1, u"n*dle"},
+          FindCase{"find, regex (ne+dle\"$)", 2, u"ne+dle\"$"}}) {
         std::vector<Run> results;
         bool ok = true;
         w.matchModeList->setCurrentIndex(c.mode);
@@ -235,7 +233,9 @@ int main(int argc, char** argv) {
             store.setSelection(bigItem);
             w.current()->pane->setText(arrayText(100000, r + 1));
             results.push_back(measure(w.statusBar, [&] { w.onMenuCommand(rg_ShuCaiChanLei::kSetValue); }));
-            ok = ok && store.itemCount() == items && store.getText(bigItem + 1) == u"[0]:" + rg_Korrin_ChuangKou::fromQString(QString::number((r + 1) % 1000));
+            ok = ok && store.itemCount() == items &&
+                 store.getText(bigItem + 1) ==
+                     u"[0]:" + rg_Korrin_ChuangKou::fromQString(QString::number((r + 1) % 1000));
         }
         printRow("10007 set value, 100,000 children", results, ok ? "tree rebuilt" : "TREE WRONG");
     }
@@ -279,18 +279,20 @@ int main(int argc, char** argv) {
                 std::vector<Run> results;
                 bool ok = true;
                 for (int r = 0; r < runs; ++r) {
-                    results.push_back(measure(w.statusBar, [&] { w.onButtonClicked(w.streamParseButton, 0); }));
+                    results.push_back(
+                        measure(w.statusBar, [&] { w.onButtonClicked(w.streamParseButton, 0); }));
                     ok = ok && store.itemCount() == 2 && store.getText(1) == u"v:\"end\"";
                 }
                 const double gb = double(QFileInfo(path).size()) / 1e9;
                 char note[160];
                 std::snprintf(note, sizeof note, "%.2f GB, %.2f GB/s; %s; file written in %.0f ms", gb,
                               gb / (median([&] {
-                                   std::vector<double> t;
-                                   for (const Run& x : results)
-                                       t.push_back(x.ms);
-                                   return t;
-                               }()) / 1000.0),
+                                        std::vector<double> t;
+                                        for (const Run& x : results)
+                                            t.push_back(x.ms);
+                                        return t;
+                                    }()) /
+                                    1000.0),
                               ok ? "value found" : "VALUE WRONG", writeMs);
                 printRow("stream-parse 2 GB file", results, note);
             }

@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "json/document.h"
 #include "text/regex.h"
 #include "tree/item_store.h"
 #include "tree/tree_find.h"
+#include "json/document.h"
 
 namespace {
 
@@ -194,7 +194,8 @@ int main(int argc, char** argv) {
     all.push_back(RegisterBenchmark("find/plain_backward", BM_find_ours, kFindPlain, false, kPlain, true));
     all.push_back(RegisterBenchmark("peer/getText_find", BM_get_text_find_peer));
     all.push_back(RegisterBenchmark("peer/std_wregex", BM_wregex_peer));
-    for (auto* b : all) b->UseRealTime()->Unit(benchmark::kMillisecond);
+    for (auto* b : all)
+        b->UseRealTime()->Unit(benchmark::kMillisecond);
 
     Fixture& f = fixture();
     const int32_t n = f.store.itemCount();

@@ -26,7 +26,8 @@ constexpr int kWidth = 800, kHeight = 720, kRowPitch = 18, kRows = kHeight / kRo
 std::vector<CWString> rowTexts() {
     std::vector<CWString> texts;
     for (int i = 0; i < kRows; ++i) {
-        const std::string s = "\"key_" + std::to_string(i) + "\": \"value number " + std::to_string(i * 7919) + "\"";
+        const std::string s =
+            "\"key_" + std::to_string(i) + "\": \"value number " + std::to_string(i * 7919) + "\"";
         texts.emplace_back(s.begin(), s.end());
     }
     return texts;
@@ -45,7 +46,8 @@ double g_canvasNs = 0, g_peerNs = 0;
 
 double nsSince(std::chrono::steady_clock::time_point start) {
     return static_cast<double>(
-        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count());
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start)
+            .count());
 }
 
 void BM_CanvasFrame(benchmark::State& state) {
@@ -87,8 +89,7 @@ void BM_PeerQPainterFrame(benchmark::State& state) {
     QImage icon = iconImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < icon.height(); ++y)
         for (int x = 0; x < icon.width(); ++x)
-            if (icon.pixel(x, y) == qRgb(255, 255, 255))
-                icon.setPixel(x, y, 0);
+            if (icon.pixel(x, y) == qRgb(255, 255, 255)) icon.setPixel(x, y, 0);
     const QFont font = QApplication::font();
     const QFontMetrics metrics(font);
     const auto start = std::chrono::steady_clock::now();
@@ -107,7 +108,8 @@ void BM_PeerQPainterFrame(benchmark::State& state) {
             p.drawImage(QPoint(x + 19, y + 1), icon);
             const QString s = rawQString(texts[static_cast<size_t>(r)]);
             if (r == 7)
-                p.fillRect(QRect(x + 40, y + 2, metrics.horizontalAdvance(s), metrics.height()), QColor(0, 0x60, 0xC0));
+                p.fillRect(QRect(x + 40, y + 2, metrics.horizontalAdvance(s), metrics.height()),
+                           QColor(0, 0x60, 0xC0));
             p.setPen(r == 7 ? Qt::white : Qt::black);
             p.drawText(x + 40, y + 2 + metrics.ascent(), s);
         }

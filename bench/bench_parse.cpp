@@ -21,8 +21,8 @@
 
 #include <rapidjson/document.h>
 
-#include "json/document.h"
 #include "json_bench_util.h"
+#include "json/document.h"
 
 namespace {
 
@@ -66,11 +66,13 @@ void BM_rapidjson_parse(benchmark::State& state, const Input* in) {
             doc->ParseStream<rapidjson::kParseStopWhenDoneFlag>(ss);
             docs.push_back(doc);
             if (doc->HasParseError()) break;
-            while (ss.Peek() == ' ' || ss.Peek() == '\n' || ss.Peek() == '\r' || ss.Peek() == '\t') ss.Take();
+            while (ss.Peek() == ' ' || ss.Peek() == '\n' || ss.Peek() == '\r' || ss.Peek() == '\t')
+                ss.Take();
         } while (ss.Peek() != '\0');
         benchmark::DoNotOptimize(docs.back()->IsObject());
         state.PauseTiming();
-        for (auto* d : docs) delete d;
+        for (auto* d : docs)
+            delete d;
         docs.clear();
         state.ResumeTiming();
     }
@@ -169,8 +171,8 @@ void memoryReport(const Input& in) {
     (void)oursHeap;
     std::printf("memory %-26s %7.1f MB UTF-8 | ours: arena %7.1f MB = %.2fx, RSS growth %7.1f MB = %.2fx"
                 " | RapidJSON: heap %7.1f MB = %.2fx, RSS growth %7.1f MB = %.2fx\n",
-                in.name.c_str(), size / 1e6, arena / 1e6, arena / size, oursRss / 1e6, oursRss / size, theirs / 1e6,
-                theirs / size, theirsRss / 1e6, theirsRss / size);
+                in.name.c_str(), size / 1e6, arena / 1e6, arena / size, oursRss / 1e6, oursRss / size,
+                theirs / 1e6, theirs / size, theirsRss / 1e6, theirsRss / size);
     std::printf("cold   %-26s first parse into a fresh document %8.2f ms, free %7.2f ms = %.3f of it"
                 " | RapidJSON: parse %8.2f ms, free %7.2f ms\n",
                 in.name.c_str(), parseMs, freeMs, freeMs / parseMs, rjParseMs, rjFreeMs);
@@ -180,9 +182,10 @@ void memoryReport(const Input& in) {
 
 int main(int argc, char** argv) {
     namespace fs = std::filesystem;
-    const char* files[] = {"twitter.json",     "citm_catalog.json", "canada.json",  "gsoc-2018.json",
-                           "marine_ik.json",   "mesh.json",         "numbers.json", "update-center.json",
-                           "twitterescaped.json", "random.json",    "github_events.json", "apache_builds.json",
+    const char* files[] = {"twitter.json",     "citm_catalog.json",       "canada.json",
+                           "gsoc-2018.json",   "marine_ik.json",          "mesh.json",
+                           "numbers.json",     "update-center.json",      "twitterescaped.json",
+                           "random.json",      "github_events.json",      "apache_builds.json",
                            "instruments.json", "amazon_cellphones.ndjson"};
     for (const char* f : files) {
         Input in;
@@ -195,7 +198,8 @@ int main(int argc, char** argv) {
     {
         Input big;
         big.name = "generated-100MB";
-        big.utf8 = json_bench::generatedDocument(std::filesystem::path(QUELIX_CORPUS_DIR) / "bench", 100u << 20);
+        big.utf8 =
+            json_bench::generatedDocument(std::filesystem::path(QUELIX_CORPUS_DIR) / "bench", 100u << 20);
         big.utf16 = json_bench::utf8To16(big.utf8);
         inputs().push_back(std::move(big));
     }
@@ -203,13 +207,17 @@ int main(int argc, char** argv) {
     for (const Input& in : inputs()) {
         bool large = in.utf8.size() > (50u << 20);
         auto* a = benchmark::RegisterBenchmark(("parse_ours/" + in.name).c_str(), BM_ours_parse, &in);
-        auto* b = benchmark::RegisterBenchmark(("parse_rapidjson/" + in.name).c_str(), BM_rapidjson_parse, &in);
-        auto* c = benchmark::RegisterBenchmark(("write_indented/" + in.name).c_str(), BM_ours_write, &in, false, false);
-        auto* d = benchmark::RegisterBenchmark(("write_compact/" + in.name).c_str(), BM_ours_write, &in, true, false);
+        auto* b =
+            benchmark::RegisterBenchmark(("parse_rapidjson/" + in.name).c_str(), BM_rapidjson_parse, &in);
+        auto* c = benchmark::RegisterBenchmark(("write_indented/" + in.name).c_str(), BM_ours_write, &in,
+                                               false, false);
+        auto* d = benchmark::RegisterBenchmark(("write_compact/" + in.name).c_str(), BM_ours_write, &in, true,
+                                               false);
         if (large) {
             for (bool compact : {false, true}) {
-                benchmark::RegisterBenchmark(((compact ? "write_compact_fresh/" : "write_indented_fresh/") + in.name).c_str(),
-                                             BM_ours_write, &in, compact, true)
+                benchmark::RegisterBenchmark(
+                    ((compact ? "write_compact_fresh/" : "write_indented_fresh/") + in.name).c_str(),
+                    BM_ours_write, &in, compact, true)
                     ->Unit(benchmark::kMillisecond)
                     ->UseRealTime()
                     ->Iterations(3);
@@ -247,23 +255,27 @@ int main(int argc, char** argv) {
         ++n;
         worst = std::max(worst, ratio);
         worstCpu = std::max(worstCpu, ratioCpu);
-        std::printf("%-26s %9.3f %9.3f %7.3f | %9.3f %9.3f %7.3f | %8.3f %9.3f %7.3f\n", in.name.c_str(), ours * 1e3,
-                    theirs * 1e3, ratio, oursCpu * 1e3, theirsCpu * 1e3, ratioCpu,
+        std::printf("%-26s %9.3f %9.3f %7.3f | %9.3f %9.3f %7.3f | %8.3f %9.3f %7.3f\n", in.name.c_str(),
+                    ours * 1e3, theirs * 1e3, ratio, oursCpu * 1e3, theirsCpu * 1e3, ratioCpu,
                     get(collector.real, "write_indented") / ours, get(collector.real, "write_compact") / ours,
                     get(collector.real, "free_ours") / ours);
     }
     if (n) {
-        std::printf("geometric mean of ours/RapidJSON, real time: %.3f (worst %.3f); CPU time: %.3f (worst %.3f); %d files\n",
+        std::printf("geometric mean of ours/RapidJSON, real time: %.3f (worst %.3f); CPU time: %.3f (worst "
+                    "%.3f); %d files\n",
                     std::exp(logSum / n), worst, std::exp(logSumCpu / n), worstCpu, n);
     }
-    std::printf("(indent x, compact x: toJsonText into a reused text / parse time; free x: time to free the document / parse time)\n");
+    std::printf("(indent x, compact x: toJsonText into a reused text / parse time; free x: time to free the "
+                "document / parse time)\n");
     for (const Input& in : inputs()) {
         auto it = collector.real.find("write_indented_fresh/" + in.name);
         auto jt = collector.real.find("write_compact_fresh/" + in.name);
         auto pt = collector.real.find("parse_ours/" + in.name);
         if (it == collector.real.end() || jt == collector.real.end() || pt == collector.real.end()) continue;
-        std::printf("%s: toJsonText into a fresh text: indented %.1f ms (%.2fx the parse), compact %.1f ms (%.2fx)\n",
-                    in.name.c_str(), it->second * 1e3, it->second / pt->second, jt->second * 1e3, jt->second / pt->second);
+        std::printf(
+            "%s: toJsonText into a fresh text: indented %.1f ms (%.2fx the parse), compact %.1f ms (%.2fx)\n",
+            in.name.c_str(), it->second * 1e3, it->second / pt->second, jt->second * 1e3,
+            jt->second / pt->second);
     }
     std::printf("\n");
     for (const Input& in : inputs())

@@ -12,8 +12,9 @@
 // bench/stream_peers.sh. Every figure is the median of the iterations; ratios compare medians.
 //
 // QUELIX_STREAM_SIMD_LEVEL caps the scanner's instruction set, QUELIX_STREAM_ITERATIONS sets the
-// iterations (default 5), QUELIX_STREAM_MAP=0 reads every chunk instead of mapping it. The data files are generated once and kept under <build>/data/. Run with --generate-data to
-// only make sure the files exist (the peers script does that).
+// iterations (default 5), QUELIX_STREAM_MAP=0 reads every chunk instead of mapping it. The data files are
+// generated once and kept under <build>/data/. Run with --generate-data to only make sure the files exist
+// (the peers script does that).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -30,9 +31,9 @@
 #include <string>
 #include <vector>
 
+#include "text/encoding.h"
 #include "json/stream_extract.h"
 #include "json/stream_masks.h"
-#include "text/encoding.h"
 
 #ifdef QUELIX_BENCH_SIMDJSON
 #include "bench/stream_simdjson_scan.h"
@@ -43,10 +44,17 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int64_t kTargetBytes = int64_t(1) << 30; // UTF-8 size at least this
-const char* const kDocs[] = {"twitterescaped.json", "canada.json",       "gsoc-2018.json",
-                             "marine_ik.json",      "mesh.json",         "apache_builds.json",
-                             "instruments.json",    "numbers.json",      "google_maps_api_response.json",
-                             "tree-pretty.json",    "twitter_timeline.json"};
+const char* const kDocs[] = {"twitterescaped.json",
+                             "canada.json",
+                             "gsoc-2018.json",
+                             "marine_ik.json",
+                             "mesh.json",
+                             "apache_builds.json",
+                             "instruments.json",
+                             "numbers.json",
+                             "google_maps_api_response.json",
+                             "tree-pretty.json",
+                             "twitter_timeline.json"};
 const char kHead[] = R"({"head":{"id":1,"name":"first"},"items":[)";
 const char kTail[] = R"(],"tail":{"wanted":[1,2,{"x":"found"}]}})";
 const char kWanted[] = R"([1,2,{"x":"found"}])";
@@ -56,7 +64,9 @@ const char kItemsPath[] = "data.items[3000000]";
 
 enum FileKind { kUtf8, kUtf16LE, kUtf16BE, kItems };
 
-fs::path dataDir() { return fs::path(QUELIX_BUILD_DIR) / "data"; }
+fs::path dataDir() {
+    return fs::path(QUELIX_BUILD_DIR) / "data";
+}
 fs::path fileFor(FileKind k) {
     static const char* const names[] = {"stream_utf8.json", "stream_utf16le.json", "stream_utf16be.json",
                                         "stream_items_utf8.json"};
@@ -70,7 +80,8 @@ std::string readAll(const fs::path& p) {
 
 std::string widen(const std::string& ascii, bool bigEndian) {
     std::string out(ascii.size() * 2, '\0');
-    for (size_t i = 0; i < ascii.size(); ++i) out[2 * i + (bigEndian ? 1 : 0)] = ascii[i];
+    for (size_t i = 0; i < ascii.size(); ++i)
+        out[2 * i + (bigEndian ? 1 : 0)] = ascii[i];
     return out;
 }
 
@@ -79,7 +90,8 @@ std::string item(int64_t i) {
     const std::string n = std::to_string(i);
     return "{\"id\":" + n + ",\"name\":\"item " + n + "\",\"active\":" + (i % 3 ? "true" : "false") +
            ",\"tags\":[\"alpha\",\"beta\",\"gamma\"],\"pos\":{\"x\":" + n + ".5,\"y\":-1.25,\"z\":[1,2,3]}," +
-           "\"note\":\"a record of the generated items file, with an \\\"escaped\\\" quote, it's {not} [structure], " +
+           "\"note\":\"a record of the generated items file, with an \\\"escaped\\\" quote, it's {not} "
+           "[structure], " +
            "just text: lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor " +
            "incididunt ut labore et dolore magna aliqua\"}";
 }
@@ -167,14 +179,20 @@ double gbps(const std::string& label, FileKind k) {
 
 const char* encodingLabel(FileKind k) {
     switch (k) {
-    case kUtf16LE: return "utf16le";
-    case kUtf16BE: return "utf16be";
-    case kItems: return "items";
-    default: return "utf8";
+    case kUtf16LE:
+        return "utf16le";
+    case kUtf16BE:
+        return "utf16be";
+    case kItems:
+        return "items";
+    default:
+        return "utf8";
     }
 }
 
-std::string expectedItem() { return item(kItemCount - 1); }
+std::string expectedItem() {
+    return item(kItemCount - 1);
+}
 
 void extractBench(benchmark::State& state, FileKind kind, const char* path, const std::string& label) {
     const fs::path file = fileFor(kind);
@@ -192,7 +210,8 @@ void extractBench(benchmark::State& state, FileKind kind, const char* path, cons
         const auto t0 = std::chrono::steady_clock::now();
         const double c0 = cpuNow();
         ex.extractFromFile(name, enc, p, out);
-        record(label, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), cpuNow() - c0);
+        record(label, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(),
+               cpuNow() - c0);
         benchmark::DoNotOptimize(out);
     }
     const std::string want = kind == kItems ? expectedItem() : std::string(kWanted);
@@ -211,9 +230,11 @@ void readBench(benchmark::State& state, FileKind kind, const std::string& label)
         const double c0 = cpuNow();
         const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
         int64_t off = 0;
-        for (ssize_t n; (n = ::pread(fd, buf.data(), buf.size(), off)) > 0;) off += n;
+        for (ssize_t n; (n = ::pread(fd, buf.data(), buf.size(), off)) > 0;)
+            off += n;
         ::close(fd);
-        record(label, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), cpuNow() - c0);
+        record(label, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(),
+               cpuNow() - c0);
         benchmark::DoNotOptimize(off);
     }
     state.SetBytesProcessed(state.iterations() * size);
@@ -221,7 +242,8 @@ void readBench(benchmark::State& state, FileKind kind, const std::string& label)
 
 #ifdef QUELIX_BENCH_SIMDJSON
 // simdjson On-Demand over the file's bytes in memory: only the scan is timed.
-void simdjsonBench(benchmark::State& state, FileKind kind, const char* pointer, bool fresh, const std::string& label) {
+void simdjsonBench(benchmark::State& state, FileKind kind, const char* pointer, bool fresh,
+                   const std::string& label) {
     stream_bench::SimdjsonScan scan;
     if (!scan.load(fileFor(kind).string())) {
         state.SkipWithError("simdjson could not load the file");
@@ -246,31 +268,47 @@ void simdjsonBench(benchmark::State& state, FileKind kind, const char* pointer, 
 #endif
 
 void registerAll() {
-    const int iterations = std::getenv("QUELIX_STREAM_ITERATIONS") ? std::atoi(std::getenv("QUELIX_STREAM_ITERATIONS")) : 5;
+    const int iterations =
+        std::getenv("QUELIX_STREAM_ITERATIONS") ? std::atoi(std::getenv("QUELIX_STREAM_ITERATIONS")) : 5;
     // Ours and the peers alternate file by file, so that load changes on the machine hit them alike.
     for (FileKind k : {kUtf8, kItems, kUtf16LE, kUtf16BE}) {
         const std::string enc = encodingLabel(k);
         const char* path = k == kItems ? kItemsPath : "tail.wanted";
-        benchmark::RegisterBenchmark(("extract end " + enc).c_str(), [=](benchmark::State& s) { extractBench(s, k, path, "extract " + enc); })
-            ->Unit(benchmark::kMillisecond)->Iterations(iterations)->UseRealTime();
-        benchmark::RegisterBenchmark(("read only " + enc).c_str(), [=](benchmark::State& s) { readBench(s, k, "read " + enc); })
-            ->Unit(benchmark::kMillisecond)->Iterations(iterations)->UseRealTime();
+        benchmark::RegisterBenchmark(("extract end " + enc).c_str(),
+                                     [=](benchmark::State& s) { extractBench(s, k, path, "extract " + enc); })
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(iterations)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark(("read only " + enc).c_str(),
+                                     [=](benchmark::State& s) { readBench(s, k, "read " + enc); })
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(iterations)
+            ->UseRealTime();
 #ifdef QUELIX_BENCH_SIMDJSON
         if (k == kUtf8 || k == kItems) {
             const char* pointer = k == kItems ? "/data/items/3000000" : "/tail/wanted";
-            benchmark::RegisterBenchmark(("simdjson scan in memory, fresh parser " + enc).c_str(),
-                                         [=](benchmark::State& s) { simdjsonBench(s, k, pointer, true, "simdjson fresh " + enc); })
-                ->Unit(benchmark::kMillisecond)->Iterations(iterations)->UseManualTime();
-            benchmark::RegisterBenchmark(("simdjson scan in memory, parser kept " + enc).c_str(),
-                                         [=](benchmark::State& s) { simdjsonBench(s, k, pointer, false, "simdjson warm " + enc); })
-                ->Unit(benchmark::kMillisecond)->Iterations(iterations + 1)->UseManualTime();
+            benchmark::RegisterBenchmark(
+                ("simdjson scan in memory, fresh parser " + enc).c_str(),
+                [=](benchmark::State& s) { simdjsonBench(s, k, pointer, true, "simdjson fresh " + enc); })
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(iterations)
+                ->UseManualTime();
+            benchmark::RegisterBenchmark(
+                ("simdjson scan in memory, parser kept " + enc).c_str(),
+                [=](benchmark::State& s) { simdjsonBench(s, k, pointer, false, "simdjson warm " + enc); })
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(iterations + 1)
+                ->UseManualTime();
         }
 #endif
     }
     for (FileKind k : {kUtf8, kUtf16LE}) {
         const std::string enc = encodingLabel(k);
-        benchmark::RegisterBenchmark(("extract near start " + enc).c_str(), [=](benchmark::State& s) { extractBench(s, k, "head.id", "near start " + enc); })
-            ->Unit(benchmark::kMicrosecond)->UseRealTime();
+        benchmark::RegisterBenchmark(
+            ("extract near start " + enc).c_str(),
+            [=](benchmark::State& s) { extractBench(s, k, "head.id", "near start " + enc); })
+            ->Unit(benchmark::kMicrosecond)
+            ->UseRealTime();
     }
 }
 
@@ -284,7 +322,8 @@ int main(int argc, char** argv) {
     // QUELIX_STREAM_SIMD_LEVEL=0|1|2 caps the scanner's instruction set (SSE2, AVX2, AVX-512).
     if (const char* level = std::getenv("QUELIX_STREAM_SIMD_LEVEL"))
         rg_Tolvar_JSON::detail::setStreamSimdLimit(std::atoi(level));
-    std::printf("stream scanner level %d (0 SSE2, 1 AVX2, 2 AVX-512)\n", rg_Tolvar_JSON::detail::streamSimdLevel());
+    std::printf("stream scanner level %d (0 SSE2, 1 AVX2, 2 AVX-512)\n",
+                rg_Tolvar_JSON::detail::streamSimdLevel());
     registerAll();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
@@ -297,12 +336,14 @@ int main(int argc, char** argv) {
             const std::string enc = encodingLabel(k), c = clock;
             const double ours = gbps(c + "extract " + enc, k), read = gbps(c + "read " + enc, k);
             if (ours <= 0) continue;
-            std::printf("%-4s %-8s extraction %5.2f GB/s | positioned reads alone %5.2f, ours/reads %.2f", clock[0] ? "cpu" : "wall",
-                        enc.c_str(), ours, read, read > 0 ? ours / read : 0.0);
-            const double fresh = gbps(c + "simdjson fresh " + enc, k), warm = gbps(c + "simdjson warm " + enc, k);
+            std::printf("%-4s %-8s extraction %5.2f GB/s | positioned reads alone %5.2f, ours/reads %.2f",
+                        clock[0] ? "cpu" : "wall", enc.c_str(), ours, read, read > 0 ? ours / read : 0.0);
+            const double fresh = gbps(c + "simdjson fresh " + enc, k),
+                         warm = gbps(c + "simdjson warm " + enc, k);
             if (fresh > 0 && warm > 0)
-                std::printf(" | simdjson scan in memory %5.2f fresh parser, %5.2f kept; ours/simdjson %.2f, %.2f", fresh,
-                            warm, ours / fresh, ours / warm);
+                std::printf(
+                    " | simdjson scan in memory %5.2f fresh parser, %5.2f kept; ours/simdjson %.2f, %.2f",
+                    fresh, warm, ours / fresh, ours / warm);
             std::printf("\n");
         }
     }

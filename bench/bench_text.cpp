@@ -26,8 +26,9 @@ namespace {
 const std::vector<CWString>& shortTexts() {
     static const std::vector<CWString> texts = [] {
         std::mt19937 rng(42);
-        const char16_t* words[] = {u"user", u"name", u"id", u"order", u"\u8BA2\u5355", u"\u7528\u6237", u"status",
-                                   u"2024-05-01", u"price", u"true", u"null", u"Tolvar", u"item_", u"\u540D\u79F0"};
+        const char16_t* words[] = {u"user",         u"name",   u"id",         u"order",       u"\u8BA2\u5355",
+                                   u"\u7528\u6237", u"status", u"2024-05-01", u"price",       u"true",
+                                   u"null",         u"Tolvar", u"item_",      u"\u540D\u79F0"};
         std::vector<CWString> out;
         out.reserve(1000000);
         for (int i = 0; i < 1000000; ++i) {
@@ -47,7 +48,8 @@ const std::vector<CWString>& shortTexts() {
 const std::vector<std::wstring>& shortTextsWide() {
     static const std::vector<std::wstring> texts = [] {
         std::vector<std::wstring> out;
-        for (const CWString& t : shortTexts()) out.emplace_back(t.begin(), t.end());
+        for (const CWString& t : shortTexts())
+            out.emplace_back(t.begin(), t.end());
         return out;
     }();
     return texts;
@@ -59,8 +61,13 @@ const std::string& bigUtf8() {
         std::string s;
         s.reserve(100u << 20);
         std::mt19937 rng(7);
-        const char* values[] = {"\"\xE8\xAE\xA2\xE5\x8D\x95\xE7\xBC\x96\xE5\x8F\xB7\"", "12345", "true",
-                                "\"Tolvar Quelix\"", "\"\xE4\xB8\xAD\xE6\x96\x87\"", "null", "3.14159"};
+        const char* values[] = {"\"\xE8\xAE\xA2\xE5\x8D\x95\xE7\xBC\x96\xE5\x8F\xB7\"",
+                                "12345",
+                                "true",
+                                "\"Tolvar Quelix\"",
+                                "\"\xE4\xB8\xAD\xE6\x96\x87\"",
+                                "null",
+                                "3.14159"};
         while (s.size() < (100u << 20)) {
             s += "{\"key";
             s += std::to_string(rng() % 1000);
@@ -77,8 +84,10 @@ const std::string& bigUtf8() {
 const std::string& cjkUtf8() {
     static const std::string data = [] {
         std::string s;
-        const std::string unit = "\xE4\xB8\xAD\xE6\x96\x87\xE6\xB5\x8B\xE8\xAF\x95, \"\xE5\x90\x8D\xE7\xA7\xB0\": 1\n";
-        while (s.size() < (20u << 20)) s += unit;
+        const std::string unit =
+            "\xE4\xB8\xAD\xE6\x96\x87\xE6\xB5\x8B\xE8\xAF\x95, \"\xE5\x90\x8D\xE7\xA7\xB0\": 1\n";
+        while (s.size() < (20u << 20))
+            s += unit;
         return s;
     }();
     return data;
@@ -92,25 +101,32 @@ void runContains(benchmark::State& state, const CWString& pattern) {
     if (!re.compilePattern(pattern, true)) state.SkipWithError("pattern does not compile");
     size_t hits = 0;
     for (auto _ : state) {
-        for (const CWString& t : texts) hits += re.containsMatch(t) ? 1 : 0;
+        for (const CWString& t : texts)
+            hits += re.containsMatch(t) ? 1 : 0;
     }
     benchmark::DoNotOptimize(hits);
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(texts.size()));
     state.counters["hits"] = double(hits) / double(state.iterations());
 }
 
-void BM_contains_plain(benchmark::State& state) { runContains(state, u"order"); }
+void BM_contains_plain(benchmark::State& state) {
+    runContains(state, u"order");
+}
 void BM_contains_wildcard(benchmark::State& state) {
     runContains(state, rg_TolvarZhengZeBiaoDaShiLei::wildcardToRegex(u"user*id?"));
 }
-void BM_contains_regex(benchmark::State& state) { runContains(state, u"^(?:item_|user)\\d[a-z]*$"); }
+void BM_contains_regex(benchmark::State& state) {
+    runContains(state, u"^(?:item_|user)\\d[a-z]*$");
+}
 
 void BM_contains_regex_peer_std_wregex(benchmark::State& state) {
     const auto& texts = shortTextsWide();
-    std::wregex re(L"^(?:item_|user)\\d[a-z]*$", std::regex::ECMAScript | std::regex::icase | std::regex::multiline);
+    std::wregex re(L"^(?:item_|user)\\d[a-z]*$",
+                   std::regex::ECMAScript | std::regex::icase | std::regex::multiline);
     size_t hits = 0;
     for (auto _ : state) {
-        for (const std::wstring& t : texts) hits += std::regex_search(t, re) ? 1 : 0;
+        for (const std::wstring& t : texts)
+            hits += std::regex_search(t, re) ? 1 : 0;
     }
     benchmark::DoNotOptimize(hits);
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(texts.size()));
@@ -155,7 +171,8 @@ void BM_convertCharset_peer_icu_ucnv_100MB(benchmark::State& state) {
         // Same work as ours: a fresh result buffer each time.
         std::unique_ptr<UChar[]> out(new UChar[data.size() + 1]);
         err = U_ZERO_ERROR;
-        int32_t n = ucnv_toUChars(cnv, out.get(), int32_t(data.size() + 1), data.data(), int32_t(data.size()), &err);
+        int32_t n =
+            ucnv_toUChars(cnv, out.get(), int32_t(data.size() + 1), data.data(), int32_t(data.size()), &err);
         benchmark::DoNotOptimize(n);
         benchmark::DoNotOptimize(out.get());
     }
@@ -183,8 +200,7 @@ void BM_convertCharset_utf8_to_gbk_100MB(benchmark::State& state) {
 
 // ---- UTF-8 -> UTF-16 decode beside ICU --------------------------------------------------------
 
-template <const std::string& (*Data)()>
-void BM_utf8_decode(benchmark::State& state) {
+template <const std::string& (*Data)()> void BM_utf8_decode(benchmark::State& state) {
     const std::string& data = Data();
     for (auto _ : state) {
         CWString out = utf8ToUtf16(data);
@@ -193,8 +209,7 @@ void BM_utf8_decode(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
 }
 
-template <const std::string& (*Data)()>
-void BM_utf8_decode_peer_icu(benchmark::State& state) {
+template <const std::string& (*Data)()> void BM_utf8_decode_peer_icu(benchmark::State& state) {
     const std::string& data = Data();
     for (auto _ : state) {
         // Same work as ours: allocate the result, convert, trim.
@@ -209,8 +224,12 @@ void BM_utf8_decode_peer_icu(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
 }
 
-const std::string& asciiHeavy() { return bigUtf8(); }
-const std::string& cjkHeavy() { return cjkUtf8(); }
+const std::string& asciiHeavy() {
+    return bigUtf8();
+}
+const std::string& cjkHeavy() {
+    return cjkUtf8();
+}
 
 } // namespace
 
@@ -225,9 +244,13 @@ BENCHMARK(BM_convertCharset_peer_icu_ucnv_100MB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_convertCharset_utf16_to_utf8_100MB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_convertCharset_utf8_to_gbk_100MB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_utf8_decode<asciiHeavy>)->Name("BM_utf8_decode_ascii_heavy")->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_utf8_decode_peer_icu<asciiHeavy>)->Name("BM_utf8_decode_ascii_heavy_peer_icu")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_utf8_decode_peer_icu<asciiHeavy>)
+    ->Name("BM_utf8_decode_ascii_heavy_peer_icu")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_utf8_decode<cjkHeavy>)->Name("BM_utf8_decode_cjk_heavy")->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_utf8_decode_peer_icu<cjkHeavy>)->Name("BM_utf8_decode_cjk_heavy_peer_icu")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_utf8_decode_peer_icu<cjkHeavy>)
+    ->Name("BM_utf8_decode_cjk_heavy_peer_icu")
+    ->Unit(benchmark::kMillisecond);
 
 namespace {
 

@@ -54,8 +54,7 @@ const Texts& texts() {
     return t;
 }
 
-template <class Widget>
-void prepare(Widget& w) {
+template <class Widget> void prepare(Widget& w) {
     w.resize(560, 344);
     w.show();
     QApplication::processEvents();
@@ -70,8 +69,7 @@ void oursSet(benchmark::State& state, const CWString& text, bool paint) {
         box.setText({});
         state.ResumeTiming();
         box.setText(std::move(copy));
-        if (paint)
-            box.viewport()->repaint();
+        if (paint) box.viewport()->repaint();
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size() * 2));
 }
@@ -85,23 +83,20 @@ void peerSet(benchmark::State& state, const QString& text, bool paint) {
         edit.clear();
         state.ResumeTiming();
         edit.setPlainText(text);
-        if (paint)
-            edit.viewport()->repaint();
+        if (paint) edit.viewport()->repaint();
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size() * 2));
 }
 
 // One page down and a repaint per iteration, from the middle of the text.
-template <class Widget>
-void scrollPages(benchmark::State& state, Widget& w) {
+template <class Widget> void scrollPages(benchmark::State& state, Widget& w) {
     QScrollBar* bar = w.verticalScrollBar();
     bar->setValue(bar->maximum() / 2);
     w.viewport()->repaint();
     for (auto _ : state) {
         bar->setValue(bar->value() + bar->pageStep());
         w.viewport()->repaint();
-        if (bar->value() >= bar->maximum())
-            bar->setValue(bar->maximum() / 2);
+        if (bar->value() >= bar->maximum()) bar->setValue(bar->maximum() / 2);
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
 }
@@ -126,20 +121,17 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred)
-                continue;
+            if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
             const double t = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit); // s
             auto [it, inserted] = best_.emplace(run.run_name.function_name, t);
-            if (!inserted && t < it->second)
-                it->second = t;
+            if (!inserted && t < it->second) it->second = t;
         }
     }
     void printRatios() const {
         std::printf("\nratio ours/peer (real time, best run)\n");
         for (const auto& [name, ours] : best_) {
             const size_t cut = name.rfind("/ours");
-            if (cut == std::string::npos || cut + 5 != name.size())
-                continue;
+            if (cut == std::string::npos || cut + 5 != name.size()) continue;
             const auto peer = best_.find(name.substr(0, cut) + "/peer");
             if (peer != best_.end())
                 std::printf("  %-28s %.4f  (ours %.1f ms, peer %.1f ms)\n", name.substr(0, cut).c_str(),
@@ -156,30 +148,45 @@ void registerAll() {
     const Texts& t = texts();
     auto ms = benchmark::kMillisecond;
     RegisterBenchmark("set_indented_50MiB/ours", [&t](benchmark::State& s) { oursSet(s, t.indented, false); })
-        ->Unit(ms)->Iterations(5);
-    RegisterBenchmark("set_indented_50MiB/peer", [&t](benchmark::State& s) { peerSet(s, t.indentedQ, false); })
-        ->Unit(ms)->Iterations(1);
-    RegisterBenchmark("set_paint_indented_50MiB/ours", [&t](benchmark::State& s) { oursSet(s, t.indented, true); })
-        ->Unit(ms)->Iterations(5);
-    RegisterBenchmark("set_paint_indented_50MiB/peer", [&t](benchmark::State& s) { peerSet(s, t.indentedQ, true); })
-        ->Unit(ms)->Iterations(1);
-    RegisterBenchmark("set_paint_compact_10MiB/ours", [&t](benchmark::State& s) { oursSet(s, t.compact, true); })
-        ->Unit(ms)->Iterations(5);
-    RegisterBenchmark("set_paint_compact_10MiB/peer", [&t](benchmark::State& s) { peerSet(s, t.compactQ, true); })
-        ->Unit(ms)->Iterations(1);
-    RegisterBenchmark("page_down_indented_50MiB/ours", [&t](benchmark::State& s) { oursScroll(s, t.indented); })
-        ->Unit(benchmark::kMicrosecond)->Iterations(200);
-    RegisterBenchmark("page_down_indented_50MiB/peer", [&t](benchmark::State& s) { peerScroll(s, t.indentedQ); })
-        ->Unit(benchmark::kMicrosecond)->Iterations(200);
+        ->Unit(ms)
+        ->Iterations(5);
+    RegisterBenchmark("set_indented_50MiB/peer",
+                      [&t](benchmark::State& s) { peerSet(s, t.indentedQ, false); })
+        ->Unit(ms)
+        ->Iterations(1);
+    RegisterBenchmark("set_paint_indented_50MiB/ours",
+                      [&t](benchmark::State& s) { oursSet(s, t.indented, true); })
+        ->Unit(ms)
+        ->Iterations(5);
+    RegisterBenchmark("set_paint_indented_50MiB/peer",
+                      [&t](benchmark::State& s) { peerSet(s, t.indentedQ, true); })
+        ->Unit(ms)
+        ->Iterations(1);
+    RegisterBenchmark("set_paint_compact_10MiB/ours",
+                      [&t](benchmark::State& s) { oursSet(s, t.compact, true); })
+        ->Unit(ms)
+        ->Iterations(5);
+    RegisterBenchmark("set_paint_compact_10MiB/peer",
+                      [&t](benchmark::State& s) { peerSet(s, t.compactQ, true); })
+        ->Unit(ms)
+        ->Iterations(1);
+    RegisterBenchmark("page_down_indented_50MiB/ours",
+                      [&t](benchmark::State& s) { oursScroll(s, t.indented); })
+        ->Unit(benchmark::kMicrosecond)
+        ->Iterations(200);
+    RegisterBenchmark("page_down_indented_50MiB/peer",
+                      [&t](benchmark::State& s) { peerScroll(s, t.indentedQ); })
+        ->Unit(benchmark::kMicrosecond)
+        ->Iterations(200);
     RegisterBenchmark("page_down_compact_10MiB/ours", [&t](benchmark::State& s) { oursScroll(s, t.compact); })
-        ->Unit(benchmark::kMicrosecond)->Iterations(200);
+        ->Unit(benchmark::kMicrosecond)
+        ->Iterations(200);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     registerAll();

@@ -102,12 +102,15 @@ struct Fixture {
 
     int32_t rows() { return box->store().rowCount(); }
     void top(int position) { // 0 top, 1 middle, 2 end
-        const int32_t row = position == 0 ? 0 : position == 1 ? rows() / 2 : std::max(rows() - box->rowsThatFit() + 2, 0);
+        const int32_t row = position == 0   ? 0
+                            : position == 1 ? rows() / 2
+                                            : std::max(rows() - box->rowsThatFit() + 2, 0);
         box->redraw(box->store().itemAtRow(row));
     }
     void staleIndexes() {
         auto& store = box->store();
-        for (auto k : {TreeIndexKind::Offset, TreeIndexKind::SubtreeEnd, TreeIndexKind::Parent, TreeIndexKind::Sibling})
+        for (auto k : {TreeIndexKind::Offset, TreeIndexKind::SubtreeEnd, TreeIndexKind::Parent,
+                       TreeIndexKind::Sibling})
             store.markIndexStale(k);
     }
 };
@@ -120,13 +123,12 @@ std::map<int, std::unique_ptr<Fixture>>& fixtures() {
 
 Fixture& fixture(int groups) {
     auto& f = fixtures()[groups];
-    if (!f)
-        f = std::make_unique<Fixture>(groups);
+    if (!f) f = std::make_unique<Fixture>(groups);
     return *f;
 }
 
-constexpr int kThousand = 100;      // 1 001 items
-constexpr int kMillion = 100000;    // 1 000 001 items
+constexpr int kThousand = 100;   // 1 001 items
+constexpr int kMillion = 100000; // 1 000 001 items
 const char* const kPositions[] = {"top", "middle", "end"};
 
 // ---- redraw ----------------------------------------------------------------------------------
@@ -140,8 +142,7 @@ void BM_Redraw(benchmark::State& state) {
     f.top(position);
     store.waitForIndexWorkers();
     for (auto _ : state) {
-        if (!current)
-            f.staleIndexes(); // redraw paints by scanning and starts the workers again
+        if (!current) f.staleIndexes(); // redraw paints by scanning and starts the workers again
         f.box->redraw(-1);
         benchmark::DoNotOptimize(f.box->paintedRows().data());
     }
@@ -150,9 +151,7 @@ void BM_Redraw(benchmark::State& state) {
     state.SetLabel(std::string(kPositions[position]) + (current ? ", indexes current" : ", indexes stale") +
                    ", rows/s");
 }
-BENCHMARK(BM_Redraw)
-    ->ArgsProduct({{kThousand, kMillion}, {0, 1, 2}, {1, 0}})
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Redraw)->ArgsProduct({{kThousand, kMillion}, {0, 1, 2}, {1, 0}})->Unit(benchmark::kMicrosecond);
 
 // A redraw right after an edit that changed the buffer length: the row list is rebuilt (a walk
 // over every item) and the indexes are stale.
@@ -236,8 +235,8 @@ void BM_ThumbDragFrames(benchmark::State& state) {
     }
     sendMouse(canvas, QEvent::MouseButtonRelease, at, Qt::NoButton);
     state.SetItemsProcessed(state.iterations());
-    state.SetLabel("frames/s, one pixel (~" + std::to_string(static_cast<int>(1.0 / bar->pixelsPerPosition())) +
-                   " rows) per frame");
+    state.SetLabel("frames/s, one pixel (~" +
+                   std::to_string(static_cast<int>(1.0 / bar->pixelsPerPosition())) + " rows) per frame");
 }
 BENCHMARK(BM_ThumbDragFrames)->Unit(benchmark::kMicrosecond);
 
@@ -264,20 +263,18 @@ void printRatios() {
     for (int position = 0; position < 3; ++position) {
         const double big = microsPerRedraw(fixture(kMillion), position);
         const double small = microsPerRedraw(fixture(kThousand), position);
-        std::printf("  %-6s  1 000 001 items %8.1f us   1 001 items %8.1f us   ratio %.2f\n", kPositions[position], big,
-                    small, big / small);
+        std::printf("  %-6s  1 000 001 items %8.1f us   1 001 items %8.1f us   ratio %.2f\n",
+                    kPositions[position], big, small, big / small);
     }
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     printRatios();
     benchmark::Shutdown();

@@ -68,11 +68,11 @@ void BM_DeleteFirstElement(benchmark::State& state) {
         w.onMenuCommand(rg_ShuCaiChanLei::kDelete);
         state.PauseTiming();
         ok = ok && store.itemCount() == n && store.getText(1) == u"[0]:1" &&
-             store.getText(static_cast<int32_t>(n - 1)) == u"[" + decimal(n - 2) + u"]:" + decimal((n - 1) % 1000);
+             store.getText(static_cast<int32_t>(n - 1)) ==
+                 u"[" + decimal(n - 2) + u"]:" + decimal((n - 1) % 1000);
         state.ResumeTiming();
     }
-    if (!ok)
-        state.SkipWithError("labels wrong after the delete");
+    if (!ok) state.SkipWithError("labels wrong after the delete");
     state.SetItemsProcessed(state.iterations() * n);
 }
 
@@ -88,8 +88,7 @@ void buildChildren(Store& store, int64_t n) {
     store.replaceSubtree(0, 2, records, static_cast<int32_t>(n), c);
 }
 
-template <bool OnePass>
-void renumber(benchmark::State& state) {
+template <bool OnePass> void renumber(benchmark::State& state) {
     const int64_t n = state.range(0);
     Store store;
     bool ok = true;
@@ -106,23 +105,28 @@ void renumber(benchmark::State& state) {
             for (int32_t i = 1; i >= 0; i = store.nextSibling(i)) {
                 CWString t = store.getText(i);
                 const size_t close = t.find(u']');
-                const int64_t k = std::stoll(std::string(t.begin() + 1, t.begin() + static_cast<std::ptrdiff_t>(close)));
+                const int64_t k =
+                    std::stoll(std::string(t.begin() + 1, t.begin() + static_cast<std::ptrdiff_t>(close)));
                 t.replace(1, close - 1, decimal(k - 1));
                 ItemCursor ci;
                 store.setItem(i, CWStringView(t), Store::kKeepImage, -1, -1, ci, true);
             }
         }
         state.PauseTiming();
-        ok = ok && store.getText(static_cast<int32_t>(n - 1)) == u"[" + decimal(n - 2) + u"]:" + decimal((n - 1) % 1000);
+        ok = ok && store.getText(static_cast<int32_t>(n - 1)) ==
+                       u"[" + decimal(n - 2) + u"]:" + decimal((n - 1) % 1000);
         state.ResumeTiming();
     }
-    if (!ok)
-        state.SkipWithError("labels wrong after renumbering");
+    if (!ok) state.SkipWithError("labels wrong after renumbering");
     state.SetItemsProcessed(state.iterations() * n);
 }
 
-void BM_RenumberOnePass(benchmark::State& state) { renumber<true>(state); }
-void BM_RenumberPerItem(benchmark::State& state) { renumber<false>(state); }
+void BM_RenumberOnePass(benchmark::State& state) {
+    renumber<true>(state);
+}
+void BM_RenumberPerItem(benchmark::State& state) {
+    renumber<false>(state);
+}
 
 } // namespace
 
@@ -143,8 +147,7 @@ BENCHMARK(BM_RenumberOnePass)
 BENCHMARK(BM_RenumberPerItem)->Arg(20000)->Arg(40000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qapp(argc, argv);
     App app;
     app.install = std::make_unique<rg_Korrin_ChuangKou::TestPlatformInstall>(app.platform);

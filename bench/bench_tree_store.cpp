@@ -14,18 +14,18 @@
 #include <string>
 #include <vector>
 
-#include "json/document.h"
-#include "json/node.h"
 #include "tree/index_workers.h"
 #include "tree/item_store.h"
+#include "json/document.h"
+#include "json/node.h"
 
 namespace {
 
 using Store = rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarShuXingKuangCunChu;
+using rg_Tolvar_JSON::rg_TolvarJSONJieDian;
 using rg_TolvarMingLingJi_ChuangKouZuJian::ItemCursor;
 using rg_TolvarMingLingJi_ChuangKouZuJian::TreeIndexKind;
 using rg_TolvarMingLingJi_ChuangKouZuJian::TreeIndexSet;
-using rg_Tolvar_JSON::rg_TolvarJSONJieDian;
 
 constexpr int kTargetNodes = 1000000;
 constexpr int kBigArray = 100000;
@@ -53,7 +53,8 @@ public:
 
 private:
     void member(CWString& out) {
-        static const char16_t* keys[] = {u"id", u"name", u"value", u"items", u"meta", u"x", u"y", u"tags", u"child"};
+        static const char16_t* keys[] = {u"id", u"name", u"value", u"items", u"meta",
+                                         u"x",  u"y",    u"tags",  u"child"};
         out.push_back(u'"');
         out.append(keys[rng_() % 9]);
         out.append(u"\":");
@@ -89,8 +90,8 @@ private:
 struct Fixture {
     rg_Tolvar_JSON::rg_TolvarJSONLei doc;
     Store store;
-    int32_t bigItem = -1;   // the array of 100,000 elements
-    int32_t pathItem = -1;  // the item kSixSegmentPath names
+    int32_t bigItem = -1;  // the array of 100,000 elements
+    int32_t pathItem = -1; // the item kSixSegmentPath names
     size_t bytesPerItem = 0;
 
     Fixture() {
@@ -182,7 +183,9 @@ void BM_fill_objects_peer(benchmark::State& state) {
                 o.text.append(c->valueText());
             }
             o.level = fr.level + 1;
-            o.image = c->nodeType() == rg_Tolvar_JSON::Object ? 0 : c->nodeType() == rg_Tolvar_JSON::Array ? 1 : 2;
+            o.image = c->nodeType() == rg_Tolvar_JSON::Object  ? 0
+                      : c->nodeType() == rg_Tolvar_JSON::Array ? 1
+                                                               : 2;
             items.push_back(std::move(o));
             const int32_t level = fr.level + 1;
             if (c->isContainer() && c->childCount() > 0) stack.push_back({c, 0, level});
@@ -191,7 +194,8 @@ void BM_fill_objects_peer(benchmark::State& state) {
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(items.size()));
     size_t bytes = items.capacity() * sizeof(ItemObject);
-    for (const ItemObject& o : items) bytes += o.text.capacity() > 7 ? (o.text.capacity() + 1) * 2 : 0;
+    for (const ItemObject& o : items)
+        bytes += o.text.capacity() > 7 ? (o.text.capacity() + 1) * 2 : 0;
     state.counters["bytes_per_item"] = double(bytes) / double(items.size());
 }
 
@@ -240,12 +244,24 @@ void BM_lookup(benchmark::State& state, Op op, bool indexed) {
         const int32_t item = targets[t++ % 5];
         ItemCursor c, out;
         switch (op) {
-        case Op::Locate: benchmark::DoNotOptimize(f.store.locateItem(item, c, -1)); break;
-        case Op::Parent: benchmark::DoNotOptimize(f.store.getParent(item, c, out)); break;
-        case Op::NextSibling: benchmark::DoNotOptimize(f.store.nextSibling(item, c, out)); break;
-        case Op::Descendants: benchmark::DoNotOptimize(f.store.getDescendants(item, c, out, false)); break;
-        case Op::Path: benchmark::DoNotOptimize(f.store.pathOfItem(item, 0)); break;
-        case Op::Text: benchmark::DoNotOptimize(f.store.getText(item, c)); break;
+        case Op::Locate:
+            benchmark::DoNotOptimize(f.store.locateItem(item, c, -1));
+            break;
+        case Op::Parent:
+            benchmark::DoNotOptimize(f.store.getParent(item, c, out));
+            break;
+        case Op::NextSibling:
+            benchmark::DoNotOptimize(f.store.nextSibling(item, c, out));
+            break;
+        case Op::Descendants:
+            benchmark::DoNotOptimize(f.store.getDescendants(item, c, out, false));
+            break;
+        case Op::Path:
+            benchmark::DoNotOptimize(f.store.pathOfItem(item, 0));
+            break;
+        case Op::Text:
+            benchmark::DoNotOptimize(f.store.getText(item, c));
+            break;
         }
     }
     state.SetItemsProcessed(int64_t(state.iterations()));
@@ -301,7 +317,8 @@ void BM_expand_collapse_100k(benchmark::State& state, bool indexed) {
 void BM_find_by_path_ours(benchmark::State& state, bool indexed) {
     Fixture& f = fixture();
     setIndexes(f.store, indexed);
-    for (auto _ : state) benchmark::DoNotOptimize(f.store.findItemByPath(kSixSegmentPath));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(f.store.findItemByPath(kSixSegmentPath));
     state.SetItemsProcessed(int64_t(state.iterations()));
 }
 
@@ -334,18 +351,29 @@ int main(int argc, char** argv) {
     std::vector<benchmark::internal::Benchmark*> all;
     all.push_back(RegisterBenchmark("fill/ours", BM_fill_ours));
     all.push_back(RegisterBenchmark("fill/objects_peer", BM_fill_objects_peer));
-    all.push_back(RegisterBenchmark("index/offset", BM_index_build, rg_TolvarMingLingJi_ChuangKouZuJian::treeIndexBit(TreeIndexKind::Offset)));
-    all.push_back(RegisterBenchmark("index/parent", BM_index_build, rg_TolvarMingLingJi_ChuangKouZuJian::treeIndexBit(TreeIndexKind::Parent)));
-    all.push_back(RegisterBenchmark("index/sibling", BM_index_build, rg_TolvarMingLingJi_ChuangKouZuJian::treeIndexBit(TreeIndexKind::Sibling)));
-    all.push_back(RegisterBenchmark("index/subtree_end", BM_index_build, rg_TolvarMingLingJi_ChuangKouZuJian::treeIndexBit(TreeIndexKind::SubtreeEnd)));
-    all.push_back(RegisterBenchmark("index/all_four_one_pass", BM_index_build, rg_TolvarMingLingJi_ChuangKouZuJian::kAllTreeIndexes));
+    all.push_back(
+        RegisterBenchmark("index/offset", BM_index_build,
+                          rg_TolvarMingLingJi_ChuangKouZuJian::treeIndexBit(TreeIndexKind::Offset)));
+    all.push_back(
+        RegisterBenchmark("index/parent", BM_index_build,
+                          rg_TolvarMingLingJi_ChuangKouZuJian::treeIndexBit(TreeIndexKind::Parent)));
+    all.push_back(
+        RegisterBenchmark("index/sibling", BM_index_build,
+                          rg_TolvarMingLingJi_ChuangKouZuJian::treeIndexBit(TreeIndexKind::Sibling)));
+    all.push_back(
+        RegisterBenchmark("index/subtree_end", BM_index_build,
+                          rg_TolvarMingLingJi_ChuangKouZuJian::treeIndexBit(TreeIndexKind::SubtreeEnd)));
+    all.push_back(RegisterBenchmark("index/all_four_one_pass", BM_index_build,
+                                    rg_TolvarMingLingJi_ChuangKouZuJian::kAllTreeIndexes));
     all.push_back(RegisterBenchmark("index/workers_end_to_end", BM_index_workers_end_to_end));
-    const std::pair<const char*, Op> ops[] = {{"locateItem", Op::Locate},          {"getParent", Op::Parent},
-                                              {"nextSibling", Op::NextSibling},    {"getDescendants", Op::Descendants},
-                                              {"pathOfItem", Op::Path},            {"getText", Op::Text}};
+    const std::pair<const char*, Op> ops[] = {
+        {"locateItem", Op::Locate},          {"getParent", Op::Parent}, {"nextSibling", Op::NextSibling},
+        {"getDescendants", Op::Descendants}, {"pathOfItem", Op::Path},  {"getText", Op::Text}};
     for (const auto& [name, op] : ops) {
-        all.push_back(RegisterBenchmark((std::string("near_end/") + name + "/indexed").c_str(), BM_lookup, op, true));
-        all.push_back(RegisterBenchmark((std::string("near_end/") + name + "/scanned").c_str(), BM_lookup, op, false));
+        all.push_back(
+            RegisterBenchmark((std::string("near_end/") + name + "/indexed").c_str(), BM_lookup, op, true));
+        all.push_back(
+            RegisterBenchmark((std::string("near_end/") + name + "/scanned").c_str(), BM_lookup, op, false));
     }
     all.push_back(RegisterBenchmark("rows/loaded/indexed", BM_row_list, false, true));
     all.push_back(RegisterBenchmark("rows/loaded/scanned", BM_row_list, false, false));
@@ -356,7 +384,8 @@ int main(int argc, char** argv) {
     all.push_back(RegisterBenchmark("find_6_segments/indexed", BM_find_by_path_ours, true));
     all.push_back(RegisterBenchmark("find_6_segments/scanned", BM_find_by_path_ours, false));
     all.push_back(RegisterBenchmark("find_6_segments/engine_peer", BM_find_by_path_engine_peer));
-    for (auto* b : all) b->UseRealTime()->Unit(benchmark::kMicrosecond);
+    for (auto* b : all)
+        b->UseRealTime()->Unit(benchmark::kMicrosecond);
 
     Fixture& f = fixture();
     std::printf("document: %d items, %lld buffer bytes, %zu bytes per item\n", f.store.itemCount(),
@@ -372,17 +401,23 @@ int main(int argc, char** argv) {
     };
     auto ratio = [&](const char* label, const std::string& a, const std::string& b) {
         const double x = get(a), y = get(b);
-        if (x > 0 && y > 0) std::printf("%-48s %14.3f us %14.3f us  ratio %.3g\n", label, x * 1e6, y * 1e6, x / y);
+        if (x > 0 && y > 0)
+            std::printf("%-48s %14.3f us %14.3f us  ratio %.3g\n", label, x * 1e6, y * 1e6, x / y);
     };
-    std::printf("\n%-48s %17s %17s  (real time; ratio = first / second)\n", "", "ours/indexed", "peer/scanned");
+    std::printf("\n%-48s %17s %17s  (real time; ratio = first / second)\n", "", "ours/indexed",
+                "peer/scanned");
     ratio("fillFromNode vs object per item (ours/peer)", "fill/ours", "fill/objects_peer");
-    ratio("find 6 segments vs engine walkPath (ours/peer)", "find_6_segments/indexed", "find_6_segments/engine_peer");
+    ratio("find 6 segments vs engine walkPath (ours/peer)", "find_6_segments/indexed",
+          "find_6_segments/engine_peer");
     for (const auto& [name, op] : ops) {
         (void)op;
         const std::string base = std::string("near_end/") + name;
-        ratio((std::string(name) + " near the end (indexed/scanned)").c_str(), base + "/indexed", base + "/scanned");
+        ratio((std::string(name) + " near the end (indexed/scanned)").c_str(), base + "/indexed",
+              base + "/scanned");
     }
-    ratio("row list, all expanded (indexed/scanned)", "rows/all_expanded/indexed", "rows/all_expanded/scanned");
-    ratio("expand+collapse 100k children (indexed/scanned)", "expand_collapse_100k/indexed", "expand_collapse_100k/scanned");
+    ratio("row list, all expanded (indexed/scanned)", "rows/all_expanded/indexed",
+          "rows/all_expanded/scanned");
+    ratio("expand+collapse 100k children (indexed/scanned)", "expand_collapse_100k/indexed",
+          "expand_collapse_100k/scanned");
     return 0;
 }

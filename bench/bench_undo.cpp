@@ -29,7 +29,9 @@ using M = rg_ShuCaiChanLei;
 
 namespace {
 
-double ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+double ms(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
 
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -46,8 +48,7 @@ double timed(const std::function<void()>& f) {
 CWString bigArray(int n, int offset) {
     CWString s = u"[";
     for (int i = 0; i < n; ++i) {
-        if (i)
-            s += u",";
+        if (i) s += u",";
         s += rg_Korrin_ChuangKou::fromQString(QString::number(i + offset));
     }
     return s + u"]";
@@ -58,8 +59,7 @@ CWString bigDocument(size_t units, int salt) {
     CWString s = u"[";
     s.reserve(units + 64);
     for (int i = 0; s.size() < units; ++i) {
-        if (i)
-            s += u",";
+        if (i) s += u",";
         s += u"{\"id\":";
         s += rg_Korrin_ChuangKou::fromQString(QString::number(i + salt));
         s += u",\"name\":\"item number\",\"tags\":[1,2,3],\"ok\":true}";
@@ -70,12 +70,13 @@ CWString bigDocument(size_t units, int salt) {
 int32_t itemWithText(rg_ZhuChuangKou1& w, CWStringView text) {
     auto& st = w.current()->tree->store();
     for (int32_t i = 0; i < st.itemCount(); ++i)
-        if (st.getText(i) == text)
-            return i;
+        if (st.getText(i) == text) return i;
     return -1;
 }
 
-void select(rg_ZhuChuangKou1& w, int32_t item) { w.current()->tree->store().setSelection(item); }
+void select(rg_ZhuChuangKou1& w, int32_t item) {
+    w.current()->tree->store().setSelection(item);
+}
 
 struct Row {
     const char* name;
@@ -84,8 +85,9 @@ struct Row {
 };
 
 void print(const Row& r) {
-    std::printf("%-10s command %9.1f ms   undo %9.1f ms (%.2fx)   redo %9.1f ms (%.2fx)   entry %.1f MB\n", r.name,
-                r.command, r.undo, r.undo / r.command, r.redo, r.redo / r.command, double(r.bytes) / 1048576.0);
+    std::printf("%-10s command %9.1f ms   undo %9.1f ms (%.2fx)   redo %9.1f ms (%.2fx)   entry %.1f MB\n",
+                r.name, r.command, r.undo, r.undo / r.command, r.redo, r.redo / r.command,
+                double(r.bytes) / 1048576.0);
     std::fflush(stdout);
 }
 

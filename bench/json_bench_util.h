@@ -54,8 +54,8 @@ inline CWString utf8To16(const std::string& s) {
 // One JSON array whose elements are the corpus documents below, repeated until the text reaches
 // `target` bytes: a mix of API records, long strings, float arrays and small objects.
 inline std::string generatedDocument(const std::filesystem::path& dir, size_t target) {
-    const char* parts[] = {"twitter.json",       "citm_catalog.json", "canada.json",      "gsoc-2018.json",
-                           "marine_ik.json",     "mesh.pretty.json",  "update-center.json", "random.json",
+    const char* parts[] = {"twitter.json",       "citm_catalog.json",  "canada.json",        "gsoc-2018.json",
+                           "marine_ik.json",     "mesh.pretty.json",   "update-center.json", "random.json",
                            "github_events.json", "apache_builds.json", "instruments.json"};
     std::string out = "[";
     while (out.size() < target) {

@@ -41,8 +41,12 @@ double SimdjsonScan::scan(const std::string& pointer, bool freshParser, std::str
     return s;
 }
 
-size_t SimdjsonScan::size() const { return impl_ ? impl_->json.size() : 0; }
+size_t SimdjsonScan::size() const {
+    return impl_ ? impl_->json.size() : 0;
+}
 
-void SimdjsonScan::unload() { impl_.reset(); }
+void SimdjsonScan::unload() {
+    impl_.reset();
+}
 
 } // namespace stream_bench

@@ -85,7 +85,8 @@ bool readInputText(const std::string& pathOrDash, CWString& out, std::string& er
     return true;
 }
 
-bool writeFileInPlace(const std::string& path, std::string_view bytes, const InputInfo& info, std::string& error) {
+bool writeFileInPlace(const std::string& path, std::string_view bytes, const InputInfo& info,
+                      std::string& error) {
     FileStamp now;
     if (!stampOf(path, now) || info.stamp.size < 0 || !(now == info.stamp)) {
         error = "'" + path + "' changed while it was being edited";
@@ -181,13 +182,14 @@ bool parseOptions(const Args& args, const std::vector<OptionDef>& defs, ParsedAr
         }
         out.options.emplace_back(name, value);
     }
-    for (; i < args.size(); ++i) out.positionals.push_back(args[i]);
+    for (; i < args.size(); ++i)
+        out.positionals.push_back(args[i]);
     return true;
 }
 
 int usageError(std::string_view command, std::string_view message, std::string_view usage) {
-    std::fprintf(stderr, "quelix-cli %.*s: %.*s\n%.*s", int(command.size()), command.data(), int(message.size()),
-                 message.data(), int(usage.size()), usage.data());
+    std::fprintf(stderr, "quelix-cli %.*s: %.*s\n%.*s", int(command.size()), command.data(),
+                 int(message.size()), message.data(), int(usage.size()), usage.data());
     return 2;
 }
 
@@ -200,12 +202,23 @@ int printHelp(std::string_view usage) {
 void appendField(CWString& out, CWStringView text) {
     for (char16_t c : text) {
         switch (c) {
-        case u'\\': out.append(u"\\\\"); break;
-        case u'\t': out.append(u"\\t"); break;
-        case u'\n': out.append(u"\\n"); break;
-        case u'\r': out.append(u"\\r"); break;
-        case u'\0': out.append(u"\\0"); break;
-        default: out.push_back(c);
+        case u'\\':
+            out.append(u"\\\\");
+            break;
+        case u'\t':
+            out.append(u"\\t");
+            break;
+        case u'\n':
+            out.append(u"\\n");
+            break;
+        case u'\r':
+            out.append(u"\\r");
+            break;
+        case u'\0':
+            out.append(u"\\0");
+            break;
+        default:
+            out.push_back(c);
         }
     }
 }

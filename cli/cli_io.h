@@ -24,10 +24,10 @@ struct FileStamp {
 
 // What reading a text file found out besides the text: enough to write it back as it was read.
 struct InputInfo {
-    CWString encoding;      // the detected encoding name
-    bool hadMark = false;   // the bytes began with that encoding's byte-order mark
-    bool cutAtNul = false;  // the text ended at a U+0000 before the end of the file
-    FileStamp stamp;        // the file as it was before reading (not for standard input)
+    CWString encoding;     // the detected encoding name
+    bool hadMark = false;  // the bytes began with that encoding's byte-order mark
+    bool cutAtNul = false; // the text ended at a U+0000 before the end of the file
+    FileStamp stamp;       // the file as it was before reading (not for standard input)
 };
 
 // Reads a whole file ("-" = standard input) and decodes it with encoding detection; the text ends
@@ -39,7 +39,8 @@ bool readInputText(const std::string& pathOrDash, CWString& out, std::string& er
 // permissions. Refused (false, `error` set) when the file is no longer the one that was read, when
 // it is not writable (no write permission bit at all counts as read-only, also for root), or when
 // the write fails; the file is then untouched.
-bool writeFileInPlace(const std::string& path, std::string_view bytes, const InputInfo& info, std::string& error);
+bool writeFileInPlace(const std::string& path, std::string_view bytes, const InputInfo& info,
+                      std::string& error);
 // Reads a whole file ("-" = standard input) as raw bytes.
 bool readInputBytes(const std::string& pathOrDash, std::string& out, std::string& error);
 
@@ -55,7 +56,7 @@ void appendNumber(CWString& out, int32_t value);
 
 // One option a command accepts: "--name" alone (flag) or "--name VALUE" / "--name=VALUE".
 struct OptionDef {
-    std::string name;        // without the leading "--"
+    std::string name; // without the leading "--"
     bool takesValue = false;
 };
 

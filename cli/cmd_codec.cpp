@@ -14,7 +14,8 @@ const char kEscapeUsage[] =
     "\n"
     "Reads standard input (encoding detected: byte-order mark, UTF-16, UTF-8 or the ANSI code page)\n"
     "and writes it escaped, as UTF-8, to standard output. Line breaks are escaped too.\n"
-    "  --mode ucs2   \\uXXXX for every non-ASCII unit, \\r \\n, backslash before \" ' / \\ [ ] { } (default)\n"
+    "  --mode ucs2   \\uXXXX for every non-ASCII unit, \\r \\n, backslash before \" ' / \\ [ ] { } "
+    "(default)\n"
     "  --mode hex    &#xHHHH; for CR, LF and every non-ASCII unit\n"
     "  --mode dec    &#DDDD; for CR, LF and every non-ASCII unit\n";
 
@@ -30,18 +31,26 @@ int runCodec(const Args& args, const char* command, const char* usage, bool esca
     std::string error;
     if (!parseOptions(args, {{"mode", true}}, parsed, error)) return usageError(command, error, usage);
     if (parsed.help) return printHelp(usage);
-    if (!parsed.positionals.empty()) return usageError(command, "unexpected argument '" + parsed.positionals[0] + "'", usage);
+    if (!parsed.positionals.empty())
+        return usageError(command, "unexpected argument '" + parsed.positionals[0] + "'", usage);
     std::string mode = parsed.value("mode", "ucs2");
     int32_t codecMode;
     if (escape) {
-        if (mode == "ucs2") codecMode = rg_Tolvar_MingLingJi::kEscapeUcs2;
-        else if (mode == "hex") codecMode = rg_Tolvar_MingLingJi::kEscapeHtmlHex;
-        else if (mode == "dec") codecMode = rg_Tolvar_MingLingJi::kEscapeHtmlDec;
-        else return usageError(command, "unknown mode '" + mode + "'", usage);
+        if (mode == "ucs2")
+            codecMode = rg_Tolvar_MingLingJi::kEscapeUcs2;
+        else if (mode == "hex")
+            codecMode = rg_Tolvar_MingLingJi::kEscapeHtmlHex;
+        else if (mode == "dec")
+            codecMode = rg_Tolvar_MingLingJi::kEscapeHtmlDec;
+        else
+            return usageError(command, "unknown mode '" + mode + "'", usage);
     } else {
-        if (mode == "ucs2") codecMode = rg_Tolvar_MingLingJi::kUnescapeUcs2;
-        else if (mode == "html") codecMode = rg_Tolvar_MingLingJi::kUnescapeHtml;
-        else return usageError(command, "unknown mode '" + mode + "'", usage);
+        if (mode == "ucs2")
+            codecMode = rg_Tolvar_MingLingJi::kUnescapeUcs2;
+        else if (mode == "html")
+            codecMode = rg_Tolvar_MingLingJi::kUnescapeHtml;
+        else
+            return usageError(command, "unknown mode '" + mode + "'", usage);
     }
     CWString input;
     if (!readInputText("-", input, error)) {
@@ -59,8 +68,12 @@ int runCodec(const Args& args, const char* command, const char* usage, bool esca
 
 } // namespace
 
-int cmdEscape(const Args& args) { return runCodec(args, "escape", kEscapeUsage, true); }
+int cmdEscape(const Args& args) {
+    return runCodec(args, "escape", kEscapeUsage, true);
+}
 
-int cmdUnescape(const Args& args) { return runCodec(args, "unescape", kUnescapeUsage, false); }
+int cmdUnescape(const Args& args) {
+    return runCodec(args, "unescape", kUnescapeUsage, false);
+}
 
 } // namespace quelix_cli

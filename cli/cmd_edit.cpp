@@ -8,9 +8,9 @@
 
 #include "cli/cli_io.h"
 #include "cli/commands.h"
-#include "json/document.h"
 #include "text/encoding.h"
 #include "text/text_encode.h"
+#include "json/document.h"
 
 namespace quelix_cli {
 
@@ -19,16 +19,16 @@ namespace {
 using rg_Tolvar_JSON::rg_TolvarJSONJieDian;
 using rg_Tolvar_JSON::rg_TolvarJSONLei;
 
-#define QUELIX_EDIT_COMMON                                                                           \
-    "Writes the whole edited document, as UTF-8, to standard output: indented with two spaces and\n" \
-    "CR LF line breaks as 'format' writes it, or on one line with --compact. With --in-place FILE\n" \
-    "is replaced instead (atomically, permissions kept), in the encoding it was read in, with its\n" \
-    "byte-order mark kept or absent as it was; a text that would not read back exactly in that\n"    \
-    "encoding is refused and FILE left untouched.\n"                                                 \
-    "PATH uses the path syntax of 'get'; the empty path names the whole document.\n"                \
-    "Exit status 0 done, 1 PATH names nothing (nothing is written), 2 usage error, unreadable or\n" \
-    "unwritable file.\n"                                                                             \
-    "  --compact       the compact layout\n"                                                         \
+#define QUELIX_EDIT_COMMON                                                                                   \
+    "Writes the whole edited document, as UTF-8, to standard output: indented with two spaces and\n"         \
+    "CR LF line breaks as 'format' writes it, or on one line with --compact. With --in-place FILE\n"         \
+    "is replaced instead (atomically, permissions kept), in the encoding it was read in, with its\n"         \
+    "byte-order mark kept or absent as it was; a text that would not read back exactly in that\n"            \
+    "encoding is refused and FILE left untouched.\n"                                                         \
+    "PATH uses the path syntax of 'get'; the empty path names the whole document.\n"                         \
+    "Exit status 0 done, 1 PATH names nothing (nothing is written), 2 usage error, unreadable or\n"          \
+    "unwritable file.\n"                                                                                     \
+    "  --compact       the compact layout\n"                                                                 \
     "  --in-place      write FILE back instead of standard output\n"
 
 const char kSetUsage[] =
@@ -57,11 +57,10 @@ const char kAddUsage[] =
     "stay, as members without a key). KEY is wrapped in double quotes unless it begins with a quote;\n"
     "VALUE is stored as 'set' without --raw stores it.\n" QUELIX_EDIT_COMMON;
 
-const char kDeleteUsage[] =
-    "usage: quelix-cli delete [--compact] [--in-place] FILE PATH\n"
-    "\n"
-    "Removes the node at PATH from its container; the empty path empties the whole document.\n"
-    QUELIX_EDIT_COMMON;
+const char kDeleteUsage[] = "usage: quelix-cli delete [--compact] [--in-place] FILE PATH\n"
+                            "\n"
+                            "Removes the node at PATH from its container; the empty path empties the whole "
+                            "document.\n" QUELIX_EDIT_COMMON;
 
 #undef QUELIX_EDIT_COMMON
 
@@ -91,7 +90,9 @@ int notFound() {
     return 1;
 }
 
-CWString utf16(const std::string& s) { return rg_Tolvar_MingLingJi::utf8ToUtf16(s); }
+CWString utf16(const std::string& s) {
+    return rg_Tolvar_MingLingJi::utf8ToUtf16(s);
+}
 
 // The node at `path`; null (message printed) when it names nothing.
 rg_TolvarJSONJieDian* nodeAt(rg_TolvarJSONLei& doc, const std::string& path) {
@@ -127,17 +128,20 @@ int runEdit(const EditCommand& cmd, const Args& args, const Edit& edit) {
     if (!parseOptions(args, defs, parsed, error)) return usageError(cmd.name, error, cmd.usage);
     if (parsed.help) return printHelp(cmd.usage);
     if (parsed.positionals.size() != cmd.operands + 1) {
-        return usageError(cmd.name, parsed.positionals.size() < cmd.operands + 1 ? cmd.missing : "too many arguments",
+        return usageError(cmd.name,
+                          parsed.positionals.size() < cmd.operands + 1 ? cmd.missing : "too many arguments",
                           cmd.usage);
     }
     const std::string& file = parsed.positionals[0];
     const bool inPlace = parsed.has("in-place");
-    if (inPlace && file == "-") return usageError(cmd.name, "--in-place needs a FILE, not standard input", cmd.usage);
+    if (inPlace && file == "-")
+        return usageError(cmd.name, "--in-place needs a FILE, not standard input", cmd.usage);
 
     CWString text;
     InputInfo info;
     if (!readInputText(file, text, error, &info)) return fail(cmd.name, error);
-    if (inPlace && info.cutAtNul) return fail(cmd.name, "'" + file + "' holds a U+0000; what follows it would be lost");
+    if (inPlace && info.cutAtNul)
+        return fail(cmd.name, "'" + file + "' holds a U+0000; what follows it would be lost");
     rg_TolvarJSONLei doc;
     doc.parseText(text);
     text.clear();
@@ -163,7 +167,8 @@ int runEdit(const EditCommand& cmd, const Args& args, const Edit& edit) {
 } // namespace
 
 int cmdSet(const Args& args) {
-    static const EditCommand cmd{"set", kSetUsage, {{"raw", false}, {"create", false}}, 2, "missing FILE, PATH or TEXT"};
+    static const EditCommand cmd{
+        "set", kSetUsage, {{"raw", false}, {"create", false}}, 2, "missing FILE, PATH or TEXT"};
     return runEdit(cmd, args, [](rg_TolvarJSONLei& doc, const ParsedArgs& p) {
         const std::string& path = p.positionals[1];
         rg_TolvarJSONJieDian* node = p.has("create") ? createAt(doc, path) : nodeAt(doc, path);

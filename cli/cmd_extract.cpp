@@ -5,8 +5,8 @@
 
 #include "cli/cli_io.h"
 #include "cli/commands.h"
-#include "json/stream_extract.h"
 #include "text/encoding.h"
+#include "json/stream_extract.h"
 
 namespace quelix_cli {
 
@@ -23,11 +23,16 @@ const char kUsage[] =
     "unreadable file, or a value of 2 GiB or more.\n";
 
 bool encodingNumber(const std::string& name, int32_t& out) {
-    if (name == "ANSI") out = rg_Tolvar_JSON::kStreamAnsi;
-    else if (name == "UTF-8") out = rg_Tolvar_JSON::kStreamUtf8;
-    else if (name == "UTF-16LE" || name == "UTF16LE") out = rg_Tolvar_JSON::kStreamUtf16LE;
-    else if (name == "UTF-16BE" || name == "UTF16BE") out = rg_Tolvar_JSON::kStreamUtf16BE;
-    else return false;
+    if (name == "ANSI")
+        out = rg_Tolvar_JSON::kStreamAnsi;
+    else if (name == "UTF-8")
+        out = rg_Tolvar_JSON::kStreamUtf8;
+    else if (name == "UTF-16LE" || name == "UTF16LE")
+        out = rg_Tolvar_JSON::kStreamUtf16LE;
+    else if (name == "UTF-16BE" || name == "UTF16BE")
+        out = rg_Tolvar_JSON::kStreamUtf16BE;
+    else
+        return false;
     return true;
 }
 
@@ -40,20 +45,23 @@ int cmdExtract(const Args& args) {
     if (!parseOptions(args, {{"encoding", true}}, parsed, error)) return usageError("extract", error, kUsage);
     if (parsed.help) return printHelp(kUsage);
     if (parsed.positionals.size() != 2)
-        return usageError("extract", parsed.positionals.size() < 2 ? "FILE and PATH are required" : "too many arguments",
+        return usageError("extract",
+                          parsed.positionals.size() < 2 ? "FILE and PATH are required" : "too many arguments",
                           kUsage);
     int32_t encoding = rg_Tolvar_JSON::kStreamUtf8;
     const std::string encodingName = parsed.value("encoding", "UTF-8");
     if (!encodingNumber(encodingName, encoding))
         return usageError("extract", "unknown encoding '" + encodingName + "'", kUsage);
     const std::string& file = parsed.positionals[0];
-    if (file == "-") return usageError("extract", "FILE must be a file; standard input cannot be streamed", kUsage);
+    if (file == "-")
+        return usageError("extract", "FILE must be a file; standard input cannot be streamed", kUsage);
     if (file.empty()) return usageError("extract", "FILE is empty", kUsage);
 
     rg_Tolvar_JSON::StreamExtractor extractor;
     CWString text;
-    const bool ok = extractor.extractFromFile(rg_Tolvar_MingLingJi::pathToText(std::filesystem::path(file)), encoding,
-                                              rg_Tolvar_MingLingJi::utf8ToUtf16(parsed.positionals[1]), text);
+    const bool ok =
+        extractor.extractFromFile(rg_Tolvar_MingLingJi::pathToText(std::filesystem::path(file)), encoding,
+                                  rg_Tolvar_MingLingJi::utf8ToUtf16(parsed.positionals[1]), text);
     if (!ok) {
         switch (extractor.status()) {
         case StreamStatus::TooLarge:
@@ -70,7 +78,8 @@ int cmdExtract(const Args& args) {
     }
     if (text.empty()) {
         std::fprintf(stderr, "quelix-cli extract: %s\n",
-                     extractor.status() == StreamStatus::Found ? "the value is empty" : "the path names nothing");
+                     extractor.status() == StreamStatus::Found ? "the value is empty"
+                                                               : "the path names nothing");
         return 1;
     }
     if (!writeOutput(text)) {

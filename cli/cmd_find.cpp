@@ -5,11 +5,11 @@
 
 #include "cli/cli_io.h"
 #include "cli/commands.h"
-#include "json/document.h"
 #include "text/encoding.h"
 #include "text/regex.h"
 #include "tree/item_store.h"
 #include "tree/tree_find.h"
+#include "json/document.h"
 
 namespace quelix_cli {
 
@@ -23,7 +23,8 @@ const char kFindUsage[] =
     "searches the item texts for PATTERN as the window's find does: from the item after item N in\n"
     "the direction, wrapping around to include item N itself. Prints the item found as one line:\n"
     "ITEM<TAB>PATH<TAB>TEXT, UTF-8, ending in LF (ITEM the item index, PATH in path mode 0). Tab, CR,\n"
-    "LF, NUL and backslash inside a path or text are written as \\t, \\r, \\n, \\0 and \\\\, so a line splits\n"
+    "LF, NUL and backslash inside a path or text are written as \\t, \\r, \\n, \\0 and \\\\, so a line "
+    "splits\n"
     "on tabs and each field decodes exactly. Exit code 1: nothing matched.\n"
     "PATTERN is plain text, found anywhere inside an item text, unless:\n"
     "  --wildcard     PATTERN is a wildcard pattern (* any run, ? at most one character)\n"
@@ -49,7 +50,7 @@ int cmdFind(const Args& args) {
     ParsedArgs parsed;
     std::string error;
     const std::vector<OptionDef> defs = {
-        {"wildcard", false}, {"regex", false}, {"ignore-case", false},
+        {"wildcard", false},   {"regex", false},    {"ignore-case", false},
         {"ucs2-retry", false}, {"backward", false}, {"from", true},
     };
     if (!parseOptions(args, defs, parsed, error)) return usageError("find", error, kFindUsage);

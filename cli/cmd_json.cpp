@@ -4,9 +4,9 @@
 
 #include "cli/cli_io.h"
 #include "cli/commands.h"
-#include "json/document.h"
 #include "text/codecs.h"
 #include "text/encoding.h"
+#include "json/document.h"
 
 namespace quelix_cli {
 
@@ -64,7 +64,8 @@ int cmdFormat(const Args& args) {
         return usageError("format", error, kFormatUsage);
     if (parsed.help) return printHelp(kFormatUsage);
     if (parsed.positionals.size() != 1)
-        return usageError("format", parsed.positionals.empty() ? "missing FILE" : "too many arguments", kFormatUsage);
+        return usageError("format", parsed.positionals.empty() ? "missing FILE" : "too many arguments",
+                          kFormatUsage);
     rg_Tolvar_JSON::rg_TolvarJSONLei doc;
     if (!load("format", parsed.positionals[0], parsed.has("ucs2-decode"), doc)) return 2;
     return write("format", rg_Tolvar_JSON::toJsonText(doc.root(), parsed.has("compact")));
@@ -77,8 +78,8 @@ int cmdGet(const Args& args) {
         return usageError("get", error, kGetUsage);
     if (parsed.help) return printHelp(kGetUsage);
     if (parsed.positionals.size() != 2) {
-        return usageError("get", parsed.positionals.size() < 2 ? "missing FILE or PATH" : "too many arguments",
-                          kGetUsage);
+        return usageError(
+            "get", parsed.positionals.size() < 2 ? "missing FILE or PATH" : "too many arguments", kGetUsage);
     }
     rg_Tolvar_JSON::rg_TolvarJSONLei doc;
     if (!load("get", parsed.positionals[0], false, doc)) return 2;
@@ -90,7 +91,8 @@ int cmdGet(const Args& args) {
         std::fprintf(stderr, "%s\n", kNotFound);
         return 1;
     }
-    if (parsed.has("ucs2-decode")) text = rg_Tolvar_MingLingJi::unescapeText(text, rg_Tolvar_MingLingJi::kUnescapeUcs2);
+    if (parsed.has("ucs2-decode"))
+        text = rg_Tolvar_MingLingJi::unescapeText(text, rg_Tolvar_MingLingJi::kUnescapeUcs2);
     return write("get", text);
 }
 

@@ -7,9 +7,9 @@
 
 #include "cli/cli_io.h"
 #include "cli/commands.h"
+#include "tree/item_store.h"
 #include "json/document.h"
 #include "json/tool_paths.h"
-#include "tree/item_store.h"
 
 namespace quelix_cli {
 
@@ -27,7 +27,8 @@ const char kTreeUsage[] =
     "  --mode 1   array index as its own segment: a.items.[3].b\n"
     "  --mode 2   platform library form:          //a.items.[3].b\n"
     "  --format F the path in another tool's syntax: jq (.a.items[3].b), jsonpath ($.a.items[3].b),\n"
-    "             pointer (/a/items/3/b), js (data.a.items[3].b), python (data[\"a\"][\"items\"][3][\"b\"]);\n"
+    "             pointer (/a/items/3/b), js (data.a.items[3].b), python "
+    "(data[\"a\"][\"items\"][3][\"b\"]);\n"
     "             an empty PATH where the syntax cannot name the node (a repeated key, a member\n"
     "             without a key, a keyed array element, several top-level values)\n";
 
@@ -49,7 +50,8 @@ public:
             enter();
             return frames_.back().nameable ? path_ : CWString();
         }
-        while (frames_.size() > 1 && frames_.back().next >= frames_.back().node->childCount()) frames_.pop_back();
+        while (frames_.size() > 1 && frames_.back().next >= frames_.back().node->childCount())
+            frames_.pop_back();
         Frame& f = frames_.back();
         const rg_Tolvar_JSON::rg_TolvarJSONJieDian* child = f.node->child(f.next);
         const int32_t index = f.next++;
@@ -93,8 +95,11 @@ private:
 
 bool parseFormat(const std::string& name, rg_Tolvar_JSON::ToolPathSyntax& out) {
     using S = rg_Tolvar_JSON::ToolPathSyntax;
-    const std::pair<const char*, S> names[] = {{"jq", S::Jq},         {"jsonpath", S::JsonPath}, {"pointer", S::JsonPointer},
-                                               {"js", S::JavaScript}, {"python", S::Python}};
+    const std::pair<const char*, S> names[] = {{"jq", S::Jq},
+                                               {"jsonpath", S::JsonPath},
+                                               {"pointer", S::JsonPointer},
+                                               {"js", S::JavaScript},
+                                               {"python", S::Python}};
     for (const auto& [n, s] : names)
         if (name == n) {
             out = s;
@@ -114,14 +119,16 @@ int cmdTree(const Args& args) {
         return usageError("tree", error, kTreeUsage);
     if (parsed.help) return printHelp(kTreeUsage);
     if (parsed.positionals.size() != 1)
-        return usageError("tree", parsed.positionals.empty() ? "missing FILE" : "too many arguments", kTreeUsage);
+        return usageError("tree", parsed.positionals.empty() ? "missing FILE" : "too many arguments",
+                          kTreeUsage);
     const std::string modeText = parsed.value("mode", "0");
     if (modeText != "0" && modeText != "1" && modeText != "2")
         return usageError("tree", "unknown mode '" + modeText + "'", kTreeUsage);
     const int32_t mode = modeText[0] - '0';
     rg_Tolvar_JSON::ToolPathSyntax syntax{};
     const bool toolFormat = parsed.has("format");
-    if (toolFormat && parsed.has("mode")) return usageError("tree", "--mode and --format exclude each other", kTreeUsage);
+    if (toolFormat && parsed.has("mode"))
+        return usageError("tree", "--mode and --format exclude each other", kTreeUsage);
     if (toolFormat && !parseFormat(parsed.value("format"), syntax))
         return usageError("tree", "unknown format '" + parsed.value("format") + "'", kTreeUsage);
 

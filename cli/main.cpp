@@ -29,8 +29,11 @@ const Command kCommands[] = {
 
 int usage(FILE* out) {
     std::fputs("usage: quelix-cli COMMAND [OPTIONS] ARGS...\n\ncommands:\n", out);
-    for (const Command& c : kCommands) std::fprintf(out, "  %-9s %s\n", c.name, c.summary);
-    std::fputs("\n'quelix-cli COMMAND --help' describes a command; 'quelix-cli --version' prints the version.\n", out);
+    for (const Command& c : kCommands)
+        std::fprintf(out, "  %-9s %s\n", c.name, c.summary);
+    std::fputs(
+        "\n'quelix-cli COMMAND --help' describes a command; 'quelix-cli --version' prints the version.\n",
+        out);
     return out == stdout ? 0 : 2;
 }
 

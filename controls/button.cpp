@@ -16,12 +16,9 @@ using rg_Korrin_ChuangKou::rg_ZengJiangWeiTuLei;
 int32_t resolveButtonColour(const std::array<int32_t, 4>& table, int32_t state, int32_t faceColour,
                             int32_t fallback) {
     int32_t c = table[static_cast<size_t>(std::clamp(state, 0, 3))];
-    if (c == kTakeNormalEntry)
-        c = table[0];
-    if (c == kTakeNormalEntry)
-        return fallback;
-    if (c == kFaceEntry)
-        c = faceColour;
+    if (c == kTakeNormalEntry) c = table[0];
+    if (c == kTakeNormalEntry) return fallback;
+    if (c == kFaceEntry) c = faceColour;
     if (c == rg_Korrin_ChuangKou::kDefaultColour || c == kFaceEntry || c == kTakeNormalEntry)
         c = rg_Korrin_ChuangKou::kButtonFaceColour;
     return c;
@@ -42,8 +39,7 @@ ButtonLayout layoutButton(const ButtonLook& look, int w, int h, const TextMeasur
             out.lines.push_back({part, 0, 0, extent.width(), extent.height()});
             out.textWidth = std::max(out.textWidth, extent.width());
             out.textHeight += extent.height();
-            if (end == CWStringView::npos)
-                break;
+            if (end == CWStringView::npos) break;
             start = end + 2;
         }
         out.textHeight += 2 * static_cast<int>(out.lines.size() - 1);
@@ -51,8 +47,7 @@ ButtonLayout layoutButton(const ButtonLook& look, int w, int h, const TextMeasur
     const int d = out.textWidth;
     int x = look.inset;
     if (image) {
-        if (look.centreContent)
-            x = std::max((w - imageW - (d > 0 ? look.gap : 0) - d) / 2, look.inset);
+        if (look.centreContent) x = std::max((w - imageW - (d > 0 ? look.gap : 0) - d) / 2, look.inset);
         out.imageRect = QRect(x, (h - imageH) / 2, imageW, imageH);
     }
     if (d > 0) {
@@ -82,8 +77,7 @@ void paintButton(rg_HuaBan& canvas, const ButtonLook& look) {
     const rg_ZengJiangWeiTuLei* image = look.image && !look.image->isNull() ? look.image : nullptr;
     const int32_t key = look.transparentColour != 0 ? look.transparentColour : -1;
     if (look.imageFillsButton) {
-        if (image)
-            canvas.drawBitmap(0, 0, w, h, *image, key);
+        if (image) canvas.drawBitmap(0, 0, w, h, *image, key);
         canvas.endRedrawSuspension();
         return;
     }
@@ -102,7 +96,8 @@ void paintButton(rg_HuaBan& canvas, const ButtonLook& look) {
 }
 
 rg_TolvarAnNiu1::rg_TolvarAnNiu1(QWidget* parent)
-    : rg_ZuJianBuJuQi(parent), canvas_(new rg_HuaBan(this)), hoverTimer_(new rg_Korrin_ChuangKou::Timer(this)) {
+    : rg_ZuJianBuJuQi(parent), canvas_(new rg_HuaBan(this)),
+      hoverTimer_(new rg_Korrin_ChuangKou::Timer(this)) {
     addControl(canvas_, kCanvasId);
     hoverTimer_->setObjectName(QStringLiteral("hoverTimer"));
     canvas_->setHollowBrush();
@@ -110,37 +105,31 @@ rg_TolvarAnNiu1::rg_TolvarAnNiu1(QWidget* parent)
     canvas_->mouseMoved.bind([this](int32_t x, int32_t y, int32_t mods) { mouseMove(x, y, mods); });
     canvas_->mouseLeft.bind([this] {
         mouseLeftCanvas_ = true;
-        if (!hoverTimer_->isRunning() && state_ == Hot)
-            hoverTimer_->setInterval(kHoverInterval);
+        if (!hoverTimer_->isRunning() && state_ == Hot) hoverTimer_->setInterval(kHoverInterval);
     });
     hoverTimer_->tick.bind([this] { hoverTick(); });
     canvas_->leftDown.bind([this](int32_t, int32_t, int32_t) {
-        if (state_ == Disabled)
-            return; // a disabled button neither changes nor reports
+        if (state_ == Disabled) return; // a disabled button neither changes nor reports
         state_ = Pressed;
         checked_ = checked_ ? 0 : 1;
         redraw();
         clicked.raise();
     });
     canvas_->leftUp.bind([this](int32_t, int32_t, int32_t) {
-        if (state_ == Disabled)
-            return;
+        if (state_ == Disabled) return;
         state_ = Hot;
         redraw();
     });
     canvas_->leftDoubleClicked.bind([this](int32_t, int32_t, int32_t) {
-        if (state_ != Disabled)
-            doubleClicked.raise();
+        if (state_ != Disabled) doubleClicked.raise();
     });
     canvas_->rightDown.bind([this](int32_t, int32_t, int32_t) {
-        if (state_ == Disabled)
-            return;
+        if (state_ == Disabled) return;
         state_ = Pressed;
         redraw();
     });
     canvas_->rightUp.bind([this](int32_t, int32_t, int32_t) {
-        if (state_ == Disabled)
-            return;
+        if (state_ == Disabled) return;
         state_ = Hot;
         redraw();
         rightReleased.raise();
@@ -212,8 +201,7 @@ void rg_TolvarAnNiu1::setChecked(int32_t checked) {
 }
 
 int32_t rg_TolvarAnNiu1::drawnState() const {
-    if (toggleMode && checked_ && (state_ == Normal || state_ == Hot))
-        return Pressed;
+    if (toggleMode && checked_ && (state_ == Normal || state_ == Hot)) return Pressed;
     return state_;
 }
 
@@ -238,8 +226,7 @@ ButtonLook rg_TolvarAnNiu1::currentLook() const {
 }
 
 void rg_TolvarAnNiu1::redraw() {
-    if (!shown_)
-        return;
+    if (!shown_) return;
     paintButton(*canvas_, currentLook());
 }
 
@@ -262,8 +249,7 @@ void rg_TolvarAnNiu1::hoverTick() {
     const QPoint inCanvas = hoverCanvasPoint_ + (now - hoverScreenPoint_);
     const bool inside = inCanvas.x() >= 0 && inCanvas.x() < canvas_->width() && inCanvas.y() >= 0 &&
                         inCanvas.y() < canvas_->height();
-    if (inside && !mouseLeftCanvas_)
-        return;
+    if (inside && !mouseLeftCanvas_) return;
     hoverTimer_->stop();
     mouseLeftCanvas_ = false;
     if (state_ != Disabled) {

@@ -44,7 +44,7 @@ struct ButtonLook {
     int32_t textColour = 0;
     int32_t borderColour = 0xC0C0C0;
     const rg_Korrin_ChuangKou::rg_ZengJiangWeiTuLei* image = nullptr; // may be null
-    int32_t imageWidth = 0;  // 0 = the bitmap's own
+    int32_t imageWidth = 0;                                           // 0 = the bitmap's own
     int32_t imageHeight = 0;
     bool imageFillsButton = false;
     int32_t gap = 5;
@@ -146,7 +146,7 @@ private:
     void hoverTick();
     void mouseMove(int32_t x, int32_t y, int32_t mods);
 
-    rg_Korrin_ChuangKou::rg_HuaBan* canvas_;   // owned (Qt child)
+    rg_Korrin_ChuangKou::rg_HuaBan* canvas_; // owned (Qt child)
     rg_Korrin_ChuangKou::Timer* hoverTimer_; // owned (Qt child)
     CWString caption_;
     CWString tooltip_;

@@ -11,10 +11,8 @@ using rg_Korrin_ChuangKou::rg_HuaBan;
 namespace {
 
 int32_t clampToInt32(double v) {
-    if (!(v > std::numeric_limits<int32_t>::min()))
-        return std::numeric_limits<int32_t>::min();
-    if (v >= std::numeric_limits<int32_t>::max())
-        return std::numeric_limits<int32_t>::max();
+    if (!(v > std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
+    if (v >= std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
     return static_cast<int32_t>(v);
 }
 
@@ -57,7 +55,8 @@ void paintScrollBar(rg_HuaBan& canvas, const ScrollBarLook& look) {
     for (int b = 0; b < 2; ++b) {
         const bool pressed = look.pressedPart == b + 1;
         const int a0 = b == 0 ? 0 : look.length - th;
-        canvas.setPenColour(pressed ? rg_TolvarGunDongTiao::kPressedPenColour : rg_TolvarGunDongTiao::kPenColour);
+        canvas.setPenColour(pressed ? rg_TolvarGunDongTiao::kPressedPenColour
+                                    : rg_TolvarGunDongTiao::kPenColour);
         barRect(canvas, look.vertical, a0, 0, a0 + th, th);
         if (pressed && look.pressedLook) {
             for (const int inset : {th / 8, th / 4, static_cast<int>(th / 2.66)})
@@ -100,18 +99,15 @@ rg_TolvarGunDongTiao::rg_TolvarGunDongTiao(QWidget* parent, bool vertical)
     // A quick second click on an arrow or the track moves again instead of being lost.
     canvas_->leftDoubleClicked.bind([this](int32_t x, int32_t y, int32_t) { leftDown(along(x, y)); });
     canvas_->leftUp.bind([this](int32_t, int32_t, int32_t) {
-        if (tracking_)
-            endTracking();
+        if (tracking_) endTracking();
     });
     canvas_->mouseMoved.bind([this](int32_t, int32_t, int32_t) {
-        if (!tracking_)
-            return;
+        if (!tracking_) return;
         if (!(canvas_->lastMouseButtons() & Qt::LeftButton)) {
             endTracking(); // the release went elsewhere
             return;
         }
-        if (pressedPart_ == 3)
-            dragTo(screenAlong());
+        if (pressedPart_ == 3) dragTo(screenAlong());
     });
     canvas_->rightDown.bind([this](int32_t x, int32_t y, int32_t) { rightDown(along(x, y)); });
     canvas_->rightUp.bind([this](int32_t, int32_t, int32_t) {
@@ -125,8 +121,7 @@ rg_TolvarGunDongTiao::rg_TolvarGunDongTiao(QWidget* parent, bool vertical)
     canvas_->keyDown.bind([this](int32_t key, int32_t mods) { keyDown.raise(key, mods); });
     canvas_->keyUp.bind([this](int32_t key, int32_t mods) { keyUp.raise(key, mods); });
     canvas_->hidden.bind([this] {
-        if (tracking_)
-            endTracking();
+        if (tracking_) endTracking();
     });
 }
 
@@ -146,15 +141,12 @@ int32_t rg_TolvarGunDongTiao::screenAlong() const {
 }
 
 void rg_TolvarGunDongTiao::refresh(int32_t pressedPart, int32_t pressedLook) {
-    if (maximum_ < 1)
-        maximum_ = 1; // also keeps pixels per position finite
+    if (maximum_ < 1) maximum_ = 1; // also keeps pixels per position finite
     const ScrollBarGeometry before = scrollBarGeometry(length_, thickness_, maximum_, 1);
     thumbLength_ = before.thumbLength;
     pixelsPerPosition_ = before.pixelsPerPosition;
-    if (position_ < 1)
-        position_ = 1;
-    if (position_ > maximum_)
-        position_ = maximum_;
+    if (position_ < 1) position_ = 1;
+    if (position_ > maximum_) position_ = maximum_;
     thumbStart_ = scrollBarGeometry(length_, thickness_, maximum_, position_).thumbStart;
 
     ScrollBarLook look;
@@ -201,10 +193,10 @@ void rg_TolvarGunDongTiao::leftDown(int32_t c) {
 
 void rg_TolvarGunDongTiao::dragTo(int32_t screenCoordinate) {
     lastCursor_ = screenCoordinate;
-    if (!(pixelsPerPosition_ > 0))
-        return;
+    if (!(pixelsPerPosition_ > 0)) return;
     const int64_t delta = int64_t{screenCoordinate} - pressCoordinate_;
-    const int64_t d = static_cast<int64_t>(std::ceil(static_cast<double>(delta < 0 ? -delta : delta) / pixelsPerPosition_));
+    const int64_t d =
+        static_cast<int64_t>(std::ceil(static_cast<double>(delta < 0 ? -delta : delta) / pixelsPerPosition_));
     const int64_t target = int64_t{pressPosition_} + (delta > 0 ? d : -d);
     dragTarget_ = static_cast<int32_t>(std::clamp<int64_t>(target, 1, maximum_));
     if (dragTarget_ != position_) {

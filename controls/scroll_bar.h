@@ -22,10 +22,10 @@ namespace rg_TolvarMingLingJi_ChuangKouZuJian {
 
 // The bar's geometry along its axis for one maximum and position.
 struct ScrollBarGeometry {
-    int32_t trackLength = 0;    // length - 2 * thickness - 2
-    int32_t thumbLength = 0;    // trackLength - maximum, at least thickness
+    int32_t trackLength = 0; // length - 2 * thickness - 2
+    int32_t thumbLength = 0; // trackLength - maximum, at least thickness
     double pixelsPerPosition = 0;
-    int32_t thumbStart = 0;     // pixels from the bar's start
+    int32_t thumbStart = 0; // pixels from the bar's start
 };
 ScrollBarGeometry scrollBarGeometry(int32_t length, int32_t thickness, int32_t maximum, int32_t position);
 

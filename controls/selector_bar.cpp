@@ -20,8 +20,7 @@ int32_t selectorTabWidth(CWStringView caption, int32_t imageWidth) {
     const int64_t ansiBytes = static_cast<int64_t>(rg_Tolvar_MingLingJi::utf16ToAnsi(caption).size()) + 1;
     int64_t w = 2 * units + static_cast<int64_t>(std::floor(7.8 * static_cast<double>(ansiBytes)));
     w = w <= 0 ? 10 : w + 15;
-    if (imageWidth >= 0)
-        w += imageWidth + 5;
+    if (imageWidth >= 0) w += imageWidth + 5;
     return static_cast<int32_t>(std::min<int64_t>(w, 1 << 24));
 }
 
@@ -45,7 +44,8 @@ CWString selectorTooltip(CWStringView templateText, int32_t number) {
     }
 }
 
-rg_TolvarXuanZeGa1::rg_TolvarXuanZeGa1(QWidget* parent) : rg_ZuJianBuJuQi(parent), separator_(new QLabel(this)) {
+rg_TolvarXuanZeGa1::rg_TolvarXuanZeGa1(QWidget* parent)
+    : rg_ZuJianBuJuQi(parent), separator_(new QLabel(this)) {
     addControl(separator_, kSeparatorId);
     QPalette pal = separator_->palette();
     pal.setColor(QPalette::Window, rg_Korrin_ChuangKou::colorFromRef(kSeparatorColour));
@@ -54,8 +54,7 @@ rg_TolvarXuanZeGa1::rg_TolvarXuanZeGa1(QWidget* parent) : rg_ZuJianBuJuQi(parent
 }
 
 rg_TolvarAnNiu1* rg_TolvarXuanZeGa1::tab(int32_t index) const {
-    if (index < 0 || index >= tabCount())
-        return nullptr;
+    if (index < 0 || index >= tabCount()) return nullptr;
     return tabs_[static_cast<size_t>(index)];
 }
 
@@ -79,14 +78,12 @@ rg_TolvarAnNiu1* rg_TolvarXuanZeGa1::makeTab(CWStringView caption, int32_t index
         tabSelected.raise(index);
     });
     tab->rightReleased.bind([this, index] {
-        if (tabRightClicked.raise(index) != 0)
-            return;
+        if (tabRightClicked.raise(index) != 0) return;
         currentTab_ = index;
         layoutTabs();
     });
-    tab->doubleClicked.bind([this] {
-        tabDoubleClicked.raise(currentTab_ >= 0 && currentTab_ < tabCount() ? currentTab_ : -1);
-    });
+    tab->doubleClicked.bind(
+        [this] { tabDoubleClicked.raise(currentTab_ >= 0 && currentTab_ < tabCount() ? currentTab_ : -1); });
     tab->show();
     return tab;
 }
@@ -104,8 +101,7 @@ void rg_TolvarXuanZeGa1::setTabs(CWStringView captions) {
             const CWStringView caption =
                 captions.substr(start, bar == CWStringView::npos ? CWStringView::npos : bar - start);
             tabs_.push_back(makeTab(caption, static_cast<int32_t>(tabs_.size())));
-            if (bar == CWStringView::npos)
-                break;
+            if (bar == CWStringView::npos) break;
             start = bar + 1;
         }
     }
@@ -118,46 +114,38 @@ void rg_TolvarXuanZeGa1::selectTab(int32_t index) {
 }
 
 void rg_TolvarXuanZeGa1::setPage(int32_t index, QWidget* page) {
-    if (index < 0 || index >= kSlots)
-        return;
+    if (index < 0 || index >= kSlots) return;
     pages_[static_cast<size_t>(index)] = page;
     layoutTabs();
 }
 
 QWidget* rg_TolvarXuanZeGa1::page(int32_t index) const {
-    if (index < 0 || index >= kSlots)
-        return nullptr;
+    if (index < 0 || index >= kSlots) return nullptr;
     return pages_[static_cast<size_t>(index)];
 }
 
 bool rg_TolvarXuanZeGa1::setTabImage(int32_t index, int32_t resourceId) {
-    if (index < 0 || index >= kSlots)
-        return false;
+    if (index < 0 || index >= kSlots) return false;
     const bool ok = tabImages_[static_cast<size_t>(index)].loadResource(resourceId);
     layoutTabs();
     return ok;
 }
 
 void rg_TolvarXuanZeGa1::setTabImage(int32_t index, const rg_ZengJiangWeiTuLei& image) {
-    if (index < 0 || index >= kSlots)
-        return;
+    if (index < 0 || index >= kSlots) return;
     tabImages_[static_cast<size_t>(index)] = image;
     layoutTabs();
 }
 
 const rg_ZengJiangWeiTuLei* rg_TolvarXuanZeGa1::tabImage(int32_t i) const {
-    if (i >= kSlots)
-        return nullptr;
-    if (!tabImages_[static_cast<size_t>(i)].isNull())
-        return &tabImages_[static_cast<size_t>(i)];
-    if (sharedImage && !tabImages_[0].isNull())
-        return &tabImages_[0];
+    if (i >= kSlots) return nullptr;
+    if (!tabImages_[static_cast<size_t>(i)].isNull()) return &tabImages_[static_cast<size_t>(i)];
+    if (sharedImage && !tabImages_[0].isNull()) return &tabImages_[0];
     return nullptr;
 }
 
 int32_t rg_TolvarXuanZeGa1::rowShiftForCurrentTab(int32_t clientWidth) const {
-    if (currentTab_ < 0 || currentTab_ >= tabCount())
-        return 0;
+    if (currentTab_ < 0 || currentTab_ >= tabCount()) return 0;
     int32_t right = 5;
     for (int32_t i = 0; i <= currentTab_; ++i) {
         const rg_ZengJiangWeiTuLei* image = tabImage(i);
@@ -179,15 +167,13 @@ void rg_TolvarXuanZeGa1::layoutTabs() {
         rg_TolvarAnNiu1* tab = tabs_[static_cast<size_t>(i)];
         const rg_ZengJiangWeiTuLei* image = tabImage(i);
         int32_t w = selectorTabWidth(tab->caption(), image ? image->width() : -1);
-        if (image && tabHeight == -1)
-            tabHeight = w;
+        if (image && tabHeight == -1) tabHeight = w;
         if (clientWidth < w + left) {
             if (multiRow && i > 0) {
                 left = 5;
                 top += tabHeight + 1;
             }
-            if (clientWidth < w + left)
-                w = clientWidth - left;
+            if (clientWidth < w + left) w = clientWidth - left;
         }
         place(tab, left, top, w, tabHeight);
         left += w + 1;
@@ -205,8 +191,7 @@ void rg_TolvarXuanZeGa1::layoutTabs() {
 
         if (i < kSlots) {
             if (QWidget* page = pages_[static_cast<size_t>(i)]) {
-                if (page->parentWidget() != this)
-                    page->setParent(this);
+                if (page->parentWidget() != this) page->setParent(this);
                 page->setVisible(i == currentTab_);
                 laidOutPages.push_back(page);
             }

@@ -84,7 +84,7 @@ private:
     // How far a single row is moved left so that the current tab ends inside the bar.
     int32_t rowShiftForCurrentTab(int32_t clientWidth) const;
 
-    QLabel* separator_; // owned (Qt child)
+    QLabel* separator_;                  // owned (Qt child)
     std::vector<rg_TolvarAnNiu1*> tabs_; // owned (Qt children)
     int32_t currentTab_ = 0;
     std::array<QPointer<QWidget>, kSlots> pages_;

@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (bytesOf(back) != bytesOf(le)) std::abort();
 
     // A few charsets through the converter, both ways; only that nothing breaks.
-    const char16_t* charsets[] = {u"ANSI", u"big5", u"shift_jis", u"hz-gb-2312", u"_autodetect", u"utf-8",
-                                  u"koi8-r", u"iso-8859-8-i", u"no-such-charset"};
+    const char16_t* charsets[] = {u"ANSI",  u"big5",   u"shift_jis",    u"hz-gb-2312",     u"_autodetect",
+                                  u"utf-8", u"koi8-r", u"iso-8859-8-i", u"no-such-charset"};
     for (const char16_t* cs : charsets) {
         bool ok = true;
         CKorMem decoded = convertCharsetNames(bytes, cs, u"UTF-16", 0, &ok);

@@ -22,9 +22,11 @@ CWString textOf(const uint8_t* data, size_t size) {
     CWString t;
     if (size == 0) return t;
     if (data[0] == 0) {
-        for (size_t i = 1; i + 1 < size; i += 2) t += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+        for (size_t i = 1; i + 1 < size; i += 2)
+            t += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
     } else {
-        for (size_t i = 1; i < size; ++i) t += static_cast<char16_t>(data[i]);
+        for (size_t i = 1; i < size; ++i)
+            t += static_cast<char16_t>(data[i]);
     }
     return t;
 }
@@ -61,7 +63,8 @@ CWString indexPath(const rg_TolvarJSONJieDian* n) {
     CWString path;
     for (size_t k = idx.size(); k-- > 0;) {
         path += u'[';
-        for (char c : std::to_string(idx[k])) path += static_cast<char16_t>(c);
+        for (char c : std::to_string(idx[k]))
+            path += static_cast<char16_t>(c);
         path += u']';
     }
     return path;
@@ -100,9 +103,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Paths taken from the input: the last 24 code units, and each node's unquoted key.
     rg_TolvarJSONJieDian* holder = nullptr;
     CWString timing;
-    doc.readAtPath(CWStringView(text).substr(text.size() > 24 ? text.size() - 24 : 0), holder, false, depth >= 300, timing);
-    doc.readAtPath(CWStringView(text).substr(0, text.size() < 24 ? text.size() : 24), holder, true, false, timing);
-    for (const rg_TolvarJSONJieDian* n : nodes) doc.readAtPath(unquote(n->keyText()), holder, true, true, timing);
+    doc.readAtPath(CWStringView(text).substr(text.size() > 24 ? text.size() - 24 : 0), holder, false,
+                   depth >= 300, timing);
+    doc.readAtPath(CWStringView(text).substr(0, text.size() < 24 ? text.size() : 24), holder, true, false,
+                   timing);
+    for (const rg_TolvarJSONJieDian* n : nodes)
+        doc.readAtPath(unquote(n->keyText()), holder, true, true, timing);
 
     // Edits on a copy of the document, with texts from the input.
     rg_TolvarJSONLei edited(doc);
@@ -112,13 +118,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < targets.size(); ++i) {
         auto* n = const_cast<rg_TolvarJSONJieDian*>(targets[i]);
         switch (i % 4) {
-        case 0: setValueText(*n, piece, (i & 4) != 0); break;
-        case 1: setKeyText(*n, piece, false); break;
-        case 2: appendMember(*n, piece, piece); break;
+        case 0:
+            setValueText(*n, piece, (i & 4) != 0);
+            break;
+        case 1:
+            setKeyText(*n, piece, false);
+            break;
+        case 2:
+            appendMember(*n, piece, piece);
+            break;
         default: {
             // Keep the number of created children small (a segment may ask for up to 2^20).
             size_t arrow = piece.find(u"->");
-            int32_t k = isIndexSegment(piece) ? parsePathInteger(piece.substr(1))
+            int32_t k = isIndexSegment(piece)         ? parsePathInteger(piece.substr(1))
                         : arrow != CWStringView::npos ? parsePathInteger(trimView(piece.substr(arrow + 2)))
                                                       : 0;
             if (k < 1000) childBySegment(*n, piece, true);

@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "json/stream_extract.h"
 #include "tests/json/test_stream_reference.h"
 #include "text/encoding.h"
+#include "json/stream_extract.h"
 
 namespace {
 
@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ex.keepValueBytes = true;
     for (int32_t enc = 0; enc < 4; ++enc) {
         for (size_t i = 0; i <= sizeof kPaths / sizeof kPaths[0]; ++i) {
-            const CWString path = rg_Tolvar_MingLingJi::utf8ToUtf16(i < sizeof kPaths / sizeof kPaths[0] ? kPaths[i] : extraPath);
+            const CWString path = rg_Tolvar_MingLingJi::utf8ToUtf16(
+                i < sizeof kPaths / sizeof kPaths[0] ? kPaths[i] : extraPath);
             CWString out;
             const bool ok = ex.extractFromFile(file, enc, path, out);
             rg_Tolvar_JSON::CompiledStreamPath compiled;

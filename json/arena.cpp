@@ -21,20 +21,23 @@ void Arena::release() {
 void Arena::trimSpare() {
     if (spare_.empty()) return;
     size_t bytes = 0;
-    for (const Chunk& c : spare_) bytes += c.bytes;
+    for (const Chunk& c : spare_)
+        bytes += c.bytes;
     auto chunks = std::make_shared<std::vector<Chunk>>(std::move(spare_));
     spare_.clear();
     if (bytes >= kBackgroundFree) {
         try {
             std::thread([chunks] {
-                for (const Chunk& c : *chunks) std::free(c.p);
+                for (const Chunk& c : *chunks)
+                    std::free(c.p);
             }).detach();
             return;
         } catch (const std::system_error&) {
             // no thread: free here
         }
     }
-    for (const Chunk& c : *chunks) std::free(c.p);
+    for (const Chunk& c : *chunks)
+        std::free(c.p);
 }
 
 bool Arena::contains(const void* p) const {

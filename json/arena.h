@@ -31,7 +31,8 @@ inline void copyUnits(char16_t* d, const char16_t* s, size_t n) {
         return;
     }
     if (n < 4) {
-        for (size_t i = 0; i < n; ++i) d[i] = s[i];
+        for (size_t i = 0; i < n; ++i)
+            d[i] = s[i];
         return;
     }
 #endif

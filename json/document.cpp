@@ -47,9 +47,13 @@ private:
 rg_TolvarJSONJieDian* const rg_TolvarJSONLei::kRemovedAll =
     reinterpret_cast<rg_TolvarJSONJieDian*>(static_cast<intptr_t>(-1));
 
-rg_TolvarJSONLei::rg_TolvarJSONLei() { NodeAccess::flags(root_) |= NodeAccess::kDocumentRoot; }
+rg_TolvarJSONLei::rg_TolvarJSONLei() {
+    NodeAccess::flags(root_) |= NodeAccess::kDocumentRoot;
+}
 
-rg_TolvarJSONLei::rg_TolvarJSONLei(const rg_TolvarJSONLei& other) : rg_TolvarJSONLei() { *this = other; }
+rg_TolvarJSONLei::rg_TolvarJSONLei(const rg_TolvarJSONLei& other) : rg_TolvarJSONLei() {
+    *this = other;
+}
 
 rg_TolvarJSONLei& rg_TolvarJSONLei::operator=(const rg_TolvarJSONLei& other) {
     if (this == &other) return *this;
@@ -58,14 +62,17 @@ rg_TolvarJSONLei& rg_TolvarJSONLei::operator=(const rg_TolvarJSONLei& other) {
     detail::ArenaCopyTarget target(*arena_);
     detail::copySubtree(root_, other.root_, target);
     arena_->trimSpare();
-    for (int32_t i = 0, n = root_.childCount(); i < n; ++i) NodeAccess::parent(*root_.child(i)) = &root_;
+    for (int32_t i = 0, n = root_.childCount(); i < n; ++i)
+        NodeAccess::parent(*root_.child(i)) = &root_;
     chunkSizeKiB = other.chunkSizeKiB;
     streamEncoding = other.streamEncoding;
     topLevelValues_ = other.topLevelValues_;
     return *this;
 }
 
-rg_TolvarJSONLei::rg_TolvarJSONLei(rg_TolvarJSONLei&& other) noexcept : rg_TolvarJSONLei() { adoptFrom(other); }
+rg_TolvarJSONLei::rg_TolvarJSONLei(rg_TolvarJSONLei&& other) noexcept : rg_TolvarJSONLei() {
+    adoptFrom(other);
+}
 
 rg_TolvarJSONLei& rg_TolvarJSONLei::operator=(rg_TolvarJSONLei&& other) noexcept {
     if (this != &other) {
@@ -134,6 +141,8 @@ void rg_TolvarJSONLei::releaseTree() {
     if (arena_) arena_->recycle(); // kept for the next parse; reset() and destruction free it
 }
 
-size_t rg_TolvarJSONLei::arenaBytes() const { return arena_ ? arena_->bytes() : 0; }
+size_t rg_TolvarJSONLei::arenaBytes() const {
+    return arena_ ? arena_->bytes() : 0;
+}
 
 } // namespace rg_Tolvar_JSON

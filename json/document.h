@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "runtime/kor_mem.h"
 #include "json/node.h"
 #include "json/stream_path.h"
-#include "runtime/kor_mem.h"
 
 namespace rg_Tolvar_JSON {
 
@@ -77,13 +77,13 @@ public:
     void readRange(int64_t from, int64_t to, bool startsAfterMark, CKorMem& target);
     void normalizeKeyBytes(CKorMem& bytes) const;
     // stream fields, public so tests can lower the chunk size
-    uint64_t streamLength = 0;   // file size in bytes during an extraction
+    uint64_t streamLength = 0; // file size in bytes during an extraction
     int32_t streamEncoding = 0;
     CKorMem resultBytes;
     int32_t chunkSizeKiB = 10240;
     int32_t chunkOffset = 0;
     CKorMem chunkBytes;
-    int streamFd = -1;           // the open file during one call (stream manages it)
+    int streamFd = -1; // the open file during one call (stream manages it)
     // When set, extractFromFile publishes its progress there and stops when asked (not owned;
     // the caller sets it for one call and clears it afterwards).
     StreamProgress* streamProgress = nullptr;

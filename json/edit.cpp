@@ -46,7 +46,8 @@ void setValueText(rg_TolvarJSONJieDian& node, CWStringView text, bool raw) {
         NodeAccess::children(copy) = nullptr;
         NodeAccess::flags(copy) &= static_cast<uint8_t>(~NodeAccess::kOwnsChildren);
         node.setNodeType(type);
-        for (int32_t i = 0, n = node.childCount(); i < n; ++i) NodeAccess::parent(*node.child(i)) = &node;
+        for (int32_t i = 0, n = node.childCount(); i < n; ++i)
+            NodeAccess::parent(*node.child(i)) = &node;
         NodeAccess::markHeap(node);
     } else if (raw) {
         node.setValueRaw(t);

@@ -17,8 +17,9 @@ static_assert(sizeof(rg_TolvarJSONKanTao) == sizeof(rg_TolvarJSONJieDian), "a sl
 
 namespace {
 
-
-Slot* slotOf(rg_TolvarJSONJieDian* n) { return reinterpret_cast<Slot*>(n); }
+Slot* slotOf(rg_TolvarJSONJieDian* n) {
+    return reinterpret_cast<Slot*>(n);
+}
 
 class HeapCopyTarget final : public detail::CopyTarget {
 public:
@@ -50,7 +51,8 @@ void NodeAccess::destroyChildren(Node& n) {
     {
         ChildBlock* b = block(n);
         stack.reserve(std::min<size_t>(b->count, 4096));
-        for (uint32_t i = 0; i < b->count; ++i) stack.push_back(&b->slots()[i]->node);
+        for (uint32_t i = 0; i < b->count; ++i)
+            stack.push_back(&b->slots()[i]->node);
         if (n.flags_ & kOwnsChildren) std::free(b);
         n.children_ = nullptr;
         n.flags_ &= static_cast<uint8_t>(~kOwnsChildren);
@@ -60,7 +62,8 @@ void NodeAccess::destroyChildren(Node& n) {
         stack.pop_back();
         if (m->children_) {
             ChildBlock* b = block(*m);
-            for (uint32_t i = 0; i < b->count; ++i) stack.push_back(&b->slots()[i]->node);
+            for (uint32_t i = 0; i < b->count; ++i)
+                stack.push_back(&b->slots()[i]->node);
         }
         freeOwnParts(*m);
         if (m->flags_ & kHeapSlot) delete slotOf(m); // its child list is already empty
@@ -69,7 +72,8 @@ void NodeAccess::destroyChildren(Node& n) {
 
 void NodeAccess::markHeap(Node& n) {
     Node* t = &n;
-    while (t->parent_) t = t->parent_;
+    while (t->parent_)
+        t = t->parent_;
     if (t->flags_ & kDocumentRoot) t->flags_ |= kTreeOnHeap;
 }
 
@@ -151,7 +155,8 @@ rg_TolvarJSONJieDian& rg_TolvarJSONJieDian::operator=(const rg_TolvarJSONJieDian
     tmp.flags_ &= static_cast<uint8_t>(~owned);
     tmp.children_ = nullptr;
     tmp.text_ = nullptr;
-    for (int32_t i = 0, n = childCount(); i < n; ++i) child(i)->parent_ = this;
+    for (int32_t i = 0, n = childCount(); i < n; ++i)
+        child(i)->parent_ = this;
     NodeAccess::markHeap(*this);
     return *this;
 }
@@ -177,7 +182,8 @@ rg_TolvarJSONKanTao* rg_TolvarJSONJieDian::slot(int32_t i) const {
 
 // One heap block for both texts: key characters, then value characters.
 void rg_TolvarJSONJieDian::setTexts(CWStringView key, CWStringView value) {
-    if (key.size() > 0xFFFFFFFFu || value.size() > 0xFFFFFFFFu) return; // longer than any parsed text: refused
+    if (key.size() > 0xFFFFFFFFu || value.size() > 0xFFFFFFFFu)
+        return; // longer than any parsed text: refused
     const size_t n = key.size() + value.size();
     char16_t* p = n ? new char16_t[n] : nullptr;
     if (!key.empty()) std::memcpy(p, key.data(), key.size() * 2);
@@ -190,9 +196,13 @@ void rg_TolvarJSONJieDian::setTexts(CWStringView key, CWStringView value) {
     if (p) NodeAccess::markHeap(*this);
 }
 
-void rg_TolvarJSONJieDian::setKeyRaw(CWStringView text) { setTexts(text, valueText()); }
+void rg_TolvarJSONJieDian::setKeyRaw(CWStringView text) {
+    setTexts(text, valueText());
+}
 
-void rg_TolvarJSONJieDian::setValueRaw(CWStringView text) { setTexts(keyText(), text); }
+void rg_TolvarJSONJieDian::setValueRaw(CWStringView text) {
+    setTexts(keyText(), text);
+}
 
 void rg_TolvarJSONJieDian::setEmptyObjectFlag(bool on) {
     flags_ = static_cast<uint8_t>(on ? (flags_ | kEmptyObject) : (flags_ & ~kEmptyObject));
@@ -226,7 +236,9 @@ rg_TolvarJSONJieDian* rg_TolvarJSONJieDian::insertSlotAt(int32_t i, rg_TolvarJSO
     return added;
 }
 
-rg_TolvarJSONJieDian* rg_TolvarJSONJieDian::appendNewChild() { return appendSlot(rg_TolvarJSONKanTao::create()); }
+rg_TolvarJSONJieDian* rg_TolvarJSONJieDian::appendNewChild() {
+    return appendSlot(rg_TolvarJSONKanTao::create());
+}
 
 bool rg_TolvarJSONJieDian::removeSlotAt(int32_t i) {
     uint32_t n = NodeAccess::count(*this);
@@ -241,7 +253,9 @@ bool rg_TolvarJSONJieDian::removeSlotAt(int32_t i) {
     return true;
 }
 
-void rg_TolvarJSONJieDian::releaseChildren() { NodeAccess::destroyChildren(*this); }
+void rg_TolvarJSONJieDian::releaseChildren() {
+    NodeAccess::destroyChildren(*this);
+}
 
 void rg_TolvarJSONJieDian::reset() {
     NodeAccess::destroyChildren(*this);
@@ -260,7 +274,9 @@ rg_TolvarJSONKanTao* rg_TolvarJSONKanTao::create() {
     return s;
 }
 
-void rg_TolvarJSONKanTao::destroy(rg_TolvarJSONKanTao* slot) { delete slot; }
+void rg_TolvarJSONKanTao::destroy(rg_TolvarJSONKanTao* slot) {
+    delete slot;
+}
 
 // ---- lookup-failure node ----
 

@@ -88,13 +88,13 @@ private:
     friend class rg_TolvarJSONKanTao;
 
     enum Flags : uint8_t {
-        kEmptyObject = 1,    // the lookup-failure flag
-        kOwnsText = 2,       // text_ was allocated with new[] by this node
-        kKeyInValue = 4,     // the key is a prefix of the value: both start at text_
-        kOwnsChildren = 8,   // children_ is a heap block (else arena or null)
-        kHeapSlot = 16,      // this node sits in a slot made by new (else arena, document or stack)
-        kDocumentRoot = 32,  // root of a document; kTreeOnHeap below is meaningful
-        kTreeOnHeap = 64,    // root only: some node of the tree owns heap memory
+        kEmptyObject = 1,   // the lookup-failure flag
+        kOwnsText = 2,      // text_ was allocated with new[] by this node
+        kKeyInValue = 4,    // the key is a prefix of the value: both start at text_
+        kOwnsChildren = 8,  // children_ is a heap block (else arena or null)
+        kHeapSlot = 16,     // this node sits in a slot made by new (else arena, document or stack)
+        kDocumentRoot = 32, // root of a document; kTreeOnHeap below is meaningful
+        kTreeOnHeap = 64,   // root only: some node of the tree owns heap memory
     };
     void setTexts(CWStringView key, CWStringView value);
 
@@ -132,9 +132,9 @@ rg_TolvarJSONJieDian& lookupFailureNode();
 // Drops the first and the last character when the text begins with a quote, then trims.
 CWString unquote(CWStringView text);
 CWStringView unquoteView(CWStringView text); // the same, as a view into `text`
-bool isQuoted(CWStringView text);        // non-empty and begins with " or '
-bool isIndexSegment(CWStringView text);  // non-empty, begins with [ and ends with ]
-CWString trimText(CWStringView text);    // removes code units <= 0x20 at both ends
+bool isQuoted(CWStringView text);            // non-empty and begins with " or '
+bool isIndexSegment(CWStringView text);      // non-empty, begins with [ and ends with ]
+CWString trimText(CWStringView text);        // removes code units <= 0x20 at both ends
 CWStringView trimView(CWStringView text);
 // Reads a decimal integer like C's atoi: leading white space (space, \t \n \v \f \r), an optional
 // sign, digits up to the first non-digit; saturates to the int32 range; 0 when there are no digits.

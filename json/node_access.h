@@ -44,8 +44,8 @@ struct NodeAccess {
     static uint32_t count(const Node& n) { return n.children_ ? block(n)->count : 0; }
     static Node* childAt(const Node& n, uint32_t i) { return &block(n)->slots()[i]->node; }
 
-    static void init(Node& n, const char16_t* text, uint32_t keyLen, uint32_t valueLen, Node* parent, int32_t depth,
-                     int8_t type, uint8_t flags) {
+    static void init(Node& n, const char16_t* text, uint32_t keyLen, uint32_t valueLen, Node* parent,
+                     int32_t depth, int8_t type, uint8_t flags) {
         n.text_ = text;
         n.keyLen_ = keyLen;
         n.valueLen_ = valueLen;

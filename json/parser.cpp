@@ -19,8 +19,7 @@ namespace detail {
 
 // A growable array of trivially copyable items on malloc/realloc (large stacks grow by remapping
 // rather than by copying).
-template <class T>
-class PodStack {
+template <class T> class PodStack {
 public:
     PodStack() = default;
     PodStack(const PodStack&) = delete;
@@ -87,12 +86,15 @@ private:
         if (to < from) return {};
         const char16_t* b = t_ + from;
         const char16_t* e = t_ + to + 1;
-        while (b < e && *b <= 0x20) ++b;
-        while (e > b && e[-1] <= 0x20) --e;
+        while (b < e && *b <= 0x20)
+            ++b;
+        while (e > b && e[-1] <= 0x20)
+            --e;
         return {b, static_cast<size_t>(e - b)};
     }
 
-    __attribute__((always_inline)) Node* addChild(Node* parent, View key, View value, int32_t type, int32_t depth = 0) {
+    __attribute__((always_inline)) Node* addChild(Node* parent, View key, View value, int32_t type,
+                                                  int32_t depth = 0) {
         auto* s = new (arena_.allocRecord(sizeof(Slot))) Slot;
         Node& n = s->node;
         uint8_t flags = 0;

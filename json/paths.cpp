@@ -1,9 +1,9 @@
 // JSON paths: splitting, one-segment lookup (optionally creating), walking and reading.
 #include <climits>
 
+#include "text/elapsed_time.h"
 #include "json/document.h"
 #include "json/node_access.h"
-#include "text/elapsed_time.h"
 
 namespace rg_Tolvar_JSON {
 
@@ -23,7 +23,8 @@ void splitPath(CWStringView path, rg_Korrin_JiBen::rg_WenBenShuZuLei& segments) 
     size_t from = 0;
     for (;;) {
         size_t dot = p.find(u'.', from);
-        CWStringView piece = CWStringView(p).substr(from, dot == CWString::npos ? CWString::npos : dot - from);
+        CWStringView piece =
+            CWStringView(p).substr(from, dot == CWString::npos ? CWString::npos : dot - from);
         CWStringView trimmed = trimView(piece);
         CWString seg;
         seg.reserve(trimmed.size());
@@ -62,7 +63,9 @@ void splitKeySegment(CWStringView segment, CWStringView& key, int32_t& occurrenc
     }
 }
 
-rg_TolvarJSONJieDian* failure() { return &lookupFailureNode(); }
+rg_TolvarJSONJieDian* failure() {
+    return &lookupFailureNode();
+}
 
 } // namespace
 
@@ -128,8 +131,8 @@ rg_TolvarJSONJieDian* walkPath(rg_TolvarJSONJieDian& node, const rg_Korrin_JiBen
     }
 }
 
-CWString rg_TolvarJSONLei::readAtPath(CWStringView path, rg_TolvarJSONJieDian*& holder, bool keyOnly, bool compact,
-                                      CWString& timingText) {
+CWString rg_TolvarJSONLei::readAtPath(CWStringView path, rg_TolvarJSONJieDian*& holder, bool keyOnly,
+                                      bool compact, CWString& timingText) {
     // The program's one stopwatch: the caller's next elapsed text then times what follows the read.
     rg_Tolvar_MingLingJi::rg_TolvarShiJianCeLiangLei& timer = rg_Tolvar_MingLingJi::sharedStopwatch();
     timer.restartTimer();

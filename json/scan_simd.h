@@ -12,7 +12,15 @@ namespace rg_Tolvar_JSON::detail {
 // The code units that mean something to the container scan outside quotes.
 inline bool isStructural(char16_t c) {
     switch (c) {
-    case u'\\': case u'{': case u'[': case u'"': case u'\'': case u':': case u',': case u'}': case u']':
+    case u'\\':
+    case u'{':
+    case u'[':
+    case u'"':
+    case u'\'':
+    case u':':
+    case u',':
+    case u'}':
+    case u']':
         return true;
     default:
         return false;
@@ -23,8 +31,8 @@ inline bool isStructural(char16_t c) {
 inline int64_t skipOrdinary(const char16_t* t, int64_t pos, int64_t len) {
 #if defined(__SSE2__)
     const __m128i k20 = _mm_set1_epi16(0x20);
-    const __m128i kOpen = _mm_set1_epi16(u'{');   // '[' | 0x20 == '{'
-    const __m128i kClose = _mm_set1_epi16(u'}');  // ']' | 0x20 == '}'
+    const __m128i kOpen = _mm_set1_epi16(u'{');  // '[' | 0x20 == '{'
+    const __m128i kClose = _mm_set1_epi16(u'}'); // ']' | 0x20 == '}'
     const __m128i kBs = _mm_set1_epi16(u'\\');
     const __m128i kDq = _mm_set1_epi16(u'"');
     const __m128i kSq = _mm_set1_epi16(u'\'');
@@ -42,7 +50,8 @@ inline int64_t skipOrdinary(const char16_t* t, int64_t pos, int64_t len) {
         pos += 8;
     }
 #endif
-    while (pos < len && !isStructural(t[pos])) ++pos;
+    while (pos < len && !isStructural(t[pos]))
+        ++pos;
     return pos;
 }
 
@@ -58,7 +67,8 @@ inline int64_t skipQuoted(const char16_t* t, int64_t pos, int64_t len, char16_t 
         pos += 8;
     }
 #endif
-    while (pos < len && t[pos] != u'\\' && t[pos] != quote) ++pos;
+    while (pos < len && t[pos] != u'\\' && t[pos] != quote)
+        ++pos;
     return pos;
 }
 
@@ -99,7 +109,8 @@ inline int64_t findOpenBracket(const char16_t* t, int64_t pos, int64_t len) {
         pos += 8;
     }
 #endif
-    while (pos < len && t[pos] != u'{' && t[pos] != u'[') ++pos;
+    while (pos < len && t[pos] != u'{' && t[pos] != u'[')
+        ++pos;
     return pos;
 }
 

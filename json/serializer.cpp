@@ -16,8 +16,12 @@ namespace {
 
 using Node = rg_TolvarJSONJieDian;
 
-char16_t openOf(const Node& n) { return n.nodeType() == Object ? u'{' : u'['; }
-char16_t closeOf(const Node& n) { return n.nodeType() == Object ? u'}' : u']'; }
+char16_t openOf(const Node& n) {
+    return n.nodeType() == Object ? u'{' : u'[';
+}
+char16_t closeOf(const Node& n) {
+    return n.nodeType() == Object ? u'}' : u']';
+}
 
 // Counts (Sink = Counter) or writes (Sink = Writer) the members of `node` at `depth`.
 struct Counter {
@@ -47,19 +51,18 @@ struct Writer {
     void spaces(uint64_t k) {
         static const char16_t run[16] = {u' ', u' ', u' ', u' ', u' ', u' ', u' ', u' ',
                                          u' ', u' ', u' ', u' ', u' ', u' ', u' ', u' '};
-        for (uint64_t i = 0; i < k; i += 16) std::memcpy(p + i, run, sizeof run);
+        for (uint64_t i = 0; i < k; i += 16)
+            std::memcpy(p + i, run, sizeof run);
         p += k;
     }
 };
 
-template <class Sink>
-void separator(Sink& out, bool compact) {
+template <class Sink> void separator(Sink& out, bool compact) {
     out.put(u',');
     if (compact) out.put(u' ');
 }
 
-template <class Sink>
-void members(const Node& node, uint64_t depth, bool compact, Sink& out) {
+template <class Sink> void members(const Node& node, uint64_t depth, bool compact, Sink& out) {
     struct Level {
         const Node* node;
         uint32_t next;
@@ -176,7 +179,8 @@ uint64_t estimateTextLength64(const rg_TolvarJSONJieDian& node) {
         stack.pop_back();
         sum += n->keyText().size();
         if (!n->isContainer()) sum += n->valueText().size();
-        for (uint32_t i = 0, k = NodeAccess::count(*n); i < k; ++i) stack.push_back(NodeAccess::childAt(*n, i));
+        for (uint32_t i = 0, k = NodeAccess::count(*n); i < k; ++i)
+            stack.push_back(NodeAccess::childAt(*n, i));
     }
     return sum;
 }

@@ -19,13 +19,29 @@ inline void classifyScalar(const uint8_t* block, StreamBlockMasks& out) {
     for (int i = 0; i < 64; ++i) {
         const uint64_t bit = uint64_t(1) << i;
         switch (block[i]) {
-        case '\\': m.backslash |= bit; break;
-        case '"': m.dquote |= bit; break;
-        case '\'': m.squote |= bit; break;
-        case '{': case '[': m.open |= bit; break;
-        case '}': case ']': m.close |= bit; break;
-        case ',': case ':': m.delim |= bit; break;
-        default: break;
+        case '\\':
+            m.backslash |= bit;
+            break;
+        case '"':
+            m.dquote |= bit;
+            break;
+        case '\'':
+            m.squote |= bit;
+            break;
+        case '{':
+        case '[':
+            m.open |= bit;
+            break;
+        case '}':
+        case ']':
+            m.close |= bit;
+            break;
+        case ',':
+        case ':':
+            m.delim |= bit;
+            break;
+        default:
+            break;
         }
     }
     out = m;
@@ -48,15 +64,16 @@ inline void classifySse2(const uint8_t* block, StreamBlockMasks& out) {
         m.squote |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, kSq)))) << shift;
         m.open |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v20, kOpen)))) << shift;
         m.close |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v20, kClose)))) << shift;
-        m.delim |= uint64_t(uint32_t(_mm_movemask_epi8(
-                       _mm_or_si128(_mm_cmpeq_epi8(v, kComma), _mm_cmpeq_epi8(v, kColon)))))
+        m.delim |= uint64_t(uint32_t(
+                       _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, kComma), _mm_cmpeq_epi8(v, kColon)))))
                    << shift;
     }
     out = m;
 }
 
 __attribute__((target("avx2"))) inline uint64_t avx2Mask(__m256i lo, __m256i hi) {
-    return uint64_t(uint32_t(_mm256_movemask_epi8(lo))) | (uint64_t(uint32_t(_mm256_movemask_epi8(hi))) << 32);
+    return uint64_t(uint32_t(_mm256_movemask_epi8(lo))) |
+           (uint64_t(uint32_t(_mm256_movemask_epi8(hi))) << 32);
 }
 
 __attribute__((target("avx2"))) inline void classifyAvx2(const uint8_t* block, StreamBlockMasks& out) {
@@ -85,7 +102,8 @@ struct Avx512Classifier {
         : k20(_mm512_set1_epi8(0x20)), bs(_mm512_set1_epi8('\\')), dq(_mm512_set1_epi8('"')),
           sq(_mm512_set1_epi8('\'')), open(_mm512_set1_epi8('{')), close(_mm512_set1_epi8('}')),
           comma(_mm512_set1_epi8(',')), colon(_mm512_set1_epi8(':')) {}
-    __attribute__((target("avx512f,avx512bw"))) void operator()(const uint8_t* block, StreamBlockMasks& out) const {
+    __attribute__((target("avx512f,avx512bw"))) void operator()(const uint8_t* block,
+                                                                StreamBlockMasks& out) const {
         const __m512i v = _mm512_loadu_si512(reinterpret_cast<const void*>(block));
         const __m512i v20 = _mm512_or_si512(v, k20);
         out.backslash = _mm512_cmpeq_epi8_mask(v, bs);
@@ -97,7 +115,8 @@ struct Avx512Classifier {
     }
 };
 
-__attribute__((target("avx512f,avx512bw"))) inline void classifyAvx512(const uint8_t* block, StreamBlockMasks& out) {
+__attribute__((target("avx512f,avx512bw"))) inline void classifyAvx512(const uint8_t* block,
+                                                                       StreamBlockMasks& out) {
     const Avx512Classifier c;
     c(block, out);
 }

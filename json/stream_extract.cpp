@@ -8,11 +8,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "text/encoding.h"
+#include "text/file_rw.h"
 #include "json/document.h"
 #include "json/node.h"
 #include "json/stream_skip.h"
-#include "text/encoding.h"
-#include "text/file_rw.h"
 
 namespace rg_Tolvar_JSON {
 
@@ -21,11 +21,12 @@ namespace {
 constexpr int64_t kWindowBytes = 64 * 1024; // look-back reads outside the chunk
 constexpr int64_t kMaxChunkKiB = 1 << 20;   // 1 GiB
 
-bool isQuoteByte(uint8_t b) { return b == '"' || b == '\''; }
+bool isQuoteByte(uint8_t b) {
+    return b == '"' || b == '\'';
+}
 
 // Unquote-and-trim bounds on bytes reached through `at`: [a, b] inclusive, empty when b < a.
-template <class At>
-void normalizeBounds(At&& at, int64_t& a, int64_t& b, int32_t encoding) {
+template <class At> void normalizeBounds(At&& at, int64_t& a, int64_t& b, int32_t encoding) {
     const bool utf16 = encoding == kStreamUtf16LE || encoding == kStreamUtf16BE;
     const int64_t unit = utf16 ? 2 : 1;
     const int64_t first = encoding == kStreamUtf16BE ? a + 1 : a;
@@ -34,11 +35,15 @@ void normalizeBounds(At&& at, int64_t& a, int64_t& b, int32_t encoding) {
         b = std::max(b - unit, a - 1);
     }
     if (!utf16) {
-        while (a <= b && at(a) <= 0x20) ++a;
-        while (a <= b && at(b) <= 0x20) --b;
+        while (a <= b && at(a) <= 0x20)
+            ++a;
+        while (a <= b && at(b) <= 0x20)
+            --b;
     } else {
-        while (b - a + 1 >= 2 && at(a) <= 0x20 && at(a + 1) <= 0x20) a += 2;
-        while (b - a + 1 >= 2 && at(b - 1) <= 0x20 && at(b) <= 0x20) b -= 2;
+        while (b - a + 1 >= 2 && at(a) <= 0x20 && at(a + 1) <= 0x20)
+            a += 2;
+        while (b - a + 1 >= 2 && at(b - 1) <= 0x20 && at(b) <= 0x20)
+            b -= 2;
     }
 }
 
@@ -116,8 +121,12 @@ CWString decodeStreamBytes(const CKorMem& bytes, int32_t encoding) {
     std::string_view raw = bytesOf(bytes);
     CWString text;
     switch (encoding) {
-    case kStreamAnsi: text = ansiToUtf16(raw); break;
-    case kStreamUtf8: text = utf8ToUtf16(raw); break;
+    case kStreamAnsi:
+        text = ansiToUtf16(raw);
+        break;
+    case kStreamUtf8:
+        text = utf8ToUtf16(raw);
+        break;
     case kStreamUtf16LE:
     case kStreamUtf16BE: {
         const size_t units = raw.size() / 2; // an odd last byte is dropped
@@ -132,13 +141,13 @@ CWString decodeStreamBytes(const CKorMem& bytes, int32_t encoding) {
         if (nul != CWString::npos) text.resize(nul);
         break;
     }
-    default: break;
+    default:
+        break;
     }
     return text;
 }
 
 // ---- scanner ---------------------------------------------------------------------------------
-
 
 StreamScanner::StreamScanner(StreamFields fields)
     : f_(fields), masks_(detail::bestStreamMaskFunction()), skip_(detail::bestSkipChunkFunction()) {}
@@ -163,7 +172,9 @@ int64_t StreamScanner::readAt(int64_t offset, uint8_t* dst, int64_t count) {
     return got;
 }
 
-StreamScanner::~StreamScanner() { unmapChunk(); }
+StreamScanner::~StreamScanner() {
+    unmapChunk();
+}
 
 void StreamScanner::unmapChunk() {
     if (mapped_ == nullptr) return;
@@ -181,7 +192,8 @@ bool StreamScanner::mapChunk(int64_t start, int64_t bytes) {
     static const int64_t page = ::sysconf(_SC_PAGESIZE);
     // A cancelled scan goes the reading way, which reports it.
     if (progress != nullptr && progress->cancel.load(std::memory_order_relaxed)) return false;
-    if (!mapChunks || page <= 0 || bytes != chunkSize_ || chunkSize_ % page != 0 || start % page != 0) return false;
+    if (!mapChunks || page <= 0 || bytes != chunkSize_ || chunkSize_ % page != 0 || start % page != 0)
+        return false;
     // A file that shrank since it was opened would fault on the missing pages: check first.
     struct stat st {};
     if (::fstat(f_.fd, &st) != 0 || st.st_size < start + bytes) return false;
@@ -201,8 +213,7 @@ bool StreamScanner::loadChunk(int64_t pos) {
         chunkStart_ = start;
         chunkEnd_ = start + want;
         chunkData_ = static_cast<const uint8_t*>(mapped_);
-        if (progress != nullptr)
-            progress->bytesRead.store(chunkEnd_, std::memory_order_relaxed);
+        if (progress != nullptr) progress->bytesRead.store(chunkEnd_, std::memory_order_relaxed);
         blockStart_ = -1;
         f_.chunkOffset = static_cast<int32_t>(pos - start);
         return true;
@@ -226,8 +237,7 @@ bool StreamScanner::loadChunk(int64_t pos) {
     chunkStart_ = start;
     chunkEnd_ = start + got;
     chunkData_ = d;
-    if (progress != nullptr)
-        progress->bytesRead.store(chunkEnd_, std::memory_order_relaxed);
+    if (progress != nullptr) progress->bytesRead.store(chunkEnd_, std::memory_order_relaxed);
     blockStart_ = -1;
     f_.chunkOffset = static_cast<int32_t>(pos - start);
     return pos < chunkEnd_;
@@ -288,11 +298,15 @@ uint8_t StreamScanner::byteAnywhere(int64_t pos, bool backward) {
 
 void StreamScanner::adjustRange(int64_t& from, int64_t& to, bool startsAfterMark) const {
     if (f_.encoding == kStreamUtf16LE) {
-        if (startsAfterMark) ++from;
-        else ++to;
+        if (startsAfterMark)
+            ++from;
+        else
+            ++to;
     } else if (f_.encoding == kStreamUtf16BE) {
-        if (startsAfterMark) --to;
-        else --from;
+        if (startsAfterMark)
+            --to;
+        else
+            --from;
     }
     if (from < 0) from = 0;
     if (to > length_ - 1) to = length_ - 1;
@@ -327,7 +341,8 @@ bool StreamScanner::hasNonBlank(int64_t from, int64_t to) {
     if (to >= chunkStart_ && to < chunkEnd_) {
         if (byteAt(to) > 0x20) return true; // the usual case: the byte before the delimiter
         const int64_t lo = std::max(from, chunkStart_);
-        if (detail::anyByteAbove20(chunkData_ + (lo - chunkStart_), static_cast<size_t>(to - lo + 1))) return true;
+        if (detail::anyByteAbove20(chunkData_ + (lo - chunkStart_), static_cast<size_t>(to - lo + 1)))
+            return true;
         to = lo - 1;
     }
     while (to >= from) {
@@ -391,7 +406,8 @@ inline bool StreamScanner::tryMatch(Frame& f, bool keyed) {
             return hit;
         }
         if (f.matchKind != kMatchEmptyKey) return false;
-    } else if (f.matchKind == kMatchIndex || !keyEquals(f, path_->segmentKeys[static_cast<size_t>(f.segmentIndex)])) {
+    } else if (f.matchKind == kMatchIndex ||
+               !keyEquals(f, path_->segmentKeys[static_cast<size_t>(f.segmentIndex)])) {
         return false;
     }
     const size_t s = static_cast<size_t>(f.segmentIndex);
@@ -602,18 +618,21 @@ void StreamScanner::begin() {
     status_ = StreamStatus::NotFound;
 }
 
-int64_t StreamScanner::scanContainer(int64_t start, int32_t segmentIndex, CompiledStreamPath& path, bool onPath) {
+int64_t StreamScanner::scanContainer(int64_t start, int32_t segmentIndex, CompiledStreamPath& path,
+                                     bool onPath) {
     // A call from outside a running extraction takes its state from the fields.
     if (path_ == nullptr) begin();
     CompiledStreamPath* saved = path_;
     path_ = &path;
     const int64_t r = scan(start, segmentIndex, onPath);
     path_ = saved;
-    if (chunkStart_ >= 0 && r >= 0) f_.chunkOffset = static_cast<int32_t>(std::max<int64_t>(0, r - chunkStart_) % chunkSize_);
+    if (chunkStart_ >= 0 && r >= 0)
+        f_.chunkOffset = static_cast<int32_t>(std::max<int64_t>(0, r - chunkStart_) % chunkSize_);
     return r;
 }
 
-bool StreamScanner::extractFromFile(CWStringView filePath, int32_t encoding, CWStringView path, CWString& out) {
+bool StreamScanner::extractFromFile(CWStringView filePath, int32_t encoding, CWStringView path,
+                                    CWString& out) {
     f_.resultBytes.release();
     raw_.release();
     found_ = false;
@@ -657,7 +676,8 @@ bool StreamScanner::extractFromFile(CWStringView filePath, int32_t encoding, CWS
             p = scan(p, 0, true);
             if (p < 0 || found_ || p + 1 >= length_) break;
         }
-        if (chunkStart_ >= 0 && p >= 0) f_.chunkOffset = static_cast<int32_t>(std::max<int64_t>(0, p - chunkStart_) % chunkSize_);
+        if (chunkStart_ >= 0 && p >= 0)
+            f_.chunkOffset = static_cast<int32_t>(std::max<int64_t>(0, p - chunkStart_) % chunkSize_);
     }
     path_ = nullptr;
     unmapChunk();
@@ -687,13 +707,15 @@ StreamFields fieldsOf(rg_TolvarJSONLei& d) {
 
 } // namespace
 
-bool rg_TolvarJSONLei::extractFromFile(CWStringView filePath, int32_t encoding, CWStringView path, CWString& out) {
+bool rg_TolvarJSONLei::extractFromFile(CWStringView filePath, int32_t encoding, CWStringView path,
+                                       CWString& out) {
     StreamScanner scanner(fieldsOf(*this));
     scanner.progress = streamProgress;
     return scanner.extractFromFile(filePath, encoding, path, out);
 }
 
-int64_t rg_TolvarJSONLei::scanContainer(int64_t start, int32_t segmentIndex, CompiledStreamPath& path, bool onPath) {
+int64_t rg_TolvarJSONLei::scanContainer(int64_t start, int32_t segmentIndex, CompiledStreamPath& path,
+                                        bool onPath) {
     StreamScanner scanner(fieldsOf(*this));
     return scanner.scanContainer(start, segmentIndex, path, onPath);
 }
@@ -703,14 +725,18 @@ void rg_TolvarJSONLei::readRange(int64_t from, int64_t to, bool startsAfterMark,
     scanner.readRange(from, to, startsAfterMark, target);
 }
 
-void rg_TolvarJSONLei::normalizeKeyBytes(CKorMem& bytes) const { normalizeStreamKeyBytes(bytes, streamEncoding); }
+void rg_TolvarJSONLei::normalizeKeyBytes(CKorMem& bytes) const {
+    normalizeStreamKeyBytes(bytes, streamEncoding);
+}
 
 // ---- self-contained extractor ----------------------------------------------------------------
 
 StreamExtractor::StreamExtractor()
-    : scanner_(StreamFields{length_, encoding_, resultBytes_, chunkSizeInUse_, chunkOffset_, chunkBytes_, fd_}) {}
+    : scanner_(
+          StreamFields{length_, encoding_, resultBytes_, chunkSizeInUse_, chunkOffset_, chunkBytes_, fd_}) {}
 
-bool StreamExtractor::extractFromFile(CWStringView filePath, int32_t encoding, CWStringView path, CWString& out) {
+bool StreamExtractor::extractFromFile(CWStringView filePath, int32_t encoding, CWStringView path,
+                                      CWString& out) {
     chunkSizeInUse_ = chunkSizeKiB;
     scanner_.maxValueBytes = maxValueBytes;
     scanner_.keepRawBytes = keepValueBytes;

@@ -34,11 +34,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "runtime/kor_mem.h"
+#include "runtime/types.h"
 #include "json/stream_masks.h"
 #include "json/stream_path.h"
 #include "json/stream_skip.h"
-#include "runtime/kor_mem.h"
-#include "runtime/types.h"
 
 namespace rg_Tolvar_JSON {
 
@@ -130,13 +130,13 @@ public:
 private:
     // Scan state of one container on the path (the parser's container-scan variables, 64-bit).
     struct Frame {
-        int64_t mark = -1;        // -1 before the own bracket; else the last structural mark
-        int64_t quoteStart = -1;  // opening quote of the current quoted token, until the next delimiter
+        int64_t mark = -1;          // -1 before the own bracket; else the last structural mark
+        int64_t quoteStart = -1;    // opening quote of the current quoted token, until the next delimiter
         int64_t elementCounter = 0; // keyless members completed so far (containers opened by '[')
-        int64_t pendFrom = 0;     // scan range of the member's first token (the key, or a keyless value)
+        int64_t pendFrom = 0;       // scan range of the member's first token (the key, or a keyless value)
         int64_t pendTo = -1;
-        int32_t segmentIndex = 0; // segment that the members of this container are matched against
-        uint8_t quoteState = 0;   // 0 no quote, 1 inside quotes, 2 quoted token closed
+        int32_t segmentIndex = 0;  // segment that the members of this container are matched against
+        uint8_t quoteState = 0;    // 0 no quote, 1 inside quotes, 2 quoted token closed
         uint8_t containerType = 4; // 2 after '{', 3 after '[', 4 before the own bracket
         bool doubleQuoted = false;
         bool keyPending = false;
@@ -145,8 +145,8 @@ private:
         bool closedAtBracket = false;
         bool pendAfterMark = false; // the first token was bare (its range starts after a mark)
         bool onPath = false;
-        uint8_t matchKind = 0;    // kMatchNothing, kMatchKey, kMatchEmptyKey or kMatchIndex
-        int32_t wantedIndex = 0;  // index segment: the element wanted
+        uint8_t matchKind = 0;   // kMatchNothing, kMatchKey, kMatchEmptyKey or kMatchIndex
+        int32_t wantedIndex = 0; // index segment: the element wanted
     };
     enum : uint8_t { kMatchNothing, kMatchKey, kMatchEmptyKey, kMatchIndex };
     enum MaskKind : int { kInDouble, kInSingle, kSkipNormal, kSkipClosed, kBeforeBracket, kFull, kKinds };
@@ -176,7 +176,7 @@ private:
     StreamStatus status_ = StreamStatus::NotFound;
     bool found_ = false;
 
-    int64_t length_ = 0;     // signed copy of f_.length (may shrink if the file does)
+    int64_t length_ = 0; // signed copy of f_.length (may shrink if the file does)
     int64_t chunkSize_ = 0;
     int32_t backslashSkip_ = 1; // bytes a backslash skips: 2 in UTF-16 files
 

@@ -24,8 +24,8 @@ struct StreamBlockMasks {
 using StreamMaskFunction = void (*)(const uint8_t* block, StreamBlockMasks& out);
 
 void streamMasksScalar(const uint8_t* block, StreamBlockMasks& out);
-void streamMasksSse2(const uint8_t* block, StreamBlockMasks& out);  // x86-64 only; else scalar
-void streamMasksAvx2(const uint8_t* block, StreamBlockMasks& out);  // only where the CPU has AVX2
+void streamMasksSse2(const uint8_t* block, StreamBlockMasks& out);   // x86-64 only; else scalar
+void streamMasksAvx2(const uint8_t* block, StreamBlockMasks& out);   // only where the CPU has AVX2
 void streamMasksAvx512(const uint8_t* block, StreamBlockMasks& out); // only where the CPU has AVX-512BW
 bool cpuHasAvx2();
 bool cpuHasAvx512(); // AVX-512F and BW

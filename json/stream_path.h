@@ -10,7 +10,8 @@
 namespace rg_Tolvar_JSON {
 
 struct CompiledStreamPath {
-    // Key segment: the key encoded in the file's encoding. Index segment: the index as 4 bytes, little-endian.
+    // Key segment: the key encoded in the file's encoding. Index segment: the index as 4 bytes,
+    // little-endian.
     std::vector<CKorMem> segmentKeys;
     std::vector<int32_t> isIndexSegment;   // 1 index segment, 0 key segment
     std::vector<int32_t> wantedOccurrence; // key segment: the number after "->", else 0
@@ -26,7 +27,8 @@ struct CompiledStreamPath {
         const CKorMem& k = segmentKeys[segment];
         if (k.size() == 4) {
             const uint8_t* b = k.data();
-            v = static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24);
+            v = static_cast<int32_t>(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
+                                     uint32_t(b[3]) << 24);
         }
         return v;
     }

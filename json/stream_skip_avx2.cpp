@@ -8,8 +8,9 @@ namespace rg_Tolvar_JSON::detail {
 
 #ifdef QUELIX_STREAM_X86
 // Bit i = XOR of bits 0..i: the carry-less product with all ones.
-#define QUELIX_SKIP_PREFIX_XOR(x) \
-    uint64_t(_mm_cvtsi128_si64(_mm_clmulepi64_si128(_mm_cvtsi64_si128(int64_t(x)), _mm_set1_epi8(char(0xFF)), 0)))
+#define QUELIX_SKIP_PREFIX_XOR(x)                                                                            \
+    uint64_t(_mm_cvtsi128_si64(                                                                              \
+        _mm_clmulepi64_si128(_mm_cvtsi64_si128(int64_t(x)), _mm_set1_epi8(char(0xFF)), 0)))
 #define QUELIX_SKIP_CLASSIFY(p, m) classifyAvx2((p), (m))
 #define QUELIX_SKIP_ATTRIBUTES __attribute__((target("avx2,pclmul,popcnt,bmi,bmi2,lzcnt")))
 #define QUELIX_SKIP_FUNCTION skipChunkAvx2

@@ -26,7 +26,8 @@
 //    brackets are walked one by one, and the walk goes on in stage 3 from a restored kClosed.
 // 3. Otherwise the rules run event by event over the block's reacting bytes.
 
-QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t& next, int64_t end, SkipState& s) {
+QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t& next, int64_t end,
+                                                    SkipState& s) {
     std::vector<size_t>& closedLevels = *s.closedLevels;
     // The lowest level the counting of stage 2c may reach: above the last level opened in kClosed.
     size_t floor = closedLevels.empty() ? 1 : closedLevels.back() + 1;
@@ -150,7 +151,9 @@ QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t
                     }
                 }
                 if (!eventLoop) {
-                    st = (inside >> 63) ? kSkipDouble : ((closedRun | closers) >> 63) ? kSkipClosed : kSkipNormal;
+                    st = (inside >> 63)                  ? kSkipDouble
+                         : ((closedRun | closers) >> 63) ? kSkipClosed
+                                                         : kSkipNormal;
                     if (liveBackslashes != 0) { // the last backslash may skip past the block
                         const int64_t after = base + (63 - __builtin_clzll(liveBackslashes)) + 1 + skipBytes;
                         if (after > pos) pos = after;
@@ -164,10 +167,18 @@ QUELIX_SKIP_ATTRIBUTES int64_t QUELIX_SKIP_FUNCTION(const uint8_t* data, int64_t
         for (;;) {
             uint64_t m;
             switch (st) {
-            case kSkipNormal: m = normal & from; break;
-            case kSkipDouble: m = inDouble & from; break;
-            case kSkipSingle: m = inSingle & from; break;
-            default: m = closed & from; break;
+            case kSkipNormal:
+                m = normal & from;
+                break;
+            case kSkipDouble:
+                m = inDouble & from;
+                break;
+            case kSkipSingle:
+                m = inSingle & from;
+                break;
+            default:
+                m = closed & from;
+                break;
             }
             if (m == 0) break;
             const int i = __builtin_ctzll(m);

@@ -35,9 +35,12 @@ inline uint64_t prefixXorShifts(uint64_t x) {
 
 SkipChunkFunction bestSkipChunkFunction() {
     switch (streamSimdLevel()) {
-    case kStreamSimdAvx512: return &skipChunkAvx512;
-    case kStreamSimdAvx2: return &skipChunkAvx2;
-    default: return &skipChunkSse2;
+    case kStreamSimdAvx512:
+        return &skipChunkAvx512;
+    case kStreamSimdAvx2:
+        return &skipChunkAvx2;
+    default:
+        return &skipChunkSse2;
     }
 }
 

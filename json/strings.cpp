@@ -7,16 +7,24 @@ namespace rg_Tolvar_JSON {
 
 CWStringView trimView(CWStringView text) {
     size_t b = 0, e = text.size();
-    while (b < e && text[b] <= 0x20) ++b;
-    while (e > b && text[e - 1] <= 0x20) --e;
+    while (b < e && text[b] <= 0x20)
+        ++b;
+    while (e > b && text[e - 1] <= 0x20)
+        --e;
     return text.substr(b, e - b);
 }
 
-CWString trimText(CWStringView text) { return CWString(trimView(text)); }
+CWString trimText(CWStringView text) {
+    return CWString(trimView(text));
+}
 
-bool isQuoted(CWStringView text) { return !text.empty() && (text[0] == u'"' || text[0] == u'\''); }
+bool isQuoted(CWStringView text) {
+    return !text.empty() && (text[0] == u'"' || text[0] == u'\'');
+}
 
-bool isIndexSegment(CWStringView text) { return !text.empty() && text.front() == u'[' && text.back() == u']'; }
+bool isIndexSegment(CWStringView text) {
+    return !text.empty() && text.front() == u'[' && text.back() == u']';
+}
 
 CWStringView unquoteView(CWStringView text) {
     if (!isQuoted(text)) return text;
@@ -24,11 +32,14 @@ CWStringView unquoteView(CWStringView text) {
     return trimView(text.size() < 2 ? CWStringView() : text.substr(1, text.size() - 2));
 }
 
-CWString unquote(CWStringView text) { return CWString(unquoteView(text)); }
+CWString unquote(CWStringView text) {
+    return CWString(unquoteView(text));
+}
 
 int32_t parsePathInteger(CWStringView text) {
     size_t i = 0, n = text.size();
-    while (i < n && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
+    while (i < n && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r')))
+        ++i;
     bool negative = false;
     if (i < n && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
     int64_t v = 0;

@@ -22,11 +22,16 @@ void appendDecimal(CWString& out, int64_t v) {
 void appendHex4(CWString& out, char16_t c) {
     static const char16_t digits[] = u"0123456789abcdef";
     out.append(u"\\u");
-    for (int shift = 12; shift >= 0; shift -= 4) out.push_back(digits[(c >> shift) & 0xF]);
+    for (int shift = 12; shift >= 0; shift -= 4)
+        out.push_back(digits[(c >> shift) & 0xF]);
 }
 
-bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool isHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 // The body of a double- or single-quoted literal: the quote and the backslash escaped, control
 // characters and unpaired surrogates as escapes, everything else as it is (the clipboard carries
@@ -60,8 +65,12 @@ void appendQuotedBody(CWString& out, CWStringView s, char16_t quote) {
     }
 }
 
-bool isAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool isAsciiLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+bool isDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // [A-Za-z_][A-Za-z0-9_]*, plus `extra` (JavaScript's $).
 bool isAsciiIdentifier(CWStringView s, char16_t extra) {
@@ -73,10 +82,9 @@ bool isAsciiIdentifier(CWStringView s, char16_t extra) {
 
 // jq reads these after a dot as keywords, not as keys.
 bool isJqKeyword(CWStringView s) {
-    static const char16_t* const kWords[] = {u"and",     u"as",    u"catch",   u"def",    u"elif",
-                                             u"else",    u"end",   u"foreach", u"if",     u"import",
-                                             u"include", u"label", u"not",     u"or",     u"reduce",
-                                             u"then",    u"try",   u"__loc__"};
+    static const char16_t* const kWords[] = {
+        u"and",    u"as",      u"catch", u"def", u"elif", u"else",   u"end",  u"foreach", u"if",
+        u"import", u"include", u"label", u"not", u"or",   u"reduce", u"then", u"try",     u"__loc__"};
     for (const char16_t* w : kWords)
         if (s == w) return true;
     return false;
@@ -123,9 +131,12 @@ void appendKey(CWString& out, CWStringView key, ToolPathSyntax syntax) {
     case ToolPathSyntax::JsonPointer:
         out.push_back(u'/');
         for (char16_t c : key) {
-            if (c == u'~') out.append(u"~0");
-            else if (c == u'/') out.append(u"~1");
-            else out.push_back(c);
+            if (c == u'~')
+                out.append(u"~0");
+            else if (c == u'/')
+                out.append(u"~1");
+            else
+                out.push_back(c);
         }
         return;
     case ToolPathSyntax::JavaScript:
@@ -163,7 +174,8 @@ CWString decodedKey(CWStringView k) {
     if (!body.empty() && body.back() == quote) {
         // The closing quote, unless it is escaped (an unterminated key keeps its last character).
         size_t backslashes = 0;
-        for (size_t j = body.size() - 1; j > 0 && body[j - 1] == u'\\'; --j) ++backslashes;
+        for (size_t j = body.size() - 1; j > 0 && body[j - 1] == u'\\'; --j)
+            ++backslashes;
         if (backslashes % 2 == 0) body.remove_suffix(1);
     }
     CWString out;
@@ -176,18 +188,30 @@ CWString decodedKey(CWStringView k) {
         }
         const char16_t e = body[++i];
         switch (e) {
-        case u'b': out.push_back(u'\b'); break;
-        case u'f': out.push_back(u'\f'); break;
-        case u'n': out.push_back(u'\n'); break;
-        case u'r': out.push_back(u'\r'); break;
-        case u't': out.push_back(u'\t'); break;
+        case u'b':
+            out.push_back(u'\b');
+            break;
+        case u'f':
+            out.push_back(u'\f');
+            break;
+        case u'n':
+            out.push_back(u'\n');
+            break;
+        case u'r':
+            out.push_back(u'\r');
+            break;
+        case u't':
+            out.push_back(u'\t');
+            break;
         case u'u': {
             int v = 0;
             bool ok = i + 4 < body.size(); // four hex digits follow
             for (size_t j = 1; ok && j <= 4; ++j) {
                 const int h = hexValue(body[i + j]);
-                if (h < 0) ok = false;
-                else v = v * 16 + h;
+                if (h < 0)
+                    ok = false;
+                else
+                    v = v * 16 + h;
             }
             if (ok) {
                 out.push_back(static_cast<char16_t>(v));
@@ -197,7 +221,9 @@ CWString decodedKey(CWStringView k) {
             }
             break;
         }
-        default: out.push_back(e); break; // \" \' \\ \/ and unknown escapes
+        default:
+            out.push_back(e);
+            break; // \" \' \\ \/ and unknown escapes
         }
     }
     return out;
@@ -205,11 +231,15 @@ CWString decodedKey(CWStringView k) {
 
 CWString toolPathRoot(ToolPathSyntax syntax) {
     switch (syntax) {
-    case ToolPathSyntax::Jq: return u".";
-    case ToolPathSyntax::JsonPath: return u"$";
-    case ToolPathSyntax::JsonPointer: return u"";
+    case ToolPathSyntax::Jq:
+        return u".";
+    case ToolPathSyntax::JsonPath:
+        return u"$";
+    case ToolPathSyntax::JsonPointer:
+        return u"";
     case ToolPathSyntax::JavaScript:
-    case ToolPathSyntax::Python: return u"data";
+    case ToolPathSyntax::Python:
+        return u"data";
     }
     return {};
 }
@@ -246,7 +276,8 @@ ToolPath toolPathOf(const rg_TolvarJSONJieDian& node, ToolPathSyntax syntax, int
         return result;
     }
     std::vector<const rg_TolvarJSONJieDian*> chain; // the node up to the root's child
-    for (const rg_TolvarJSONJieDian* n = &node; n->parent() != nullptr; n = n->parent()) chain.push_back(n);
+    for (const rg_TolvarJSONJieDian* n = &node; n->parent() != nullptr; n = n->parent())
+        chain.push_back(n);
     CWString path = toolPathRoot(syntax);
     for (size_t k = chain.size(); k-- > 0;) {
         const rg_TolvarJSONJieDian& child = *chain[k];
@@ -257,8 +288,10 @@ ToolPath toolPathOf(const rg_TolvarJSONJieDian& node, ToolPathSyntax syntax, int
         const CWString key = keyed ? decodedKey(child.keyText()) : CWString();
         for (int32_t i = 0, n = parent.childCount(); i < n; ++i) {
             const rg_TolvarJSONJieDian* sibling = parent.child(i);
-            if (sibling == &child) index = i;
-            else if (keyed && !repeated && !sibling->keyText().empty() && decodedKey(sibling->keyText()) == key)
+            if (sibling == &child)
+                index = i;
+            else if (keyed && !repeated && !sibling->keyText().empty() &&
+                     decodedKey(sibling->keyText()) == key)
                 repeated = true;
         }
         if (index < 0 || !appendToolPathSegment(child, index, repeated, syntax, path, result.whyNot)) {

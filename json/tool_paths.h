@@ -19,8 +19,8 @@
 
 #include <cstdint>
 
-#include "json/node.h"
 #include "runtime/types.h"
+#include "json/node.h"
 
 namespace rg_Tolvar_JSON {
 

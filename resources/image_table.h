@@ -9,9 +9,9 @@ namespace rg_Korrin_ZiYuan::detail {
 
 struct ImageEntry {
     int id;
-    int width;  // logical (1x) pixels
+    int width; // logical (1x) pixels
     int height;
-    bool whiteKey;  // opaque picture; pure white 0xFFFFFF is the transparent colour
+    bool whiteKey; // opaque picture; pure white 0xFFFFFF is the transparent colour
     const char* what;
 };
 
@@ -38,8 +38,7 @@ inline constexpr std::array<int, 6> kAppIconSizes{16, 32, 48, 64, 128, 256};
 
 constexpr const ImageEntry* findImage(int id) {
     for (const ImageEntry& e : kImages)
-        if (e.id == id)
-            return &e;
+        if (e.id == id) return &e;
     return nullptr;
 }
 

@@ -26,8 +26,7 @@ QString resourcePath(int id, bool twoX) {
 } // namespace
 
 QImage imageResource(int id, qreal devicePixelRatio) {
-    if (!detail::findImage(id))
-        return {};
+    if (!detail::findImage(id)) return {};
     initImageResources();
     const bool twoX = devicePixelRatio > 1.0;
     static std::mutex lock;
@@ -36,8 +35,7 @@ QImage imageResource(int id, qreal devicePixelRatio) {
     auto it = cache.find({id, twoX});
     if (it == cache.end()) {
         QImage img(resourcePath(id, twoX));
-        if (twoX)
-            img.setDevicePixelRatio(2.0);
+        if (twoX) img.setDevicePixelRatio(2.0);
         it = cache.emplace(std::pair{id, twoX}, std::move(img)).first;
     }
     return it->second;
@@ -54,8 +52,7 @@ bool imageResourceUsesWhiteKey(int id) {
 }
 
 QIcon imageResourceIcon(int id) {
-    if (!detail::findImage(id))
-        return {};
+    if (!detail::findImage(id)) return {};
     initImageResources();
     QIcon icon;
     icon.addFile(resourcePath(id, false));

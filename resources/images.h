@@ -22,22 +22,22 @@
 namespace rg_Korrin_ZiYuan {
 
 // The image numbers the window code uses.
-inline constexpr int kImageTextIcons = 500;        // tree icon strip 60 x 20, text marks ("文字图标")
-inline constexpr int kImagePictureIcons = 501;     // tree icon strip 60 x 20, pictures
-inline constexpr int kImageSlotTab = 502;          // 32 x 32, slot bar tab
-inline constexpr int kImageStreamParse = 503;      // 28 x 28, "文件流解析"
-inline constexpr int kImageFind = 504;             // 28 x 28, "查找树数据"
-inline constexpr int kImageCopyPath = 505;         // 20 x 20, "复制路径"
-inline constexpr int kImageStatusBar = 506;        // 24 x 24, status bar
-inline constexpr int kImagePastePathJump = 507;    // 20 x 20, "粘贴路径并跳转"
-inline constexpr int kImagePaste = 508;            // 16 x 16, paste buttons of the panels
-inline constexpr int kImageDropDownArrow = 509;    // 13 x 11, find-options drop-down arrow
-inline constexpr int kImageClipboardParse = 510;   // 32 x 32, "从剪贴板解析到树"
-inline constexpr int kImageJumpIcon = 511;         // 24 x 24, jump icon of the path bar
-inline constexpr int kImageCheckBoxOff = 518;      // 20 x 20, check box unchecked (normal image)
-inline constexpr int kImageCheckBoxOn = 519;       // 20 x 20, check box checked (pressed image)
-inline constexpr int kImageSwitchOff = 520;        // 36 x 20, alternative unchecked image
-inline constexpr int kImageSwitchOn = 521;         // 36 x 20, alternative checked image
+inline constexpr int kImageTextIcons = 500;      // tree icon strip 60 x 20, text marks ("文字图标")
+inline constexpr int kImagePictureIcons = 501;   // tree icon strip 60 x 20, pictures
+inline constexpr int kImageSlotTab = 502;        // 32 x 32, slot bar tab
+inline constexpr int kImageStreamParse = 503;    // 28 x 28, "文件流解析"
+inline constexpr int kImageFind = 504;           // 28 x 28, "查找树数据"
+inline constexpr int kImageCopyPath = 505;       // 20 x 20, "复制路径"
+inline constexpr int kImageStatusBar = 506;      // 24 x 24, status bar
+inline constexpr int kImagePastePathJump = 507;  // 20 x 20, "粘贴路径并跳转"
+inline constexpr int kImagePaste = 508;          // 16 x 16, paste buttons of the panels
+inline constexpr int kImageDropDownArrow = 509;  // 13 x 11, find-options drop-down arrow
+inline constexpr int kImageClipboardParse = 510; // 32 x 32, "从剪贴板解析到树"
+inline constexpr int kImageJumpIcon = 511;       // 24 x 24, jump icon of the path bar
+inline constexpr int kImageCheckBoxOff = 518;    // 20 x 20, check box unchecked (normal image)
+inline constexpr int kImageCheckBoxOn = 519;     // 20 x 20, check box checked (pressed image)
+inline constexpr int kImageSwitchOff = 520;      // 36 x 20, alternative unchecked image
+inline constexpr int kImageSwitchOn = 521;       // 36 x 20, alternative checked image
 
 // The image with number `id`: the 1x picture, or the 2x one (devicePixelRatio 2) when
 // devicePixelRatio > 1. A null QImage for a number that has no picture.

@@ -189,15 +189,17 @@ void page(QPainter& p, const QRectF& outer, qreal fold, const QColor& fill, cons
     p.setPen(pen(edge, w));
     p.setBrush(fill);
     p.drawPath(path);
-    polyline(p, {QPointF(r.right() - fold, r.top()), QPointF(r.right() - fold, r.top() + fold),
-                 QPointF(r.right(), r.top() + fold)},
+    polyline(p,
+             {QPointF(r.right() - fold, r.top()), QPointF(r.right() - fold, r.top() + fold),
+              QPointF(r.right(), r.top() + fold)},
              edge, w);
 }
 
 void chevrons(QPainter& p, QPointF c, qreal h, const QColor& col, qreal w) {
     for (qreal dx : {-2.25, 1.75})
-        polyline(p, {QPointF(c.x() + dx - h / 2, c.y() - h), QPointF(c.x() + dx + h / 2, c.y()),
-                     QPointF(c.x() + dx - h / 2, c.y() + h)},
+        polyline(p,
+                 {QPointF(c.x() + dx - h / 2, c.y() - h), QPointF(c.x() + dx + h / 2, c.y()),
+                  QPointF(c.x() + dx - h / 2, c.y() + h)},
                  col, w);
 }
 
@@ -250,7 +252,8 @@ void clipboard(QPainter& p, const QRectF& board, qreal w, const QRectF& clip) {
 
 void arrowRight(QPainter& p, QPointF tip, qreal len, qreal head, const QColor& c, qreal w) {
     line(p, QPointF(tip.x() - len, tip.y()), QPointF(tip.x() - w * 0.5, tip.y()), c, w);
-    polyline(p, {QPointF(tip.x() - head, tip.y() - head), tip, QPointF(tip.x() - head, tip.y() + head)}, c, w);
+    polyline(p, {QPointF(tip.x() - head, tip.y() - head), tip, QPointF(tip.x() - head, tip.y() + head)}, c,
+             w);
 }
 
 void paintPastePathJump(QPainter& p) {
@@ -297,7 +300,9 @@ void paintJumpIcon(QPainter& p) {
 
 // ----- check box images (white-backed) -----
 
-void paintCheckOff(QPainter& p) { box(p, QRectF(2, 2, 16, 16), 4, colour::paper, colour::grey, 1.5); }
+void paintCheckOff(QPainter& p) {
+    box(p, QRectF(2, 2, 16, 16), 4, colour::paper, colour::grey, 1.5);
+}
 
 void paintCheckOn(QPainter& p) {
     box(p, QRectF(2, 2, 16, 16), 4, colour::slate);
@@ -368,8 +373,7 @@ void avoidPureWhite(QImage& layer) {
         for (int x = 0; x < layer.width(); ++x) {
             const QRgb px = row[x];
             const int a = qAlpha(px);
-            if (a == 0)
-                continue;
+            if (a == 0) continue;
             const int white = premultiplied ? a : 0xFF;
             if (qRed(px) == white && qGreen(px) == white && qBlue(px) == white) {
                 const int v = premultiplied ? (0xFD * a + 127) / 255 : 0xFD;
@@ -423,13 +427,13 @@ QImage keyed(const QImage& img) {
     for (int y = 0; y < out.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
         for (int x = 0; x < out.width(); ++x)
-            if ((row[x] & 0xFFFFFFu) == 0xFFFFFFu)
-                row[x] = 0;
+            if ((row[x] & 0xFFFFFFu) == 0xFFFFFFu) row[x] = 0;
     }
     return out;
 }
 
-QImage contactSheet(const std::map<int, std::pair<QImage, QImage>>& images, const std::map<int, QImage>& icons) {
+QImage contactSheet(const std::map<int, std::pair<QImage, QImage>>& images,
+                    const std::map<int, QImage>& icons) {
     constexpr int zoom = 3, maxW = 60, maxH = 32;
     constexpr int labelW = 170, colW = 8 + maxW + 12 + 2 * maxW + 8, zoomW = maxW * zoom + 16;
     constexpr int headH = 28, rowH = maxH * zoom + 16, iconsH = 2 * (128 + 16);
@@ -442,9 +446,11 @@ QImage contactSheet(const std::map<int, std::pair<QImage, QImage>>& images, cons
     p.setFont(f);
     p.setPen(Qt::black);
     const QColor backs[3] = {QColor(0xFF, 0xFF, 0xFF), QColor(0x9A, 0xA1, 0xA9), QColor(0xF0, 0xF0, 0xF0)};
-    const char* heads[4] = {"1x, 2x on white", "on grey (white keyed out)", "on the button face", "1x zoomed x3"};
+    const char* heads[4] = {"1x, 2x on white", "on grey (white keyed out)", "on the button face",
+                            "1x zoomed x3"};
     for (int i = 0; i < 4; ++i)
-        p.drawText(QRect(labelW + i * colW + 8, 0, colW, headH), Qt::AlignVCenter, QString::fromLatin1(heads[i]));
+        p.drawText(QRect(labelW + i * colW + 8, 0, colW, headH), Qt::AlignVCenter,
+                   QString::fromLatin1(heads[i]));
     auto put = [&](int x, int y, int h, const QImage& img, int factor) {
         const QSize sz = img.size() * factor;
         p.drawImage(QRect(QPoint(x, y + (h - sz.height()) / 2), sz), img);
@@ -477,11 +483,11 @@ QImage contactSheet(const std::map<int, std::pair<QImage, QImage>>& images, cons
         const int top = y + band * (128 + 16);
         p.fillRect(QRect(0, top, sheet.width(), 128 + 16), backs[band]);
         p.setPen(band ? Qt::white : Qt::black);
-        p.drawText(QRect(8, top, labelW - 12, 128 + 16), Qt::AlignVCenter, QStringLiteral("application icon"));
+        p.drawText(QRect(8, top, labelW - 12, 128 + 16), Qt::AlignVCenter,
+                   QStringLiteral("application icon"));
         int x = labelW + 8;
         for (const auto& [size, img] : icons) {
-            if (size > 128)
-                continue;
+            if (size > 128) continue;
             put(x, top, 128 + 16, img, 1);
             x += size + 16;
         }
@@ -490,8 +496,7 @@ QImage contactSheet(const std::map<int, std::pair<QImage, QImage>>& images, cons
 }
 
 bool save(const QImage& img, const QString& path) {
-    if (img.save(path, "PNG"))
-        return true;
+    if (img.save(path, "PNG")) return true;
     std::fprintf(stderr, "quelix_make_images: cannot write %s\n", qPrintable(path));
     return false;
 }
@@ -514,8 +519,7 @@ int main(int argc, char** argv) {
     for (const ImageEntry& e : kImages) {
         QImage one = render(e, 1), two = render(e, 2);
         const QString n1 = QStringLiteral("%1.png").arg(e.id), n2 = QStringLiteral("%1@2x.png").arg(e.id);
-        if (!save(one, out.filePath(n1)) || !save(two, out.filePath(n2)))
-            return 1;
+        if (!save(one, out.filePath(n1)) || !save(two, out.filePath(n2))) return 1;
         files << n1 << n2;
         images.emplace(e.id, std::pair{one, two});
     }
@@ -523,8 +527,7 @@ int main(int argc, char** argv) {
     for (int size : kAppIconSizes) {
         QImage img = renderAppIcon(size);
         const QString n = QStringLiteral("app_%1.png").arg(size);
-        if (!save(img, out.filePath(n)))
-            return 1;
+        if (!save(img, out.filePath(n))) return 1;
         files << n;
         icons.emplace(size, img);
     }
@@ -543,7 +546,6 @@ int main(int argc, char** argv) {
     }
     qrc.close();
 
-    if (argc >= 3 && !save(contactSheet(images, icons), QString::fromLocal8Bit(argv[2])))
-        return 1;
+    if (argc >= 3 && !save(contactSheet(images, icons), QString::fromLocal8Bit(argv[2]))) return 1;
     return 0;
 }

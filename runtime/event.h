@@ -24,8 +24,7 @@
 
 namespace rg_Korrin_JiBen {
 
-template <class Sender, class... Args>
-class Event {
+template <class Sender, class... Args> class Event {
 public:
     using Handler = std::function<int32_t(Args...)>;
 
@@ -34,7 +33,7 @@ public:
     Event& operator=(const Event&) = delete;
 
     template <class F>
-        requires std::is_invocable_v<F&, Args...>
+    requires std::is_invocable_v<F&, Args...>
     void bind(F&& f) {
         if constexpr (std::is_constructible_v<bool, const std::decay_t<F>&>) {
             if (!static_cast<bool>(f)) {
@@ -47,7 +46,7 @@ public:
     }
 
     template <class Obj, class F>
-        requires std::is_invocable_v<F&, Obj&, Sender&, int64_t, Args...>
+    requires std::is_invocable_v<F&, Obj&, Sender&, int64_t, Args...>
     void bind(Obj* bound, int64_t userValue, F handler) {
         userValue_ = userValue;
         Sender* sender = sender_;
@@ -71,7 +70,8 @@ public:
     }
 
     template <class Obj, class R>
-    void bind(Obj* bound, R (Obj::*method)(Sender* sender, int64_t userValue, Args... args), int64_t userValue = 0) {
+    void bind(Obj* bound, R (Obj::*method)(Sender* sender, int64_t userValue, Args... args),
+              int64_t userValue = 0) {
         if (!bound || !method) {
             unbind();
             return;
@@ -90,15 +90,13 @@ public:
 
     // Calls the handler; 0 when nothing is bound.
     int32_t raise(Args... args) const {
-        if (!handler_)
-            return 0;
+        if (!handler_) return 0;
         Handler h = handler_; // the handler may rebind this event or destroy its closure
         return h(args...);
     }
 
 private:
-    template <class F>
-    static Handler wrap(F&& f) {
+    template <class F> static Handler wrap(F&& f) {
         using R = std::invoke_result_t<std::decay_t<F>&, Args...>;
         if constexpr (std::is_void_v<R>) {
             return [g = std::forward<F>(f)](Args... args) mutable -> int32_t {

@@ -43,7 +43,9 @@ void CKorMem::grow(size_t needed) {
     reserve(next);
 }
 
-void CKorMem::FreeBlock::operator()(uint8_t* p) const noexcept { std::free(p); }
+void CKorMem::FreeBlock::operator()(uint8_t* p) const noexcept {
+    std::free(p);
+}
 
 void CKorMem::reserve(size_t capacity) {
     if (capacity <= capacity_) return;

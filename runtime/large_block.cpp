@@ -14,28 +14,23 @@ void adviseHugePages(void* block, size_t bytes) noexcept {
     const uintptr_t page = 4096;
     const uintptr_t start = (reinterpret_cast<uintptr_t>(block) + page - 1) & ~(page - 1);
     const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(page - 1);
-    if (end > start)
-        ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
 }
 
 } // namespace
 
 void* allocateBlock(size_t bytes) noexcept {
-    if (bytes < kHugePageBytes)
-        return std::malloc(bytes == 0 ? 1 : bytes);
+    if (bytes < kHugePageBytes) return std::malloc(bytes == 0 ? 1 : bytes);
     const size_t rounded = (bytes + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
-    if (rounded < bytes)
-        return nullptr;
+    if (rounded < bytes) return nullptr;
     void* block = std::aligned_alloc(kHugePageBytes, rounded);
-    if (block != nullptr)
-        adviseHugePages(block, rounded);
+    if (block != nullptr) adviseHugePages(block, rounded);
     return block;
 }
 
 void* reallocateBlock(void* block, size_t bytes) noexcept {
     void* moved = std::realloc(block, bytes == 0 ? 1 : bytes);
-    if (moved != nullptr && bytes >= kHugePageBytes)
-        adviseHugePages(moved, bytes);
+    if (moved != nullptr && bytes >= kHugePageBytes) adviseHugePages(moved, bytes);
     return moved;
 }
 

@@ -9,7 +9,8 @@ class SteadyTickClock final : public ITickClock {
 public:
     uint64_t tickMs() const override {
         using namespace std::chrono;
-        return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+        return static_cast<uint64_t>(
+            duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
     }
 };
 
@@ -22,8 +23,12 @@ ITickClock& systemTickClock() {
     return clock;
 }
 
-ITickClock& currentTickClock() { return g_clock ? *g_clock : systemTickClock(); }
+ITickClock& currentTickClock() {
+    return g_clock ? *g_clock : systemTickClock();
+}
 
-void setTickClock(ITickClock* clock) { g_clock = clock; }
+void setTickClock(ITickClock* clock) {
+    g_clock = clock;
+}
 
 } // namespace rg_Korrin_JiBen

@@ -29,9 +29,18 @@ UConverter* converterFor(const std::string& icuName) {
     ConverterPtr c(ucnv_open(icuName.c_str(), &err));
     if (U_FAILURE(err) || !c) return nullptr;
     switch (ucnv_getType(c.get())) {
-    case UCNV_UTF8: case UCNV_UTF16_BigEndian: case UCNV_UTF16_LittleEndian: case UCNV_UTF16:
-    case UCNV_UTF32_BigEndian: case UCNV_UTF32_LittleEndian: case UCNV_UTF32: case UCNV_UTF7:
-    case UCNV_CESU8: case UCNV_SCSU: case UCNV_BOCU1: case UCNV_IMAP_MAILBOX:
+    case UCNV_UTF8:
+    case UCNV_UTF16_BigEndian:
+    case UCNV_UTF16_LittleEndian:
+    case UCNV_UTF16:
+    case UCNV_UTF32_BigEndian:
+    case UCNV_UTF32_LittleEndian:
+    case UCNV_UTF32:
+    case UCNV_UTF7:
+    case UCNV_CESU8:
+    case UCNV_SCSU:
+    case UCNV_BOCU1:
+    case UCNV_IMAP_MAILBOX:
         break;
     default: {
         // Byte charsets write "?" for what they can't map, as the Windows conversions do.
@@ -155,7 +164,8 @@ bool resolveCharset(CWStringView name, CharsetTarget& out) {
     // the euro sign, as code page 1252 does).
     for (const CodePageRow& row : codePageRows()) {
         std::string rowName;
-        for (const char16_t* p = row.name; *p; ++p) rowName.push_back(char(*p));
+        for (const char16_t* p = row.name; *p; ++p)
+            rowName.push_back(char(*p));
         if (lower(rowName) == key) {
             if (row.codePage == 50932) {
                 out.autodetect = true;
@@ -180,38 +190,70 @@ bool resolveCharset(CWStringView name, CharsetTarget& out) {
 
 const char* icuNameOfCodePage(int32_t codePage) {
     switch (codePage) {
-    case 708: return "ASMO-708";
-    case 720: return "ibm-720";
-    case 28596: return "iso-8859-6";
-    case 1256: return "windows-1256";
-    case 1257: return "windows-1257";
-    case 852: return "ibm-852";
-    case 28592: return "iso-8859-2";
-    case 1250: return "windows-1250";
-    case 936: return "windows-936";
-    case 950: return "windows-950";
-    case 862: return "ibm-862";
-    case 866: return "ibm-866";
-    case 874: return "windows-874";
-    case 932: return "windows-932";
-    case 949: return "windows-949";
-    case 1251: return "windows-1251";
-    case 1252: return "windows-1252";
-    case 1253: return "windows-1253";
-    case 1254: return "windows-1254";
-    case 1255: return "windows-1255";
-    case 1258: return "windows-1258";
-    case 20866: return "koi8-r";
-    case 21866: return "koi8-u";
-    case 28595: return "iso-8859-5";
-    case 28597: return "iso-8859-7";
-    case 28598: return "iso-8859-8";
-    case 38598: return "iso-8859-8";
-    case 50932: return "ISO-2022-JP";
-    case 51932: return "euc-jp";
-    case 52936: return "HZ";
-    case 65001: return "UTF-8";
-    default: return "";
+    case 708:
+        return "ASMO-708";
+    case 720:
+        return "ibm-720";
+    case 28596:
+        return "iso-8859-6";
+    case 1256:
+        return "windows-1256";
+    case 1257:
+        return "windows-1257";
+    case 852:
+        return "ibm-852";
+    case 28592:
+        return "iso-8859-2";
+    case 1250:
+        return "windows-1250";
+    case 936:
+        return "windows-936";
+    case 950:
+        return "windows-950";
+    case 862:
+        return "ibm-862";
+    case 866:
+        return "ibm-866";
+    case 874:
+        return "windows-874";
+    case 932:
+        return "windows-932";
+    case 949:
+        return "windows-949";
+    case 1251:
+        return "windows-1251";
+    case 1252:
+        return "windows-1252";
+    case 1253:
+        return "windows-1253";
+    case 1254:
+        return "windows-1254";
+    case 1255:
+        return "windows-1255";
+    case 1258:
+        return "windows-1258";
+    case 20866:
+        return "koi8-r";
+    case 21866:
+        return "koi8-u";
+    case 28595:
+        return "iso-8859-5";
+    case 28597:
+        return "iso-8859-7";
+    case 28598:
+        return "iso-8859-8";
+    case 38598:
+        return "iso-8859-8";
+    case 50932:
+        return "ISO-2022-JP";
+    case 51932:
+        return "euc-jp";
+    case 52936:
+        return "HZ";
+    case 65001:
+        return "UTF-8";
+    default:
+        return "";
     }
 }
 

@@ -37,7 +37,8 @@ void appendDecimal(CWString& out, uint32_t v) {
         buf[n++] = char16_t(u'0' + v % 10);
         v /= 10;
     } while (v != 0);
-    while (n > 0) out.push_back(buf[--n]);
+    while (n > 0)
+        out.push_back(buf[--n]);
 }
 
 void appendHex4(CWString& out, char16_t unit) {
@@ -77,7 +78,14 @@ CWString escapeUcs2(CWStringView text) {
     out.reserve(text.size() + text.size() / 2);
     for (char16_t c : text) {
         switch (c) {
-        case u'"': case u'\'': case u'/': case u'\\': case u'[': case u']': case u'{': case u'}':
+        case u'"':
+        case u'\'':
+        case u'/':
+        case u'\\':
+        case u'[':
+        case u']':
+        case u'{':
+        case u'}':
             out.push_back(u'\\');
             out.push_back(c);
             break;
@@ -261,7 +269,8 @@ const CWString& entityTableText() {
 int32_t entityCode(CWStringView name) {
     static const std::unordered_map<CWStringView, int32_t> index = [] {
         std::unordered_map<CWStringView, int32_t> m;
-        for (const EntityRow& r : kEntityRows) m.emplace(CWStringView(r.name), r.code);
+        for (const EntityRow& r : kEntityRows)
+            m.emplace(CWStringView(r.name), r.code);
         return m;
     }();
     auto it = index.find(name);
@@ -270,18 +279,25 @@ int32_t entityCode(CWStringView name) {
 
 CWString escapeText(CWStringView text, int32_t mode) {
     switch (mode) {
-    case kEscapeUcs2: return escapeUcs2(text);
-    case kEscapeHtmlHex: return escapeHtml(text, true);
-    case kEscapeHtmlDec: return escapeHtml(text, false);
-    default: return cutAtNul(text);
+    case kEscapeUcs2:
+        return escapeUcs2(text);
+    case kEscapeHtmlHex:
+        return escapeHtml(text, true);
+    case kEscapeHtmlDec:
+        return escapeHtml(text, false);
+    default:
+        return cutAtNul(text);
     }
 }
 
 CWString unescapeText(CWStringView text, int32_t mode) {
     switch (mode) {
-    case kUnescapeUcs2: return unescapeUcs2(text);
-    case kUnescapeHtml: return unescapeHtml(text);
-    default: return cutAtNul(text);
+    case kUnescapeUcs2:
+        return unescapeUcs2(text);
+    case kUnescapeHtml:
+        return unescapeHtml(text);
+    default:
+        return cutAtNul(text);
     }
 }
 

@@ -13,12 +13,12 @@
 namespace rg_Tolvar_MingLingJi {
 
 // Encoder modes.
-inline constexpr int32_t kEscapeUcs2 = 0;     // `\uXXXX`, backslash before " ' / \ [ ] { }, `\r` `\n`
-inline constexpr int32_t kEscapeHtmlHex = 1;  // `&#xHHHH;` for CR, LF and every unit >= U+0080
-inline constexpr int32_t kEscapeHtmlDec = 2;  // `&#DDDD;` for the same units
+inline constexpr int32_t kEscapeUcs2 = 0;    // `\uXXXX`, backslash before " ' / \ [ ] { }, `\r` `\n`
+inline constexpr int32_t kEscapeHtmlHex = 1; // `&#xHHHH;` for CR, LF and every unit >= U+0080
+inline constexpr int32_t kEscapeHtmlDec = 2; // `&#DDDD;` for the same units
 // Decoder modes.
-inline constexpr int32_t kUnescapeUcs2 = 0;   // `\uXXXX`, `%uXXXX`, `\r`, `\n`, `\c` -> c
-inline constexpr int32_t kUnescapeHtml = 1;   // `&#xHHHH;`, `&#DDD;` and the named entities below
+inline constexpr int32_t kUnescapeUcs2 = 0; // `\uXXXX`, `%uXXXX`, `\r`, `\n`, `\c` -> c
+inline constexpr int32_t kUnescapeHtml = 1; // `&#xHHHH;`, `&#DDD;` and the named entities below
 
 // Encodes `text`. Unknown modes return the text unchanged (cut at its first U+0000).
 CWString escapeText(CWStringView text, int32_t mode);

@@ -13,7 +13,9 @@ uint64_t rg_TolvarShiJianCeLiangLei::tickNow() {
     return rg_Korrin_JiBen::currentTickClock().tickMs() & 0xFFFFFFFFu;
 }
 
-void rg_TolvarShiJianCeLiangLei::restartTimer() { start_ = tickNow(); }
+void rg_TolvarShiJianCeLiangLei::restartTimer() {
+    start_ = tickNow();
+}
 
 CWString rg_TolvarShiJianCeLiangLei::elapsedText(CWStringView prefix) {
     uint64_t now = tickNow();
@@ -64,7 +66,8 @@ CWString rg_TolvarShiJianCeLiangLei::formatDuration(int64_t milliseconds) {
     else
         std::snprintf(buf, sizeof buf, "%.15G", r);
     CWString text;
-    for (const char* p = buf; *p; ++p) text += static_cast<char16_t>(static_cast<unsigned char>(*p));
+    for (const char* p = buf; *p; ++p)
+        text += static_cast<char16_t>(static_cast<unsigned char>(*p));
     text += unit;
     return text;
 }

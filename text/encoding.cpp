@@ -49,19 +49,24 @@ const std::array<CodePageRow, 31> kCodePages = {{
     {65001, u"utf-8", u"Unicode (UTF-8)"},
 }};
 
-char16_t asciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c; }
+char16_t asciiLower(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c;
+}
 
 size_t findIgnoringCase(CWStringView hay, CWStringView needle) {
     if (needle.size() > hay.size()) return CWStringView::npos;
     for (size_t i = 0; i + needle.size() <= hay.size(); ++i) {
         size_t k = 0;
-        while (k < needle.size() && asciiLower(hay[i + k]) == asciiLower(needle[k])) ++k;
+        while (k < needle.size() && asciiLower(hay[i + k]) == asciiLower(needle[k]))
+            ++k;
         if (k == needle.size()) return i;
     }
     return CWStringView::npos;
 }
 
-CWString asciiText(std::string_view s) { return CWString(s.begin(), s.end()); }
+CWString asciiText(std::string_view s) {
+    return CWString(s.begin(), s.end());
+}
 
 enum class Native { None, Ansi, Utf8, Utf16Le, Utf16Be };
 
@@ -113,15 +118,22 @@ CKorMem swappedCopy(std::string_view bytes) {
 // Decodes bytes of any charset to UTF-16 units; false when no converter knows the name.
 bool decodeAny(std::string_view src, const CWString& name, Native kind, CWString& out) {
     switch (kind) {
-    case Native::Ansi: out = ansiToUtf16(src); return true;
-    case Native::Utf8: out = utf8ToUtf16(src); return true;
-    case Native::Utf16Le: out = textFromUtf16Bytes(src); return true;
+    case Native::Ansi:
+        out = ansiToUtf16(src);
+        return true;
+    case Native::Utf8:
+        out = utf8ToUtf16(src);
+        return true;
+    case Native::Utf16Le:
+        out = textFromUtf16Bytes(src);
+        return true;
     case Native::Utf16Be: {
         CKorMem le = swappedCopy(src);
         out = textFromUtf16Bytes(bytesOf(le));
         return true;
     }
-    case Native::None: break;
+    case Native::None:
+        break;
     }
     detail::CharsetTarget cs;
     return detail::resolveCharset(name, cs) && detail::icuToUtf16(cs, src, out);
@@ -129,14 +141,21 @@ bool decodeAny(std::string_view src, const CWString& name, Native kind, CWString
 
 bool encodeAny(CWStringView text, const CWString& name, Native kind, CKorMem& out) {
     switch (kind) {
-    case Native::Ansi: out = copyBytes(utf16ToAnsi(text)); return true;
-    case Native::Utf8: out = copyBytes(utf16ToUtf8(text)); return true;
-    case Native::Utf16Le: out = utf16BytesFromText(text); return true;
+    case Native::Ansi:
+        out = copyBytes(utf16ToAnsi(text));
+        return true;
+    case Native::Utf8:
+        out = copyBytes(utf16ToUtf8(text));
+        return true;
+    case Native::Utf16Le:
+        out = utf16BytesFromText(text);
+        return true;
     case Native::Utf16Be:
         out = utf16BytesFromText(text);
         swapByteOrder(out);
         return true;
-    case Native::None: break;
+    case Native::None:
+        break;
     }
     detail::CharsetTarget cs;
     std::string bytes;
@@ -157,7 +176,9 @@ detail::CharsetTarget ansiCharset() {
 
 // ---- code-page table -------------------------------------------------------------------------
 
-std::span<const CodePageRow> codePageRows() { return kCodePages; }
+std::span<const CodePageRow> codePageRows() {
+    return kCodePages;
+}
 
 const CWString& codePageTable() {
     static const CWString table = [] {
@@ -202,8 +223,10 @@ int32_t ansiCodePageOfLocale(std::string_view locale) {
         locale = locale.substr(0, sep);
     }
     std::string lang, terr;
-    for (char c : locale) lang.push_back(char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c));
-    for (char c : territory) terr.push_back(char(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c));
+    for (char c : locale)
+        lang.push_back(char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c));
+    for (char c : territory)
+        terr.push_back(char(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c));
     auto in = [&lang](std::initializer_list<const char*> names) {
         for (const char* n : names)
             if (lang == n) return true;
@@ -309,7 +332,8 @@ DetectedEncoding detectTextEncoding(std::string_view bytes) {
         } else if (i + 1 < n && (b & 0xE0) == 0xC0 && (s[i + 1] & 0xC0) == 0x80) {
             ++valid;
             i += 2;
-        } else if (i + 2 < n && (b & 0xF0) == 0xE0 && (s[i + 1] & 0xC0) == 0x80 && (s[i + 2] & 0xC0) == 0x80) {
+        } else if (i + 2 < n && (b & 0xF0) == 0xE0 && (s[i + 1] & 0xC0) == 0x80 &&
+                   (s[i + 2] & 0xC0) == 0x80) {
             ++valid;
             i += 3;
         } else if (i + 3 < n && isFourByteForm(s + i)) {
@@ -361,7 +385,8 @@ CKorMem convertCharset(std::string_view bytes, CWString& fromName, CWString& toN
             if (to == Native::Ansi) return utf16BytesToAnsi(src);
             if (to == Native::Utf16Be) return swappedCopy(src);
             return copyBytes(src);
-        case Native::None: break;
+        case Native::None:
+            break;
         }
     }
     CWString text;
@@ -392,8 +417,7 @@ size_t takeByteOrderMark(std::string_view bytes, CWString& encodingName) {
         return bytes.size() >= 3 && s[0] == 0xEF && s[1] == 0xBB && s[2] == 0xBF ? 3 : 0;
     if (encodingName == u"UTF-16" || encodingName == u"UTF-16LE")
         return bytes.size() >= 2 && s[0] == 0xFF && s[1] == 0xFE ? 2 : 0;
-    if (encodingName == u"UTF-16BE")
-        return bytes.size() >= 2 && s[0] == 0xFE && s[1] == 0xFF ? 2 : 0;
+    if (encodingName == u"UTF-16BE") return bytes.size() >= 2 && s[0] == 0xFE && s[1] == 0xFF ? 2 : 0;
     return 0;
 }
 

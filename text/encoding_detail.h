@@ -24,7 +24,7 @@ size_t takeByteOrderMark(std::string_view bytes, CWString& encodingName);
 
 // A charset converter looked up by a name that is not handled natively.
 struct CharsetTarget {
-    std::string icuName;   // ICU converter name
+    std::string icuName;     // ICU converter name
     bool autodetect = false; // "_autodetect": pick ISO-2022-JP / EUC-JP / Shift_JIS when reading
 };
 // Resolves a charset name: names of the code-page table go to the Windows table of their code

@@ -44,9 +44,13 @@ void rg_TolvarWenJianDouXieLei::close() {
     holder_.reset();
 }
 
-bool rg_TolvarWenJianDouXieLei::isOpen() const { return holder_ && holder_->fd() >= 0; }
+bool rg_TolvarWenJianDouXieLei::isOpen() const {
+    return holder_ && holder_->fd() >= 0;
+}
 
-int rg_TolvarWenJianDouXieLei::handle() const { return holder_ ? holder_->fd() : -1; }
+int rg_TolvarWenJianDouXieLei::handle() const {
+    return holder_ ? holder_->fd() : -1;
+}
 
 int64_t rg_TolvarWenJianDouXieLei::fileSize() const {
     const int fd = handle();
@@ -86,7 +90,8 @@ int64_t rg_TolvarWenJianDouXieLei::readBytesAt(int64_t offset, void* buffer, int
     int64_t got = 0;
     while (got < count) {
         // Linux transfers at most about 2 GiB per call; larger requests loop.
-        const size_t want = static_cast<size_t>(count - got < (int64_t(1) << 30) ? count - got : (int64_t(1) << 30));
+        const size_t want =
+            static_cast<size_t>(count - got < (int64_t(1) << 30) ? count - got : (int64_t(1) << 30));
         ssize_t n = ::pread(fd, dst + got, want, static_cast<off_t>(offset + got));
         if (n < 0) {
             if (errno == EINTR) continue;

@@ -9,8 +9,10 @@ namespace {
 
 CWStringView trimBlanks(CWStringView s) {
     size_t b = 0, e = s.size();
-    while (b < e && s[b] <= 0x20) ++b;
-    while (e > b && s[e - 1] <= 0x20) --e;
+    while (b < e && s[b] <= 0x20)
+        ++b;
+    while (e > b && s[e - 1] <= 0x20)
+        --e;
     return s.substr(b, e - b);
 }
 
@@ -62,7 +64,8 @@ rg_Korrin_JiBen::rg_WenBenShuZuLei splitDescription(CWStringView description, si
     size_t start = 0;
     for (;;) {
         size_t comma = description.find(u',', start);
-        CWStringView field = description.substr(start, comma == CWStringView::npos ? CWStringView::npos : comma - start);
+        CWStringView field =
+            description.substr(start, comma == CWStringView::npos ? CWStringView::npos : comma - start);
         fields.emplace_back(trimBlanks(field));
         if (comma == CWStringView::npos || fields.size() == maxFields) break;
         start = comma + 1;

@@ -13,13 +13,13 @@ namespace rg_Tolvar_MingLingJi {
 // A new object holds an empty face and zeros; the flags are always 0 or 1.
 class rg_TolvarZiTiLei {
 public:
-    CWString face;         // empty = the default face
-    int32_t size = 0;      // points; 0 = the default size
+    CWString face;    // empty = the default face
+    int32_t size = 0; // points; 0 = the default size
     int32_t bold = 0;
     int32_t italic = 0;
     int32_t underline = 0;
     int32_t strikeout = 0;
-    int32_t angle = 0;     // tenths of a degree
+    int32_t angle = 0; // tenths of a degree
 
     // Reads a description: fields trimmed of blanks (<= U+0020), padded to seven; size and angle
     // are decimal (empty or non-numeric = 0); a flag is 1 for "真", "true" or "1" (any case).
@@ -33,14 +33,14 @@ public:
 // The values a screen font takes from a description: only the fields present are set, so a short
 // description leaves the rest of the default font alone.
 struct ScreenFontFields {
-    std::optional<CWString> face;     // set when field 1 is not empty (trimmed, not yet cut to 31)
-    std::optional<int32_t> points;    // |size| when field 2 is present; the height applies only
-                                      // when round(dpi * points / 72) > 0
-    std::optional<bool> bold;         // each flag: true exactly when its field is "1"
+    std::optional<CWString> face;  // set when field 1 is not empty (trimmed, not yet cut to 31)
+    std::optional<int32_t> points; // |size| when field 2 is present; the height applies only
+                                   // when round(dpi * points / 72) > 0
+    std::optional<bool> bold;      // each flag: true exactly when its field is "1"
     std::optional<bool> italic;
     std::optional<bool> underline;
     std::optional<bool> strikeout;
-    std::optional<int32_t> angle;     // when field 7 is not empty: value mod 3600, in 0..3599
+    std::optional<int32_t> angle; // when field 7 is not empty: value mod 3600, in 0..3599
 };
 ScreenFontFields screenFontFields(CWStringView description);
 

@@ -24,8 +24,12 @@ constexpr char16_t kJsDot[] = u"[^\\n\\r\\u2028\\u2029]";
 constexpr uint32_t kMatchLimit = 20000000; // keeps runaway backtracking from hanging the find
 constexpr size_t kJitStackMax = 4 * 1024 * 1024;
 
-bool isAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool isAsciiLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+bool isDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 bool isClassEscape(char16_t c) {
     return c == u'd' || c == u'D' || c == u'w' || c == u'W' || c == u's' || c == u'S';
 }
@@ -64,7 +68,8 @@ GroupInfo countGroups(CWStringView p) {
 void appendUnitEscape(CWString& out, uint32_t v) {
     static const char16_t kDigits[] = u"0123456789ABCDEF";
     out.append(u"\\u");
-    for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kDigits[(v >> shift) & 0xF]);
+    for (int shift = 12; shift >= 0; shift -= 4)
+        out.push_back(kDigits[(v >> shift) & 0xF]);
 }
 
 // ECMAScript pattern -> PCRE2 pattern. No recursion: one pass with a class flag.
@@ -86,8 +91,10 @@ CWString translatePattern(CWStringView p, const GroupInfo& groups) {
             if (isClassEscape(d)) {
                 if (d == u's' || d == u'S') {
                     if (inClass) {
-                        if (d == u's') out.append(kJsSpaceMembers);
-                        else out.append(u"\\S"); // inside a class only the ASCII set is available
+                        if (d == u's')
+                            out.append(kJsSpaceMembers);
+                        else
+                            out.append(u"\\S"); // inside a class only the ASCII set is available
                     } else {
                         out.append(d == u's' ? u"[" : u"[^");
                         out.append(kJsSpaceMembers);
@@ -106,7 +113,12 @@ CWString translatePattern(CWStringView p, const GroupInfo& groups) {
                 continue;
             }
             switch (d) {
-            case u't': case u'n': case u'r': case u'f': case u'x': case u'u':
+            case u't':
+            case u'n':
+            case u'r':
+            case u'f':
+            case u'x':
+            case u'u':
                 out.push_back(u'\\');
                 out.push_back(d);
                 i += 2;
@@ -134,8 +146,10 @@ CWString translatePattern(CWStringView p, const GroupInfo& groups) {
                 }
                 continue;
             case u'k':
-                if (groups.named && !inClass) out.append(u"\\k");
-                else out.push_back(u'k');
+                if (groups.named && !inClass)
+                    out.append(u"\\k");
+                else
+                    out.push_back(u'k');
                 i += 2;
                 continue;
             default:
@@ -152,7 +166,8 @@ CWString translatePattern(CWStringView p, const GroupInfo& groups) {
                     }
                     if (num <= groups.count) { // a back reference
                         out.append(u"\\g{");
-                        for (size_t k = i + 1; k < j; ++k) out.push_back(p[k]);
+                        for (size_t k = i + 1; k < j; ++k)
+                            out.push_back(p[k]);
                         out.push_back(u'}');
                         i = j;
                         continue;
@@ -253,13 +268,14 @@ struct rg_TolvarZhengZeBiaoDaShiLei::MatchBlock {
 rg_TolvarZhengZeBiaoDaShiLei::rg_TolvarZhengZeBiaoDaShiLei() = default;
 rg_TolvarZhengZeBiaoDaShiLei::~rg_TolvarZhengZeBiaoDaShiLei() = default;
 rg_TolvarZhengZeBiaoDaShiLei::rg_TolvarZhengZeBiaoDaShiLei(rg_TolvarZhengZeBiaoDaShiLei&&) noexcept = default;
-rg_TolvarZhengZeBiaoDaShiLei& rg_TolvarZhengZeBiaoDaShiLei::operator=(rg_TolvarZhengZeBiaoDaShiLei&&) noexcept =
-    default;
+rg_TolvarZhengZeBiaoDaShiLei&
+rg_TolvarZhengZeBiaoDaShiLei::operator=(rg_TolvarZhengZeBiaoDaShiLei&&) noexcept = default;
 
 rg_TolvarZhengZeBiaoDaShiLei::rg_TolvarZhengZeBiaoDaShiLei(const rg_TolvarZhengZeBiaoDaShiLei& other)
     : code_(other.code_), failed_(other.failed_), error_(other.error_) {}
 
-rg_TolvarZhengZeBiaoDaShiLei& rg_TolvarZhengZeBiaoDaShiLei::operator=(const rg_TolvarZhengZeBiaoDaShiLei& other) {
+rg_TolvarZhengZeBiaoDaShiLei&
+rg_TolvarZhengZeBiaoDaShiLei::operator=(const rg_TolvarZhengZeBiaoDaShiLei& other) {
     if (this != &other) {
         code_ = other.code_;
         failed_ = other.failed_;
@@ -268,7 +284,9 @@ rg_TolvarZhengZeBiaoDaShiLei& rg_TolvarZhengZeBiaoDaShiLei::operator=(const rg_T
     return *this;
 }
 
-bool rg_TolvarZhengZeBiaoDaShiLei::isCompiled() const { return code_ != nullptr && !failed_; }
+bool rg_TolvarZhengZeBiaoDaShiLei::isCompiled() const {
+    return code_ != nullptr && !failed_;
+}
 
 bool rg_TolvarZhengZeBiaoDaShiLei::compilePattern(CWStringView pattern, bool ignoreCase) {
     code_.reset();
@@ -333,8 +351,8 @@ namespace {
 enum class Step { Match, Done, Error };
 
 // One step of the replace-all walk: the next match at or after `from`.
-Step nextMatch(pcre2_code* code, pcre2_match_data* md, pcre2_match_context* mc, CWStringView text, size_t from,
-               size_t& start, size_t& end) {
+Step nextMatch(pcre2_code* code, pcre2_match_data* md, pcre2_match_context* mc, CWStringView text,
+               size_t from, size_t& start, size_t& end) {
     if (from > text.size()) return Step::Done;
     PCRE2_SPTR s = text.empty() ? kEmptySubject : reinterpret_cast<PCRE2_SPTR>(text.data());
     int rc = pcre2_match(code, s, text.size(), from, 0, md, mc);
@@ -348,8 +366,8 @@ Step nextMatch(pcre2_code* code, pcre2_match_data* md, pcre2_match_context* mc, 
 }
 
 // ECMAScript GetSubstitution: $$ $& $` $' $n $nn $<name>.
-void appendSubstitution(CWString& out, CWStringView text, CWStringView rep, pcre2_code* code, pcre2_match_data* md,
-                        uint32_t groupCount, bool named) {
+void appendSubstitution(CWString& out, CWStringView text, CWStringView rep, pcre2_code* code,
+                        pcre2_match_data* md, uint32_t groupCount, bool named) {
     PCRE2_SIZE* ov = pcre2_get_ovector_pointer(md);
     uint32_t pairs = pcre2_get_ovector_count(md);
     auto group = [&](uint32_t g) {
@@ -451,8 +469,20 @@ CWString rg_TolvarZhengZeBiaoDaShiLei::wildcardToRegex(CWStringView wildcard) {
     out.reserve(wildcard.size() * 2);
     for (char16_t c : wildcard) {
         switch (c) {
-        case u'\\': case u'^': case u'$': case u'+': case u'.': case u'{': case u'}': case u'[': case u']':
-        case u'=': case u'(': case u')': case u'-': case u'"':
+        case u'\\':
+        case u'^':
+        case u'$':
+        case u'+':
+        case u'.':
+        case u'{':
+        case u'}':
+        case u'[':
+        case u']':
+        case u'=':
+        case u'(':
+        case u')':
+        case u'-':
+        case u'"':
             out.push_back(u'\\');
             out.push_back(c);
             break;

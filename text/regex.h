@@ -44,11 +44,11 @@ public:
     static CWString wildcardToRegex(CWStringView wildcard);
 
 private:
-    struct Code;                 // compiled pattern, shared between copies
-    struct MatchBlock;           // match data and JIT stack, one per object
+    struct Code;       // compiled pattern, shared between copies
+    struct MatchBlock; // match data and JIT stack, one per object
     std::shared_ptr<const Code> code_;
     std::unique_ptr<MatchBlock> block_;
-    bool failed_ = false;        // the last compilePattern failed
+    bool failed_ = false; // the last compilePattern failed
     CWString error_;
 
     MatchBlock& block();

@@ -58,14 +58,17 @@ bool writeAll(int fd, const char* p, size_t n) {
     return true;
 }
 
-std::string nativeName(CWStringView fileName) { return utf16ToUtf8(fileName); }
+std::string nativeName(CWStringView fileName) {
+    return utf16ToUtf8(fileName);
+}
 
 // The folder part of a path ("" when it has none), with trailing slashes removed.
 std::string folderOf(const std::string& path) {
     size_t slash = path.rfind('/');
     if (slash == std::string::npos) return {};
     std::string folder = path.substr(0, slash);
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
     return folder.empty() ? std::string("/") : folder;
 }
 
@@ -79,11 +82,17 @@ bool makeFolderChain(const std::string& folder) {
 
 } // namespace
 
-std::filesystem::path textToPath(CWStringView fileName) { return std::filesystem::path(nativeName(fileName)); }
+std::filesystem::path textToPath(CWStringView fileName) {
+    return std::filesystem::path(nativeName(fileName));
+}
 
-CWString pathToText(const std::filesystem::path& path) { return utf8ToUtf16(path.native()); }
+CWString pathToText(const std::filesystem::path& path) {
+    return utf8ToUtf16(path.native());
+}
 
-bool createFolderChain(CWStringView folder) { return makeFolderChain(nativeName(folder)); }
+bool createFolderChain(CWStringView folder) {
+    return makeFolderChain(nativeName(folder));
+}
 
 int64_t readFileBytes(CWStringView fileName, CKorMem& out) {
     out.release();
@@ -156,7 +165,8 @@ bool writeFilePieces(CWStringView fileName, std::initializer_list<std::string_vi
     if (fd < 0) return false;
     Fd file(fd);
     bool ok = true;
-    for (std::string_view piece : pieces) ok = ok && writeAll(fd, piece.data(), piece.size());
+    for (std::string_view piece : pieces)
+        ok = ok && writeAll(fd, piece.data(), piece.size());
     if (ok && hadOld) (void)::fchmod(fd, old.st_mode & 07777); // keep the old file's permissions
     ok = ok && ::fsync(fd) == 0;
     ok = file.close() && ok;
@@ -177,7 +187,9 @@ bool writeFilePieces(CWStringView fileName, std::initializer_list<std::string_vi
 
 } // namespace
 
-bool writeFileBytes(CWStringView fileName, std::string_view bytes) { return writeFilePieces(fileName, {bytes}); }
+bool writeFileBytes(CWStringView fileName, std::string_view bytes) {
+    return writeFilePieces(fileName, {bytes});
+}
 
 CWString readTextFile(CWStringView fileName, CWString& encodingName, bool* ok) {
     // The file's bytes and the text, no third copy (see decodeTextFileBytes).
@@ -296,12 +308,13 @@ size_t utf8UnitCount(const uint8_t* s, size_t n) {
     return units;
 }
 
-bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
 
 // Whether encoding `text` piece by piece (`encode` appends one piece's bytes to its buffer) gives
 // exactly `original`. Pieces never split a surrogate pair; only one piece's bytes exist at a time.
-template <class Encode>
-bool encodesBackTo(CWStringView text, std::string_view original, Encode encode) {
+template <class Encode> bool encodesBackTo(CWStringView text, std::string_view original, Encode encode) {
     constexpr size_t kPiece = 64 * 1024;
     std::string piece;
     size_t at = 0;
@@ -310,7 +323,8 @@ bool encodesBackTo(CWStringView text, std::string_view original, Encode encode) 
         if (end < text.size() && isHighSurrogate(text[end - 1])) ++end;
         piece.clear();
         encode(text.substr(pos, end - pos), piece);
-        if (piece.size() > original.size() - at || original.compare(at, piece.size(), piece) != 0) return false;
+        if (piece.size() > original.size() - at || original.compare(at, piece.size(), piece) != 0)
+            return false;
         at += piece.size();
         pos = end;
     }
@@ -336,7 +350,8 @@ bool decodeTextFileBytes(std::string_view bytes, CWString& encodingName, CWStrin
         return true;
     case Kind::Utf16Be:
         text.resize(n / 2);
-        for (size_t i = 0; i < text.size(); ++i) text[i] = char16_t(p[2 * i] << 8 | p[2 * i + 1]);
+        for (size_t i = 0; i < text.size(); ++i)
+            text[i] = char16_t(p[2 * i] << 8 | p[2 * i + 1]);
         if (exact) *exact = n % 2 == 0;
         return true;
     case Kind::Utf8: {
@@ -352,9 +367,11 @@ bool decodeTextFileBytes(std::string_view bytes, CWString& encodingName, CWStrin
     case Kind::Ansi:
         text = ansiToUtf16(src);
         if (exact)
-            *exact = encodesBackTo(text, src, [](CWStringView piece, std::string& out) { out = utf16ToAnsi(piece); });
+            *exact = encodesBackTo(text, src,
+                                   [](CWStringView piece, std::string& out) { out = utf16ToAnsi(piece); });
         return true;
-    case Kind::Other: break;
+    case Kind::Other:
+        break;
     }
     // Charsets outside the native set (never the result of detection): through ICU, whole.
     detail::CharsetTarget cs;

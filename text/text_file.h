@@ -24,7 +24,8 @@ namespace rg_Tolvar_MingLingJi {
 // name. `exact`, when given, is set to whether the text encoded back in that encoding gives the
 // bytes after the mark exactly (false for broken sequences, a zero byte, an odd UTF-16 length,
 // characters the charset cannot hold ...). May throw std::bad_alloc.
-bool decodeTextFileBytes(std::string_view bytes, CWString& encodingName, CWString& text, bool* exact = nullptr);
+bool decodeTextFileBytes(std::string_view bytes, CWString& encodingName, CWString& text,
+                         bool* exact = nullptr);
 
 // Writes `text`, every unit of it (U+0000 too), as UTF-16LE after the mark FF FE; atomic replace
 // like writeFileBytes. False when the file could not be written (the old file is then untouched).

@@ -95,8 +95,7 @@ size_t decodeUtf8(const uint8_t* s, size_t n, char16_t* out) {
 
 namespace {
 
-template <class Load>
-size_t encodeUtf8Impl(size_t units, char* out, Load unitAt) {
+template <class Load> size_t encodeUtf8Impl(size_t units, char* out, Load unitAt) {
     char* o = out;
     for (size_t i = 0; i < units; ++i) {
         uint32_t c = unitAt(i);
@@ -131,7 +130,8 @@ size_t encodeUtf8Impl(size_t units, char* out, Load unitAt) {
 } // namespace
 
 size_t encodeUtf8FromLeBytes(const uint8_t* s, size_t units, char* out) {
-    return encodeUtf8Impl(units, out, [s](size_t i) { return uint32_t(s[2 * i]) | uint32_t(s[2 * i + 1]) << 8; });
+    return encodeUtf8Impl(units, out,
+                          [s](size_t i) { return uint32_t(s[2 * i]) | uint32_t(s[2 * i + 1]) << 8; });
 }
 
 size_t encodeUtf8(const char16_t* s, size_t units, char* out) {
@@ -161,7 +161,8 @@ std::string utf16ToUtf8(CWStringView text) {
 void swapByteOrder(CKorMem& bytes) {
     uint8_t* p = bytes.data();
     size_t n = bytes.size();
-    for (size_t i = 0; i + 1 < n; i += 2) std::swap(p[i], p[i + 1]);
+    for (size_t i = 0; i + 1 < n; i += 2)
+        std::swap(p[i], p[i + 1]);
     if (n % 2 != 0) p[n - 1] = 0;
 }
 

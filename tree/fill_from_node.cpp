@@ -2,9 +2,9 @@
 #include <cstring>
 #include <vector>
 
-#include "json/node.h"
 #include "tree/item_record.h"
 #include "tree/item_store.h"
+#include "json/node.h"
 
 namespace rg_TolvarMingLingJi_ChuangKouZuJian {
 
@@ -19,9 +19,12 @@ bool isContainer(const rg_TolvarJSONJieDian& n) {
 
 int32_t imageOf(const rg_TolvarJSONJieDian& n) {
     switch (n.nodeType()) {
-    case rg_Tolvar_JSON::Object: return rg_TolvarShuXingKuangCunChu::kImageObject;
-    case rg_Tolvar_JSON::Array: return rg_TolvarShuXingKuangCunChu::kImageArray;
-    default: return rg_TolvarShuXingKuangCunChu::kImageValue;
+    case rg_Tolvar_JSON::Object:
+        return rg_TolvarShuXingKuangCunChu::kImageObject;
+    case rg_Tolvar_JSON::Array:
+        return rg_TolvarShuXingKuangCunChu::kImageArray;
+    default:
+        return rg_TolvarShuXingKuangCunChu::kImageValue;
     }
 }
 
@@ -36,7 +39,8 @@ size_t elementLabel(char16_t* out, int32_t i) {
     } while (v > 0);
     size_t k = 0;
     out[k++] = u'[';
-    while (n > 0) out[k++] = tmp[--n];
+    while (n > 0)
+        out[k++] = tmp[--n];
     out[k++] = u']';
     return k;
 }
@@ -44,7 +48,8 @@ size_t elementLabel(char16_t* out, int32_t i) {
 // Appends the record of `child` with its text written in place: under an object "key:value" /
 // "key", under anything else "[i]:value" / "[i]". keyInfo says where the key ends (a key may hold
 // ':' itself) or that the item is "[i]". False (nothing appended) when the buffer is full.
-bool writeItem(CKorMem& buffer, const rg_TolvarJSONJieDian& child, bool parentIsObject, int32_t i, int32_t level) {
+bool writeItem(CKorMem& buffer, const rg_TolvarJSONJieDian& child, bool parentIsObject, int32_t i,
+               int32_t level) {
     char16_t element[13];
     CWStringView key;
     int32_t keyInfo = kKeyInfoElement;

@@ -49,7 +49,8 @@ bool buildImpl(const uint8_t* data, int64_t size, int32_t itemCount, unsigned ma
         const int64_t s = findSeparator(data, size, pos);
         if (s < 0) break;
         if (k == itemCount) return false; // more records than items: not the buffer we were told
-        const int32_t L = s + kSeparatorLength + 4 <= size ? clampLevel(readInt32(data + s + kSeparatorLength)) : 0;
+        const int32_t L =
+            s + kSeparatorLength + 4 <= size ? clampLevel(readInt32(data + s + kSeparatorLength)) : 0;
         pos = s + kRecordOverhead;
 
         if (wantOffsets && offsets->values.size() < n) offsets->values.push_back(static_cast<int32_t>(pos));
@@ -60,7 +61,8 @@ bool buildImpl(const uint8_t* data, int64_t size, int32_t itemCount, unsigned ma
         }
         if (wantSiblings) {
             if (L < prevSiblingLevel) {
-                for (int32_t j = L + 1; j <= prevSiblingLevel; ++j) siblingAt[j] = -1;
+                for (int32_t j = L + 1; j <= prevSiblingLevel; ++j)
+                    siblingAt[j] = -1;
             } else if (siblingAt.size() < static_cast<size_t>(L) + 1) {
                 siblingAt.resize(static_cast<size_t>(L) + 1, -1);
             }
@@ -110,10 +112,12 @@ bool buildImpl(const uint8_t* data, int64_t size, int32_t itemCount, unsigned ma
 
 } // namespace
 
-bool buildTreeIndexesNow(const uint8_t* data, int64_t size, int32_t itemCount, unsigned mask, uint64_t version,
-                         TreeIndexSet& out) {
+bool buildTreeIndexesNow(const uint8_t* data, int64_t size, int32_t itemCount, unsigned mask,
+                         uint64_t version, TreeIndexSet& out) {
     TreeIndexSet built = out;
-    if (!buildImpl(data, size, itemCount, mask, version, [] { return false; }, built)) return false;
+    if (!buildImpl(
+            data, size, itemCount, mask, version, [] { return false; }, built))
+        return false;
     out = std::move(built);
     return true;
 }
@@ -127,7 +131,9 @@ IndexWorkerPool::~IndexWorkerPool() {
     }
 }
 
-void IndexWorkerPool::cancelAll() { latestRun_.store(nextRunId_++, std::memory_order_relaxed); }
+void IndexWorkerPool::cancelAll() {
+    latestRun_.store(nextRunId_++, std::memory_order_relaxed);
+}
 
 void IndexWorkerPool::reapFinished() {
     for (size_t i = 0; i < runs_.size();) {
@@ -165,8 +171,8 @@ void IndexWorkerPool::work(Run* run) {
     TreeIndexSet built;
     const uint64_t id = run->id;
     auto cancelled = [this, id] { return latestRun_.load(std::memory_order_relaxed) != id; };
-    const bool complete = detail::buildImpl(buffer.data(), static_cast<int64_t>(buffer.size()), run->itemCount,
-                                            run->mask, run->version, cancelled, built);
+    const bool complete = detail::buildImpl(buffer.data(), static_cast<int64_t>(buffer.size()),
+                                            run->itemCount, run->mask, run->version, cancelled, built);
     if (complete) {
         std::lock_guard<std::mutex> lock(mutex_);
         // Checked under the lock: a superseded run never publishes.

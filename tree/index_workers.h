@@ -35,7 +35,9 @@ namespace rg_TolvarMingLingJi_ChuangKouZuJian {
 enum class TreeIndexKind : int { Offset = 0, SubtreeEnd = 1, Parent = 2, Sibling = 3 };
 inline constexpr int kTreeIndexKinds = 4;
 inline constexpr unsigned kAllTreeIndexes = 0xF;
-inline constexpr unsigned treeIndexBit(TreeIndexKind k) { return 1u << static_cast<int>(k); }
+inline constexpr unsigned treeIndexBit(TreeIndexKind k) {
+    return 1u << static_cast<int>(k);
+}
 
 // One built index: the buffer version it describes and its array(s).
 struct BuiltTreeIndex {
@@ -51,8 +53,8 @@ namespace detail {
 // Builds the indexes named by `mask` from a buffer holding exactly `itemCount` records, in one
 // pass, on the calling thread. False when the buffer is empty or does not hold `itemCount`
 // records; `out` then keeps what it had.
-bool buildTreeIndexesNow(const uint8_t* data, int64_t size, int32_t itemCount, unsigned mask, uint64_t version,
-                         TreeIndexSet& out);
+bool buildTreeIndexesNow(const uint8_t* data, int64_t size, int32_t itemCount, unsigned mask,
+                         uint64_t version, TreeIndexSet& out);
 
 } // namespace detail
 
@@ -93,10 +95,10 @@ private:
     void work(Run* run);
     void reapFinished();
 
-    std::vector<std::unique_ptr<Run>> runs_;   // owned; UI thread only
-    uint64_t nextRunId_ = 1;                   // UI thread only
-    std::atomic<uint64_t> latestRun_{0};       // the run allowed to publish; others stop
-    std::mutex mutex_;                         // guards published_
+    std::vector<std::unique_ptr<Run>> runs_; // owned; UI thread only
+    uint64_t nextRunId_ = 1;                 // UI thread only
+    std::atomic<uint64_t> latestRun_{0};     // the run allowed to publish; others stop
+    std::mutex mutex_;                       // guards published_
     TreeIndexSet published_;
     std::atomic<uint64_t> publishSequence_{0}; // bumped under mutex_ at every publish
 };

@@ -65,7 +65,8 @@ int32_t sanitizeItemText(char16_t* u, size_t n) {
 bool textHoldsSeparator(CWStringView t) {
     for (size_t k = 0; k + 1 < t.size(); ++k) {
         if (t[k] == 0x0201 && t[k + 1] == 0x0403) return true;
-        if (k + 2 < t.size() && (t[k] >> 8) == 0x01 && t[k + 1] == 0x0302 && (t[k + 2] & 0xFF) == 0x04) return true;
+        if (k + 2 < t.size() && (t[k] >> 8) == 0x01 && t[k + 1] == 0x0302 && (t[k + 2] & 0xFF) == 0x04)
+            return true;
     }
     return false;
 }
@@ -181,7 +182,8 @@ bool scanRecords(const uint8_t* data, int64_t size, RecordRunInfo& info) {
         if (level < 0 || level > kMaxLevel || image < -1 || image > kMaxImage) return false;
         const int32_t keyInfo = readInt32(h + kKeyInfoField);
         if (keyInfo < 0 || keyInfo > 0x00FFFFFF) return false;
-        if (readInt32(h + kSelectedImageField) != -1 || h[kExpandField] > 3 || h[kCheckField] > 3) return false;
+        if (readInt32(h + kSelectedImageField) != -1 || h[kExpandField] > 3 || h[kCheckField] > 3)
+            return false;
         if (readInt32(h + kTextColourField) != -1 || readInt32(h + kBackColourField) != -1) return false;
         if (prev >= 0 && level > prev + 1) return false;
         if (info.count == INT32_MAX) return false;

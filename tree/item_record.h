@@ -78,7 +78,9 @@ inline int32_t readInt32(const uint8_t* p) {
     std::memcpy(&v, p, 4);
     return v;
 }
-inline void writeInt32(uint8_t* p, int32_t v) { std::memcpy(p, &v, 4); }
+inline void writeInt32(uint8_t* p, int32_t v) {
+    std::memcpy(p, &v, 4);
+}
 
 inline bool isSeparatorAt(const uint8_t* data, int64_t size, int64_t pos) {
     return pos >= 0 && pos + kSeparatorLength <= size && data[pos] == 0x01 && data[pos + 1] == 0x02 &&
@@ -96,9 +98,12 @@ inline constexpr int32_t kKeyInfoElement = 0x00800000;
 
 // The keyInfo of an object member whose key form has keyUnits code units (unknown when too long).
 inline int32_t memberKeyInfo(size_t keyUnits) {
-    return keyUnits < static_cast<size_t>(kKeyInfoMaxMember) ? static_cast<int32_t>(keyUnits) + 1 : kKeyInfoUnknown;
+    return keyUnits < static_cast<size_t>(kKeyInfoMaxMember) ? static_cast<int32_t>(keyUnits) + 1
+                                                             : kKeyInfoUnknown;
 }
-inline bool isMemberKeyInfo(int32_t keyInfo) { return keyInfo >= 1 && keyInfo <= kKeyInfoMaxMember; }
+inline bool isMemberKeyInfo(int32_t keyInfo) {
+    return keyInfo >= 1 && keyInfo <= kKeyInfoMaxMember;
+}
 inline int32_t readKeyInfo(const uint8_t* data, int64_t sep) {
     return readInt32(data + sep + kSeparatorLength + kKeyInfoField);
 }
@@ -107,8 +112,12 @@ size_t keyFormUnits(const uint8_t* text, size_t units, int32_t keyInfo);
 // keyInfo as it is effectively read: a member length that does not fit the text becomes unknown.
 int32_t effectiveKeyInfo(const uint8_t* text, size_t units, int32_t keyInfo);
 
-inline int32_t clampLevel(int32_t level) { return level < 0 ? 0 : (level > kMaxLevel ? kMaxLevel : level); }
-inline int32_t clampImage(int32_t image) { return image < -1 || image > kMaxImage ? -1 : image; }
+inline int32_t clampLevel(int32_t level) {
+    return level < 0 ? 0 : (level > kMaxLevel ? kMaxLevel : level);
+}
+inline int32_t clampImage(int32_t image) {
+    return image < -1 || image > kMaxImage ? -1 : image;
+}
 
 // Replaces, in place, every code unit that takes part in a 01 02 03 04 byte sequence of the
 // text's UTF-16LE form by U+FFFD. Returns the number of code units replaced.
@@ -117,7 +126,9 @@ int32_t sanitizeItemText(char16_t* units, size_t count);
 bool textHoldsSeparator(CWStringView text);
 
 // Bytes a record of `textUnits` code units takes.
-inline int64_t recordBytes(size_t textUnits) { return static_cast<int64_t>(textUnits) * 2 + kRecordOverhead; }
+inline int64_t recordBytes(size_t textUnits) {
+    return static_cast<int64_t>(textUnits) * 2 + kRecordOverhead;
+}
 
 // Appends one record. Level and image are clamped as described above, expand and check are masked
 // to 0..3; the text is sanitized. False (nothing appended) when the buffer would pass

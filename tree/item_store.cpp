@@ -37,7 +37,8 @@ void replaceBytes(CKorMem& buf, int64_t pos, int64_t oldLen, const uint8_t* byte
 bool findElementLabel(const uint8_t* text, int64_t bytes, int64_t& from, int64_t& to, int64_t& n) {
     auto unit = [&](int64_t i) { return static_cast<char16_t>(text[i] | (text[i + 1] << 8)); };
     int64_t open = 0;
-    while (open + 1 < bytes && unit(open) != u'[') open += 2;
+    while (open + 1 < bytes && unit(open) != u'[')
+        open += 2;
     if (open + 1 >= bytes) return false;
     n = 0;
     int64_t i = open + 2;
@@ -117,7 +118,8 @@ void rg_TolvarShuXingKuangCunChu::setGrowthStep(size_t bytes) {
 // ---------------------------------------------------------------------------------------------
 // Building records
 
-bool rg_TolvarShuXingKuangCunChu::appendRecord(CKorMem& buffer, CWStringView text, int32_t image, int32_t level) {
+bool rg_TolvarShuXingKuangCunChu::appendRecord(CKorMem& buffer, CWStringView text, int32_t image,
+                                               int32_t level) {
     return writeRecord(buffer, text, image, level, 0, 0);
 }
 
@@ -150,7 +152,9 @@ int32_t rg_TolvarShuXingKuangCunChu::fillFromNode(const Node& node, int32_t leve
 // ---------------------------------------------------------------------------------------------
 // Indexes
 
-void rg_TolvarShuXingKuangCunChu::refreshIndexes() const { workers_->fetch(indexes_, seenPublish_); }
+void rg_TolvarShuXingKuangCunChu::refreshIndexes() const {
+    workers_->fetch(indexes_, seenPublish_);
+}
 
 const BuiltTreeIndex* rg_TolvarShuXingKuangCunChu::currentIndex(TreeIndexKind kind) const {
     refreshIndexes();
@@ -162,9 +166,13 @@ const BuiltTreeIndex* rg_TolvarShuXingKuangCunChu::currentIndex(TreeIndexKind ki
     return idx;
 }
 
-bool rg_TolvarShuXingKuangCunChu::isIndexCurrent(TreeIndexKind kind) const { return currentIndex(kind) != nullptr; }
+bool rg_TolvarShuXingKuangCunChu::isIndexCurrent(TreeIndexKind kind) const {
+    return currentIndex(kind) != nullptr;
+}
 
-void rg_TolvarShuXingKuangCunChu::markIndexStale(TreeIndexKind kind) { requested_[static_cast<int>(kind)] = 0; }
+void rg_TolvarShuXingKuangCunChu::markIndexStale(TreeIndexKind kind) {
+    requested_[static_cast<int>(kind)] = 0;
+}
 
 const std::vector<int32_t>* rg_TolvarShuXingKuangCunChu::indexArray(TreeIndexKind kind, int which) const {
     const BuiltTreeIndex* idx = currentIndex(kind);
@@ -185,7 +193,8 @@ void rg_TolvarShuXingKuangCunChu::startIndexWorkers() {
     if (mask == 0) return;
     if (itemCount_ == 0 || buf_->size() == 0) {
         // An empty buffer never gets an index; remember that this version was seen.
-        for (int k = 0; k < kTreeIndexKinds; ++k) requested_[k] = version_;
+        for (int k = 0; k < kTreeIndexKinds; ++k)
+            requested_[k] = version_;
         return;
     }
     // The new run supersedes every older one, so it also takes over what they were still building.
@@ -206,7 +215,8 @@ void rg_TolvarShuXingKuangCunChu::buildIndexesNow() {
     TreeIndexSet built;
     if (!detail::buildTreeIndexesNow(data(), size(), itemCount_, kAllTreeIndexes, version_, built)) return;
     workers_->install(built, kAllTreeIndexes);
-    for (int k = 0; k < kTreeIndexKinds; ++k) requested_[k] = version_;
+    for (int k = 0; k < kTreeIndexKinds; ++k)
+        requested_[k] = version_;
     refreshIndexes();
 }
 
@@ -316,7 +326,8 @@ bool rg_TolvarShuXingKuangCunChu::locateItem(int32_t index, ItemCursor& cursor, 
 // ---------------------------------------------------------------------------------------------
 // Rows
 
-bool rg_TolvarShuXingKuangCunChu::locatePosition(int32_t index, ItemPosition& position, int32_t fromIndex) const {
+bool rg_TolvarShuXingKuangCunChu::locatePosition(int32_t index, ItemPosition& position,
+                                                 int32_t fromIndex) const {
     if (!validIndex(index)) return false;
     ItemPosition rec;
     if (isIndexCurrent(TreeIndexKind::Offset)) {
@@ -452,17 +463,20 @@ int32_t rg_TolvarShuXingKuangCunChu::getImage(int32_t index) const {
 
 int32_t rg_TolvarShuXingKuangCunChu::getSelectedImage(int32_t index, ItemCursor& cursor) const {
     ItemPosition rec;
-    return resolve(index, cursor, rec) ? readInt32(data() + rec.sep + kSeparatorLength + kSelectedImageField) : -1;
+    return resolve(index, cursor, rec) ? readInt32(data() + rec.sep + kSeparatorLength + kSelectedImageField)
+                                       : -1;
 }
 
 int32_t rg_TolvarShuXingKuangCunChu::getTextColour(int32_t index, ItemCursor& cursor) const {
     ItemPosition rec;
-    return resolve(index, cursor, rec) ? readInt32(data() + rec.sep + kSeparatorLength + kTextColourField) : -1;
+    return resolve(index, cursor, rec) ? readInt32(data() + rec.sep + kSeparatorLength + kTextColourField)
+                                       : -1;
 }
 
 int32_t rg_TolvarShuXingKuangCunChu::getBackColour(int32_t index, ItemCursor& cursor) const {
     ItemPosition rec;
-    return resolve(index, cursor, rec) ? readInt32(data() + rec.sep + kSeparatorLength + kBackColourField) : -1;
+    return resolve(index, cursor, rec) ? readInt32(data() + rec.sep + kSeparatorLength + kBackColourField)
+                                       : -1;
 }
 
 uint8_t rg_TolvarShuXingKuangCunChu::getExpandState(int32_t index, ItemCursor& cursor) const {
@@ -504,10 +518,12 @@ bool rg_TolvarShuXingKuangCunChu::keyFormEquals(int32_t index, ItemCursor& curso
     return resolve(index, cursor, rec) && keyFormEqualsAt(rec, form, encodedDots);
 }
 
-bool rg_TolvarShuXingKuangCunChu::keyFormEqualsAt(const ItemPosition& rec, CWStringView form, bool encodedDots) const {
+bool rg_TolvarShuXingKuangCunChu::keyFormEqualsAt(const ItemPosition& rec, CWStringView form,
+                                                  bool encodedDots) const {
     static constexpr char16_t kDot[] = u"#46#";
     const uint8_t* p = data() + rec.start;
-    const size_t units = keyFormUnits(p, static_cast<size_t>((rec.sep - rec.start) / 2), readKeyInfo(data(), rec.sep));
+    const size_t units =
+        keyFormUnits(p, static_cast<size_t>((rec.sep - rec.start) / 2), readKeyInfo(data(), rec.sep));
     size_t j = 0; // position in form
     for (size_t u = 0; u < units; ++u) {
         char16_t c;
@@ -523,8 +539,8 @@ bool rg_TolvarShuXingKuangCunChu::keyFormEqualsAt(const ItemPosition& rec, CWStr
     return j == form.size();
 }
 
-int64_t rg_TolvarShuXingKuangCunChu::earlierSiblingsWithForm(int32_t item, const ItemCursor& cursor, int32_t parent,
-                                                           CWStringView form) const {
+int64_t rg_TolvarShuXingKuangCunChu::earlierSiblingsWithForm(int32_t item, const ItemCursor& cursor,
+                                                             int32_t parent, CWStringView form) const {
     constexpr int32_t kWalkLimit = 256; // longer sibling lists are counted once and looked up
     ItemPosition rec;
     if (!recordFromCursor(cursor, rec)) return 0;
@@ -556,7 +572,8 @@ int64_t rg_TolvarShuXingKuangCunChu::earlierSiblingsWithForm(int32_t item, const
         formCounts_.clear();
         formCountsVersion_ = textVersion_;
     }
-    auto it = std::find_if(formCounts_.begin(), formCounts_.end(), [&](const FormCounts& f) { return f.parent == parent; });
+    auto it = std::find_if(formCounts_.begin(), formCounts_.end(),
+                           [&](const FormCounts& f) { return f.parent == parent; });
     if (it == formCounts_.end()) {
         if (formCounts_.size() >= 8) formCounts_.erase(formCounts_.begin());
         FormCounts fc;
@@ -567,8 +584,8 @@ int64_t rg_TolvarShuXingKuangCunChu::earlierSiblingsWithForm(int32_t item, const
             ItemPosition r;
             if (!recordOfItemByIndex(c, r)) break;
             // Plain key forms: pathOfItem counts occurrences of the key itself.
-            const size_t units =
-                keyFormUnits(data() + r.start, static_cast<size_t>((r.sep - r.start) / 2), readKeyInfo(data(), r.sep));
+            const size_t units = keyFormUnits(data() + r.start, static_cast<size_t>((r.sep - r.start) / 2),
+                                              readKeyInfo(data(), r.sep));
             key.resize(units);
             if (units > 0) std::memcpy(key.data(), data() + r.start, units * 2);
             fc.items.push_back(c);
@@ -601,8 +618,10 @@ int32_t rg_TolvarShuXingKuangCunChu::findSiblingByForm(int32_t start, ItemCursor
             if (textBytes >= static_cast<int64_t>(nameBytes) &&
                 (nameBytes == 0 || std::memcmp(data() + begin, name.data(), nameBytes) == 0)) {
                 char16_t after = 0;
-                if (textBytes > static_cast<int64_t>(nameBytes)) std::memcpy(&after, data() + begin + nameBytes, 2);
-                if ((textBytes == static_cast<int64_t>(nameBytes) || after == u':') && ++count == occurrence + 1) {
+                if (textBytes > static_cast<int64_t>(nameBytes))
+                    std::memcpy(&after, data() + begin + nameBytes, 2);
+                if ((textBytes == static_cast<int64_t>(nameBytes) || after == u':') &&
+                    ++count == occurrence + 1) {
                     ItemPosition r;
                     if (!recordOfItemByIndex(s, r)) return -1;
                     toCursor(r, cursor);
@@ -643,7 +662,8 @@ int32_t rg_TolvarShuXingKuangCunChu::scanDescendants(const ItemPosition& item, I
     return count;
 }
 
-int32_t rg_TolvarShuXingKuangCunChu::descendantsOf(int32_t index, const ItemPosition& rec, ItemPosition& lastDesc) const {
+int32_t rg_TolvarShuXingKuangCunChu::descendantsOf(int32_t index, const ItemPosition& rec,
+                                                   ItemPosition& lastDesc) const {
     if (rec.next() >= size()) return 0;
     const BuiltTreeIndex* ends = currentIndex(TreeIndexKind::SubtreeEnd);
     if (ends != nullptr && isIndexCurrent(TreeIndexKind::Offset)) {
@@ -697,7 +717,8 @@ int32_t rg_TolvarShuXingKuangCunChu::countItemsInRange(const ItemCursor& range) 
     return count;
 }
 
-int32_t rg_TolvarShuXingKuangCunChu::getParent(int32_t index, ItemCursor& cursor, ItemCursor& outCursor) const {
+int32_t rg_TolvarShuXingKuangCunChu::getParent(int32_t index, ItemCursor& cursor,
+                                               ItemCursor& outCursor) const {
     ItemPosition rec;
     if (!resolve(index, cursor, rec)) return -1;
     if (rec.level <= 0) {
@@ -727,7 +748,8 @@ int32_t rg_TolvarShuXingKuangCunChu::getParent(int32_t index, ItemCursor& cursor
     return k;
 }
 
-int32_t rg_TolvarShuXingKuangCunChu::walkBackToLevel(const ItemPosition& rec, int32_t index, int32_t level, ItemPosition& found) const {
+int32_t rg_TolvarShuXingKuangCunChu::walkBackToLevel(const ItemPosition& rec, int32_t index, int32_t level,
+                                                     ItemPosition& found) const {
     ItemPosition cur = rec;
     int32_t k = index;
     while (cur.start > 0) {
@@ -744,7 +766,8 @@ int32_t rg_TolvarShuXingKuangCunChu::getParent(int32_t index) const {
     return getParent(index, c, out);
 }
 
-int32_t rg_TolvarShuXingKuangCunChu::previousSibling(int32_t index, ItemCursor& cursor, ItemCursor& outCursor) const {
+int32_t rg_TolvarShuXingKuangCunChu::previousSibling(int32_t index, ItemCursor& cursor,
+                                                     ItemCursor& outCursor) const {
     ItemPosition rec;
     if (!resolve(index, cursor, rec)) return -1;
     const BuiltTreeIndex* siblings = currentIndex(TreeIndexKind::Sibling);
@@ -767,7 +790,8 @@ int32_t rg_TolvarShuXingKuangCunChu::previousSibling(int32_t index) const {
     return previousSibling(index, c, out);
 }
 
-int32_t rg_TolvarShuXingKuangCunChu::nextSibling(int32_t index, ItemCursor& cursor, ItemCursor& outCursor) const {
+int32_t rg_TolvarShuXingKuangCunChu::nextSibling(int32_t index, ItemCursor& cursor,
+                                                 ItemCursor& outCursor) const {
     ItemPosition rec;
     if (!resolve(index, cursor, rec)) return -1;
     const BuiltTreeIndex* siblings = currentIndex(TreeIndexKind::Sibling);
@@ -793,7 +817,8 @@ int32_t rg_TolvarShuXingKuangCunChu::nextSibling(int32_t index) const {
 }
 
 int32_t rg_TolvarShuXingKuangCunChu::enumerateChildren(int32_t parent, ItemIndexList& outIndexes,
-                                                       ItemCursor& parentCursor, std::vector<ItemCursor>& outCursors,
+                                                       ItemCursor& parentCursor,
+                                                       std::vector<ItemCursor>& outCursors,
                                                        int32_t stopAt) const {
     if (parent < -1 || parent >= itemCount_) return -1;
     if (itemCount_ == 0) return 0;
@@ -854,7 +879,8 @@ int32_t rg_TolvarShuXingKuangCunChu::enumerateChildren(int32_t parent, ItemIndex
 
 int32_t rg_TolvarShuXingKuangCunChu::insertItem(int32_t parent, CWStringView text, int32_t image,
                                                 int32_t expandState, int32_t checkState, ItemCursor& cursor) {
-    if (parent >= itemCount_ || expandState < 0 || expandState > 3 || checkState < 0 || checkState > 3) return -1;
+    if (parent >= itemCount_ || expandState < 0 || expandState > 3 || checkState < 0 || checkState > 3)
+        return -1;
     if (itemCount_ == INT32_MAX) return -1;
     int64_t at = size();
     int32_t level = 0;
@@ -869,7 +895,8 @@ int32_t rg_TolvarShuXingKuangCunChu::insertItem(int32_t parent, CWStringView tex
         index = parent + d + 1;
     }
     CKorMem record;
-    if (!writeRecord(record, text, image, level, static_cast<uint8_t>(expandState), static_cast<uint8_t>(checkState)))
+    if (!writeRecord(record, text, image, level, static_cast<uint8_t>(expandState),
+                     static_cast<uint8_t>(checkState)))
         return -1;
     if (size() + static_cast<int64_t>(record.size()) > kMaxBufferBytes) return -1;
     insertBytes(writableBuffer(), at, record.data(), static_cast<int64_t>(record.size()));
@@ -942,7 +969,8 @@ int32_t rg_TolvarShuXingKuangCunChu::replaceSubtree(int32_t index, int32_t mode,
     return std::max(replaced, 0);
 }
 
-bool rg_TolvarShuXingKuangCunChu::applyExpandChange(int32_t index, const ItemPosition& rec, uint8_t newState) {
+bool rg_TolvarShuXingKuangCunChu::applyExpandChange(int32_t index, const ItemPosition& rec,
+                                                    uint8_t newState) {
     const int64_t at = rec.sep + kSeparatorLength + kExpandField;
     const uint8_t old = data()[at];
     if (old == newState) return true;
@@ -971,7 +999,8 @@ bool rg_TolvarShuXingKuangCunChu::applyExpandChange(int32_t index, const ItemPos
 }
 
 bool rg_TolvarShuXingKuangCunChu::setItem(int32_t index, std::optional<CWStringView> text, int32_t image,
-                                          int32_t expandState, int32_t checkState, ItemCursor& cursor, bool noRedraw) {
+                                          int32_t expandState, int32_t checkState, ItemCursor& cursor,
+                                          bool noRedraw) {
     if (expandState < -2 || expandState > 3 || checkState < -2 || checkState > 3) return false;
     ItemPosition rec;
     if (!resolve(index, cursor, rec)) return false;
@@ -979,7 +1008,8 @@ bool rg_TolvarShuXingKuangCunChu::setItem(int32_t index, std::optional<CWStringV
     if (text) {
         safe.assign(text->data(), text->size());
         sanitizeItemText(safe.data(), safe.size());
-        if (size() - (rec.sep - rec.start) + static_cast<int64_t>(safe.size()) * 2 > kMaxBufferBytes) return false;
+        if (size() - (rec.sep - rec.start) + static_cast<int64_t>(safe.size()) * 2 > kMaxBufferBytes)
+            return false;
     }
     if (image != kKeepImage || checkState != -1) {
         uint8_t* h = writableBuffer().data() + rec.sep + kSeparatorLength;
@@ -992,7 +1022,8 @@ bool rg_TolvarShuXingKuangCunChu::setItem(int32_t index, std::optional<CWStringV
     }
     if (expandState != -1) {
         const uint8_t old = data()[rec.sep + kSeparatorLength + kExpandField];
-        const uint8_t next = expandState == -2 ? static_cast<uint8_t>(old ^ 2) : static_cast<uint8_t>(expandState);
+        const uint8_t next =
+            expandState == -2 ? static_cast<uint8_t>(old ^ 2) : static_cast<uint8_t>(expandState);
         applyExpandChange(index, rec, next);
     }
     if (text) {
@@ -1126,8 +1157,8 @@ void rg_TolvarShuXingKuangCunChu::ensureVisible(int32_t index, ItemCursor& curso
         if (view_ != nullptr) view_->scrollIntoView(index, rowOfItem(index));
         return;
     }
-    std::vector<int32_t> closed;            // collapsed ancestors, bottom-up
-    std::vector<ItemCursor> closedCursors;  // their cursors, so none is located again from the start
+    std::vector<int32_t> closed;           // collapsed ancestors, bottom-up
+    std::vector<ItemCursor> closedCursors; // their cursors, so none is located again from the start
     ItemCursor c = cursor;
     for (int32_t i = index;;) {
         ItemCursor pc;
@@ -1175,7 +1206,8 @@ void rg_TolvarShuXingKuangCunChu::redraw(int32_t top) {
 // ---------------------------------------------------------------------------------------------
 // Row list
 
-void rg_TolvarShuXingKuangCunChu::buildRowsInto(std::vector<int32_t>& out, int32_t first, int32_t stopBefore) const {
+void rg_TolvarShuXingKuangCunChu::buildRowsInto(std::vector<int32_t>& out, int32_t first,
+                                                int32_t stopBefore) const {
     stopBefore = std::min(stopBefore, itemCount_);
     if (first >= stopBefore) return;
     const BuiltTreeIndex* ends = currentIndex(TreeIndexKind::SubtreeEnd);

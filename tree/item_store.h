@@ -35,11 +35,11 @@
 #include <optional>
 #include <vector>
 
+#include "runtime/event.h"
 #include "runtime/kor_mem.h"
 #include "runtime/types.h"
 #include "tree/index_workers.h"
 #include "tree/item_record.h"
-#include "runtime/event.h"
 #include "tree/tree_view.h"
 
 namespace rg_Tolvar_JSON {
@@ -74,20 +74,20 @@ struct ItemRow {
     int32_t selectedImage = -1; // -1: use image
     int32_t textColour = -1;    // COLORREF, -1 the box default
     int32_t backColour = -1;
-    uint8_t expandState = 0;    // bit 1 expanded, bit 0 bold
+    uint8_t expandState = 0; // bit 1 expanded, bit 0 bold
     uint8_t checkState = 0;
-    bool hasChildren = false;   // the next record is one level deeper
+    bool hasChildren = false; // the next record is one level deeper
     size_t textUnits = 0;
-    ItemPosition nextRecord;    // the record after this one, unset at the end of the buffer
+    ItemPosition nextRecord; // the record after this one, unset at the end of the buffer
 };
 
 // The settable properties the store itself reads (the paint properties are the tree box's,
 // tree/ui/tree_box_layout.h). The owner sets them directly.
 struct TreeStoreProperties {
-    int32_t currentItem = -1;             // selected item, -1 none (validated on every read)
-    int32_t topItem = 0;                  // item drawn in the first row
-    int32_t autoRedraw = 1;               // redraw after each change that alters what is shown
-    int32_t checkMode = 2;                // 2 two-state check boxes, else three-state
+    int32_t currentItem = -1; // selected item, -1 none (validated on every read)
+    int32_t topItem = 0;      // item drawn in the first row
+    int32_t autoRedraw = 1;   // redraw after each change that alters what is shown
+    int32_t checkMode = 2;    // 2 two-state check boxes, else three-state
 };
 
 // Selection reasons carried by selectionChanged.
@@ -200,8 +200,8 @@ public:
     // ---- Changing ---------------------------------------------------------------------------
     // Appends a new last child of parent (parent < 0: a top-level item at the end). Returns its
     // index, -1 when parent is out of range or a state is outside 0..3.
-    int32_t insertItem(int32_t parent, CWStringView text, int32_t image, int32_t expandState, int32_t checkState,
-                       ItemCursor& cursor);
+    int32_t insertItem(int32_t parent, CWStringView text, int32_t image, int32_t expandState,
+                       int32_t checkState, ItemCursor& cursor);
     // Mode 0 replaces the item and its subtree by `records`, modes 1 and 2 its descendants only
     // (mode 1 also carries the item's expand state into the first new record). Returns the number
     // of existing records replaced or removed; -1 (nothing changed) for a bad index or mode, or
@@ -332,7 +332,8 @@ private:
     bool keyFormEqualsAt(const ItemPosition& rec, CWStringView form, bool encodedDots) const;
     // Number of earlier siblings of `item` (whose parent is `parent`) with the plain key form
     // `form`. Long sibling lists are counted once per parent and buffer state, then looked up.
-    int64_t earlierSiblingsWithForm(int32_t item, const ItemCursor& cursor, int32_t parent, CWStringView form) const;
+    int64_t earlierSiblingsWithForm(int32_t item, const ItemCursor& cursor, int32_t parent,
+                                    CWStringView form) const;
     // Among `start` and its next siblings, the one whose plain key form is `name` for the
     // (occurrence + 1)-th time; -1 when there is none. Fills `cursor` for the match.
     int32_t findSiblingByForm(int32_t start, ItemCursor& cursor, CWStringView name, int64_t occurrence) const;

@@ -18,9 +18,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "json/node.h"
 #include "tree/item_record.h"
 #include "tree/item_store.h"
+#include "json/node.h"
 
 namespace rg_TolvarMingLingJi_ChuangKouZuJian {
 
@@ -28,7 +28,9 @@ using namespace item_record;
 
 namespace {
 
-bool isIndexForm(CWStringView s) { return !s.empty() && s.front() == u'[' && s.back() == u']'; }
+bool isIndexForm(CWStringView s) {
+    return !s.empty() && s.front() == u'[' && s.back() == u']';
+}
 
 // An array element: recorded as one, or labelled "[i]" by a caller that recorded nothing.
 bool isElement(int32_t keyInfo, CWStringView form) {
@@ -44,8 +46,10 @@ CWString encodeDots(CWStringView form) {
     CWString out;
     out.reserve(form.size());
     for (char16_t c : form) {
-        if (c == u'.') out.append(u"#46#");
-        else out.push_back(c);
+        if (c == u'.')
+            out.append(u"#46#");
+        else
+            out.push_back(c);
     }
     return out;
 }
@@ -138,7 +142,8 @@ struct Step {
 } // namespace
 
 // The text start and separator of an item's record, from its cursor (filled when empty).
-bool rg_TolvarShuXingKuangCunChu::recordBounds(int32_t index, ItemCursor& cursor, int64_t& start, int64_t& sep) const {
+bool rg_TolvarShuXingKuangCunChu::recordBounds(int32_t index, ItemCursor& cursor, int64_t& start,
+                                               int64_t& sep) const {
     if (!validIndex(index)) return false;
     if (cursor.size() < 2 && !locateItem(index, cursor, -1)) return false;
     start = cursor[0];
@@ -150,7 +155,8 @@ bool rg_TolvarShuXingKuangCunChu::recordBounds(int32_t index, ItemCursor& cursor
 CWString rg_TolvarShuXingKuangCunChu::keyFormOf(int32_t index, ItemCursor& cursor) const {
     int64_t start, sep;
     if (!recordBounds(index, cursor, start, sep)) return {};
-    const size_t units = keyFormUnits(data() + start, static_cast<size_t>((sep - start) / 2), readKeyInfo(data(), sep));
+    const size_t units =
+        keyFormUnits(data() + start, static_cast<size_t>((sep - start) / 2), readKeyInfo(data(), sep));
     CWString out(units, u'\0');
     if (units > 0) std::memcpy(out.data(), data() + start, units * 2);
     return out;
@@ -238,7 +244,8 @@ void rg_TolvarShuXingKuangCunChu::forEachItemPath(
         ItemCursor c = walk;
         const int32_t level = getLevel(i, c);
         if (frames.size() > static_cast<size_t>(level) + 1) frames.resize(static_cast<size_t>(level) + 1);
-        while (frames.size() < static_cast<size_t>(level) + 1) frames.emplace_back();
+        while (frames.size() < static_cast<size_t>(level) + 1)
+            frames.emplace_back();
         CWString path;
         if (level >= 1) {
             Frame& f = frames[level];
@@ -261,7 +268,8 @@ void rg_TolvarShuXingKuangCunChu::forEachItemPath(
             if (level == 1) {
                 segs.push_back(frames[1].alone);
             } else {
-                for (int32_t L = 1; L <= level; ++L) segs.push_back(frames[L].segment);
+                for (int32_t L = 1; L <= level; ++L)
+                    segs.push_back(frames[L].segment);
             }
             path = joinSegments(segs, mode);
         }
@@ -269,7 +277,8 @@ void rg_TolvarShuXingKuangCunChu::forEachItemPath(
     }
 }
 
-int32_t rg_TolvarShuXingKuangCunChu::findItemByPath(const rg_Korrin_JiBen::rg_WenBenShuZuLei& segments) const {
+int32_t
+rg_TolvarShuXingKuangCunChu::findItemByPath(const rg_Korrin_JiBen::rg_WenBenShuZuLei& segments) const {
     if (segments.empty()) return itemCount_ > 0 ? 0 : -1;
     int32_t start = 1;
     ItemCursor startCursor; // cursor of `start`, carried along so no lookup scans from the top

@@ -67,13 +67,15 @@ uint32_t settingsChecksum(const uint8_t* bytes, size_t n) {
                      uint32_t(bytes[i + 3]) << 24;
         h = h * 5 + w;
     }
-    for (; i < n; ++i) h = h * 5 + bytes[i];
+    for (; i < n; ++i)
+        h = h * 5 + bytes[i];
     return h & 0x7FFFFFFFu;
 }
 
 int32_t settingsTextToInt(CWStringView text) {
     size_t i = 0;
-    while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
+    while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r')))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
     int64_t value = 0;
@@ -115,7 +117,8 @@ bool rg_TolvarPeiZhiJiLei::save(CWStringView path) {
     if (target.empty()) return false;
     // The checksum is only remembered once the file really holds the content, so a failed write
     // is tried again by the next save instead of being taken for "unchanged".
-    if (!writeFileBytes(target, std::string_view(reinterpret_cast<const char*>(bytes_.data()), bytes_.size())))
+    if (!writeFileBytes(target,
+                        std::string_view(reinterpret_cast<const char*>(bytes_.data()), bytes_.size())))
         return false;
     checksum_ = sum;
     return true;
@@ -144,9 +147,11 @@ int64_t rg_TolvarPeiZhiJiLei::findSection(CWStringView section) {
     const std::u16string header = u"[" + std::u16string(section) + u"]";
     const int64_t size = evenSize();
     auto standsAtLineStart = [&](int64_t pos) {
-        return pos == textStart_ || (pos - 4 >= textStart_ && unitAt(pos - 4) == kCR && unitAt(pos - 2) == kLF);
+        return pos == textStart_ ||
+               (pos - 4 >= textStart_ && unitAt(pos - 4) == kCR && unitAt(pos - 2) == kLF);
     };
-    if (cachedHeader_ != npos && cachedSection_ == section && cachedHeader_ + int64_t(header.size()) * 2 <= size &&
+    if (cachedHeader_ != npos && cachedSection_ == section &&
+        cachedHeader_ + int64_t(header.size()) * 2 <= size &&
         findUnits(header, cachedHeader_, cachedHeader_ + int64_t(header.size()) * 2) == cachedHeader_ &&
         standsAtLineStart(cachedHeader_))
         return cachedHeader_;
@@ -185,7 +190,8 @@ CWString rg_TolvarPeiZhiJiLei::readValue(CWStringView section, CWStringView key,
     if (valueEnd == npos) valueEnd = size;
     CWString value;
     value.reserve(size_t(valueEnd - valueStart) / 2);
-    for (int64_t p = valueStart; p < valueEnd; p += 2) value.push_back(unitAt(p));
+    for (int64_t p = valueStart; p < valueEnd; p += 2)
+        value.push_back(unitAt(p));
     return value;
 }
 
@@ -264,6 +270,8 @@ bool rg_TolvarPeiZhiLei::getBool(CWStringView key, bool defaultValue) {
     return readValue(section, key, defaultValue ? u"真" : u"假") == u"真";
 }
 
-void rg_TolvarPeiZhiLei::setBool(CWStringView key, bool value) { writeValue(section, key, value ? u"真" : u"假"); }
+void rg_TolvarPeiZhiLei::setBool(CWStringView key, bool value) {
+    writeValue(section, key, value ? u"真" : u"假");
+}
 
 } // namespace rg_Tolvar_MingLingJi

@@ -61,7 +61,9 @@ private:
     int64_t findUnits(const std::u16string& needle, int64_t from, int64_t to) const;
     char16_t unitAt(int64_t pos) const;
     // The buffer length up to the last whole code unit after the text start.
-    int64_t evenSize() const { return static_cast<int64_t>(bytes_.size()) - ((int64_t(bytes_.size()) - textStart_) & 1); }
+    int64_t evenSize() const {
+        return static_cast<int64_t>(bytes_.size()) - ((int64_t(bytes_.size()) - textStart_) & 1);
+    }
 
     CWString path_;
     std::vector<uint8_t> bytes_;

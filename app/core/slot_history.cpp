@@ -13,8 +13,7 @@ void rg_CaoWeiLiShi::setBudget(size_t bytes) {
 }
 
 void rg_CaoWeiLiShi::record(int32_t slot, std::unique_ptr<rg_LiShiNeiRong> payload) {
-    if (!valid(slot) || !payload)
-        return;
+    if (!valid(slot) || !payload) return;
     Lists& l = slots_[size_t(slot)];
     for (const Entry& e : l.redo)
         total_ -= e.bytes;
@@ -35,10 +34,18 @@ void rg_CaoWeiLiShi::record(int32_t slot, std::unique_ptr<rg_LiShiNeiRong> paylo
     enforceBudget(slot, true);
 }
 
-bool rg_CaoWeiLiShi::canUndo(int32_t slot) const { return valid(slot) && !slots_[size_t(slot)].undo.empty(); }
-bool rg_CaoWeiLiShi::canRedo(int32_t slot) const { return valid(slot) && !slots_[size_t(slot)].redo.empty(); }
-size_t rg_CaoWeiLiShi::undoCount(int32_t slot) const { return valid(slot) ? slots_[size_t(slot)].undo.size() : 0; }
-size_t rg_CaoWeiLiShi::redoCount(int32_t slot) const { return valid(slot) ? slots_[size_t(slot)].redo.size() : 0; }
+bool rg_CaoWeiLiShi::canUndo(int32_t slot) const {
+    return valid(slot) && !slots_[size_t(slot)].undo.empty();
+}
+bool rg_CaoWeiLiShi::canRedo(int32_t slot) const {
+    return valid(slot) && !slots_[size_t(slot)].redo.empty();
+}
+size_t rg_CaoWeiLiShi::undoCount(int32_t slot) const {
+    return valid(slot) ? slots_[size_t(slot)].undo.size() : 0;
+}
+size_t rg_CaoWeiLiShi::redoCount(int32_t slot) const {
+    return valid(slot) ? slots_[size_t(slot)].redo.size() : 0;
+}
 
 rg_LiShiNeiRong* rg_CaoWeiLiShi::undoTop(int32_t slot) {
     return canUndo(slot) ? slots_[size_t(slot)].undo.back().payload.get() : nullptr;
@@ -52,8 +59,7 @@ void rg_CaoWeiLiShi::move(int32_t slot, bool undo) {
     Lists& l = slots_[size_t(slot)];
     std::deque<Entry>& from = undo ? l.undo : l.redo;
     std::deque<Entry>& to = undo ? l.redo : l.undo;
-    if (from.empty())
-        return;
+    if (from.empty()) return;
     Entry e = std::move(from.back());
     from.pop_back();
     l.state = undo ? e.before : e.after;
@@ -65,18 +71,15 @@ void rg_CaoWeiLiShi::move(int32_t slot, bool undo) {
 }
 
 void rg_CaoWeiLiShi::finishUndo(int32_t slot) {
-    if (valid(slot))
-        move(slot, true);
+    if (valid(slot)) move(slot, true);
 }
 
 void rg_CaoWeiLiShi::finishRedo(int32_t slot) {
-    if (valid(slot))
-        move(slot, false);
+    if (valid(slot)) move(slot, false);
 }
 
 void rg_CaoWeiLiShi::clear(int32_t slot) {
-    if (!valid(slot))
-        return;
+    if (!valid(slot)) return;
     Lists& l = slots_[size_t(slot)];
     for (const Entry& e : l.undo)
         total_ -= e.bytes;
@@ -97,10 +100,8 @@ void rg_CaoWeiLiShi::enforceBudget(int32_t keepSlot, bool keepInUndo) {
         uint64_t oldest = std::numeric_limits<uint64_t>::max();
         for (size_t i = 0; i < slots_.size(); ++i) {
             std::deque<Entry>& u = slots_[i].undo;
-            if (u.empty())
-                continue;
-            if (int32_t(i) == keepSlot && keepInUndo && u.size() == 1)
-                continue;
+            if (u.empty()) continue;
+            if (int32_t(i) == keepSlot && keepInUndo && u.size() == 1) continue;
             if (u.front().serial < oldest) {
                 oldest = u.front().serial;
                 victim = &u;
@@ -109,8 +110,7 @@ void rg_CaoWeiLiShi::enforceBudget(int32_t keepSlot, bool keepInUndo) {
         if (!victim) {
             for (size_t i = 0; i < slots_.size() && !victim; ++i) {
                 std::deque<Entry>& r = slots_[i].redo;
-                if (r.empty() || (int32_t(i) == keepSlot && !keepInUndo && r.size() == 1))
-                    continue;
+                if (r.empty() || (int32_t(i) == keepSlot && !keepInUndo && r.size() == 1)) continue;
                 victim = &r;
             }
         }
@@ -118,26 +118,24 @@ void rg_CaoWeiLiShi::enforceBudget(int32_t keepSlot, bool keepInUndo) {
             // Only the kept entry is left, and it alone is above the budget.
             Lists& l = slots_[size_t(keepSlot)];
             victim = keepInUndo ? &l.undo : &l.redo;
-            if (victim->empty())
-                victim = nullptr;
+            if (victim->empty()) victim = nullptr;
         }
-        if (!victim)
-            return;
+        if (!victim) return;
         total_ -= victim->front().bytes;
         victim->pop_front();
     }
 }
 
-uint64_t rg_CaoWeiLiShi::stateId(int32_t slot) const { return valid(slot) ? slots_[size_t(slot)].state : 0; }
+uint64_t rg_CaoWeiLiShi::stateId(int32_t slot) const {
+    return valid(slot) ? slots_[size_t(slot)].state : 0;
+}
 
 void rg_CaoWeiLiShi::markClean(int32_t slot) {
-    if (valid(slot))
-        slots_[size_t(slot)].clean = slots_[size_t(slot)].state;
+    if (valid(slot)) slots_[size_t(slot)].clean = slots_[size_t(slot)].state;
 }
 
 void rg_CaoWeiLiShi::markUnknown(int32_t slot) {
-    if (valid(slot))
-        slots_[size_t(slot)].clean = 0;
+    if (valid(slot)) slots_[size_t(slot)].clean = 0;
 }
 
 bool rg_CaoWeiLiShi::isClean(int32_t slot) const {

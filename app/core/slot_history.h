@@ -38,7 +38,8 @@ public:
     static constexpr size_t kDefaultMaxSteps = 100;
     static constexpr size_t kDefaultBudget = size_t(256) << 20;
 
-    explicit rg_CaoWeiLiShi(int32_t slots, size_t maxSteps = kDefaultMaxSteps, size_t budget = kDefaultBudget);
+    explicit rg_CaoWeiLiShi(int32_t slots, size_t maxSteps = kDefaultMaxSteps,
+                            size_t budget = kDefaultBudget);
 
     int32_t slotCount() const { return int32_t(slots_.size()); }
     size_t maxSteps() const { return maxSteps_; }
@@ -75,9 +76,9 @@ private:
     struct Entry {
         std::unique_ptr<rg_LiShiNeiRong> payload;
         size_t bytes = 0;
-        uint64_t serial = 0;  // record order, for oldest-first eviction
-        uint64_t before = 0;  // state id before the change
-        uint64_t after = 0;   // state id after it
+        uint64_t serial = 0; // record order, for oldest-first eviction
+        uint64_t before = 0; // state id before the change
+        uint64_t after = 0;  // state id after it
     };
     struct Lists {
         std::deque<Entry> undo; // back = most recent

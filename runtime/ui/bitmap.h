@@ -36,8 +36,8 @@ public:
     rg_ZengJiangWeiTuLei cut(int x, int y, int width, int height) const;
 
 private:
-    QImage image_;                 // Format_ARGB32_Premultiplied, or null
-    mutable QImage masked_;        // image_ with maskedColour_ transparent
+    QImage image_;          // Format_ARGB32_Premultiplied, or null
+    mutable QImage masked_; // image_ with maskedColour_ transparent
     mutable int32_t maskedColour_ = -1;
 };
 

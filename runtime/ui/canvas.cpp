@@ -12,10 +12,8 @@ namespace rg_Korrin_ChuangKou {
 namespace {
 
 QRect gdiRect(int left, int top, int right, int bottom) {
-    if (left > right)
-        std::swap(left, right);
-    if (top > bottom)
-        std::swap(top, bottom);
+    if (left > right) std::swap(left, right);
+    if (top > bottom) std::swap(top, bottom);
     return QRect(left, top, right - left, bottom - top);
 }
 
@@ -28,13 +26,14 @@ rg_HuaBan::rg_HuaBan(QWidget* parent) : WindowBase(parent), metrics_(font_.font)
     metrics_ = QFontMetrics(font_.font, this);
 }
 
-rg_HuaBan::~rg_HuaBan() { endPainter(); }
+rg_HuaBan::~rg_HuaBan() {
+    endPainter();
+}
 
 QPainter* rg_HuaBan::painter() {
     if (!painter_.isActive()) {
         ensureImage();
-        if (image_.isNull())
-            return nullptr;
+        if (image_.isNull()) return nullptr;
         painter_.begin(&image_);
         painter_.setRenderHint(QPainter::Antialiasing, false);
         painter_.setRenderHint(QPainter::TextAntialiasing, true);
@@ -60,16 +59,16 @@ void rg_HuaBan::applyPen() {
 }
 
 void rg_HuaBan::endPainter() {
-    if (painter_.isActive())
-        painter_.end();
+    if (painter_.isActive()) painter_.end();
 }
 
 void rg_HuaBan::drawn() {
-    if (suspendDepth_ == 0)
-        update();
+    if (suspendDepth_ == 0) update();
 }
 
-void rg_HuaBan::setBackColour(int32_t ref) { backColour_ = ref == -1 ? 0xFFFFFF : ref; }
+void rg_HuaBan::setBackColour(int32_t ref) {
+    backColour_ = ref == -1 ? 0xFFFFFF : ref;
+}
 
 void rg_HuaBan::setPenColour(int32_t ref) {
     penColour_ = ref;
@@ -84,18 +83,20 @@ void rg_HuaBan::setNullPen() {
 
 void rg_HuaBan::setBrushColour(int32_t ref) {
     brushColour_ = ref;
-    if (painter_.isActive())
-        painter_.setBrush(ref == -1 ? QBrush(Qt::NoBrush) : QBrush(colorFromRef(ref)));
+    if (painter_.isActive()) painter_.setBrush(ref == -1 ? QBrush(Qt::NoBrush) : QBrush(colorFromRef(ref)));
 }
 
-void rg_HuaBan::setTextColour(int32_t ref) { textColour_ = ref; }
-void rg_HuaBan::setTextBackColour(int32_t ref) { textBackColour_ = ref; }
+void rg_HuaBan::setTextColour(int32_t ref) {
+    textColour_ = ref;
+}
+void rg_HuaBan::setTextBackColour(int32_t ref) {
+    textBackColour_ = ref;
+}
 
 void rg_HuaBan::setScreenFont(const ScreenFont& font) {
     font_ = font;
     metrics_ = QFontMetrics(font_.font, this);
-    if (painter_.isActive())
-        painter_.setFont(font_.font);
+    if (painter_.isActive()) painter_.setFont(font_.font);
 }
 
 void rg_HuaBan::clear() {
@@ -107,8 +108,7 @@ void rg_HuaBan::clear() {
 
 void rg_HuaBan::fillRect(int left, int top, int right, int bottom, int32_t colourRef) {
     const QRect r = gdiRect(left, top, right, bottom);
-    if (r.isEmpty())
-        return;
+    if (r.isEmpty()) return;
     if (QPainter* p = painter()) {
         p->fillRect(r, colorFromRef(colourRef));
         drawn();
@@ -116,11 +116,9 @@ void rg_HuaBan::fillRect(int left, int top, int right, int bottom, int32_t colou
 }
 
 void rg_HuaBan::line(int x1, int y1, int x2, int y2) {
-    if ((x1 == x2 && y1 == y2) || nullPen_)
-        return;
+    if ((x1 == x2 && y1 == y2) || nullPen_) return;
     QPainter* p = painter();
-    if (!p)
-        return;
+    if (!p) return;
     // The pixels from the first point up to, not including, the last one. Axis-aligned lines
     // (nearly all of them) are one filled span; others are stepped along the longer axis.
     const QColor colour = colorFromRef(penColour_, QColor(0, 0, 0));
@@ -144,13 +142,10 @@ void rg_HuaBan::line(int x1, int y1, int x2, int y2) {
 
 void rg_HuaBan::rectangle(int left, int top, int right, int bottom) {
     const QRect r = gdiRect(left, top, right, bottom);
-    if (r.isEmpty())
-        return;
+    if (r.isEmpty()) return;
     QPainter* p = painter();
-    if (!p)
-        return;
-    if (brushColour_ != -1)
-        p->fillRect(r, colorFromRef(brushColour_));
+    if (!p) return;
+    if (brushColour_ != -1) p->fillRect(r, colorFromRef(brushColour_));
     if (!nullPen_) {
         // The outline as four filled spans: exact on the pixel grid and cheaper than a stroke.
         const QColor pen = colorFromRef(penColour_, QColor(0, 0, 0));
@@ -168,11 +163,9 @@ void rg_HuaBan::rectangle(int left, int top, int right, int bottom) {
 
 void rg_HuaBan::roundRect(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight) {
     const QRect r = gdiRect(left, top, right, bottom);
-    if (r.isEmpty())
-        return;
+    if (r.isEmpty()) return;
     QPainter* p = painter();
-    if (!p)
-        return;
+    if (!p) return;
     const double rx = std::clamp(std::abs(ellipseWidth) / 2.0, 0.0, r.width() / 2.0);
     const double ry = std::clamp(std::abs(ellipseHeight) / 2.0, 0.0, r.height() / 2.0);
     if (r.width() < 3 || r.height() < 3 || rx < 1 || ry < 1) {
@@ -202,30 +195,25 @@ void rg_HuaBan::roundRect(int left, int top, int right, int bottom, int ellipseW
         }
     } else {
         // Outline on the pixel grid of columns l..r-1 like the other shapes; the brush fills inside.
-        if (penDirty_)
-            applyPen();
+        if (penDirty_) applyPen();
         p->drawRoundedRect(QRectF(r.adjusted(0, 0, -1, -1)), rx, ry);
     }
     drawn();
 }
 
 void rg_HuaBan::polygon(const QPoint* points, int count) {
-    if (!points || count < 2)
-        return;
+    if (!points || count < 2) return;
     if (QPainter* p = painter()) {
-        if (penDirty_)
-            applyPen();
+        if (penDirty_) applyPen();
         p->drawPolygon(points, count, Qt::OddEvenFill);
         drawn();
     }
 }
 
 void rg_HuaBan::text(int x, int y, CWStringView text) {
-    if (text.empty())
-        return;
+    if (text.empty()) return;
     QPainter* p = painter();
-    if (!p)
-        return;
+    if (!p) return;
     const QString s = rawQString(text);
     const bool rotated = font_.angle % 3600 != 0;
     if (rotated) {
@@ -236,11 +224,11 @@ void rg_HuaBan::text(int x, int y, CWStringView text) {
         y = 0;
     }
     if (textBackColour_ != -1)
-        p->fillRect(QRect(x, y, metrics_.horizontalAdvance(s), metrics_.height()), colorFromRef(textBackColour_));
+        p->fillRect(QRect(x, y, metrics_.horizontalAdvance(s), metrics_.height()),
+                    colorFromRef(textBackColour_));
     p->setPen(colorFromRef(textColour_));
     p->drawText(x, y + metrics_.ascent(), s);
-    if (rotated)
-        p->restore();
+    if (rotated) p->restore();
     penDirty_ = true;
     drawn();
 }
@@ -251,17 +239,12 @@ QSize rg_HuaBan::textExtent(CWStringView text) const {
 
 void rg_HuaBan::drawBitmap(int x, int y, int width, int height, const rg_ZengJiangWeiTuLei& bitmap,
                            int32_t transparentRef) {
-    if (bitmap.isNull())
-        return;
-    if (width == 0)
-        width = bitmap.width();
-    if (height == 0)
-        height = bitmap.height();
-    if (width <= 0 || height <= 0)
-        return;
+    if (bitmap.isNull()) return;
+    if (width == 0) width = bitmap.width();
+    if (height == 0) height = bitmap.height();
+    if (width <= 0 || height <= 0) return;
     QPainter* p = painter();
-    if (!p)
-        return;
+    if (!p) return;
     const QImage& source = bitmap.withTransparent(transparentRef);
     if (width == bitmap.width() && height == bitmap.height())
         p->drawImage(QPoint(x, y), source);
@@ -270,11 +253,12 @@ void rg_HuaBan::drawBitmap(int x, int y, int width, int height, const rg_ZengJia
     drawn();
 }
 
-void rg_HuaBan::beginRedrawSuspension() { ++suspendDepth_; }
+void rg_HuaBan::beginRedrawSuspension() {
+    ++suspendDepth_;
+}
 
 void rg_HuaBan::endRedrawSuspension() {
-    if (suspendDepth_ == 0)
-        return;
+    if (suspendDepth_ == 0) return;
     if (--suspendDepth_ == 0) {
         endPainter();
         update();
@@ -297,8 +281,7 @@ int32_t rg_HuaBan::pixelRef(int x, int y) {
     ensureImage();
     const qreal dpr = image_.devicePixelRatio();
     const QPoint device(static_cast<int>(x * dpr), static_cast<int>(y * dpr));
-    if (!image_.valid(device))
-        return -1;
+    if (!image_.valid(device)) return -1;
     const QRgb c = image_.pixel(device);
     return colorRef(qRed(c), qGreen(c), qBlue(c));
 }
@@ -313,8 +296,7 @@ void rg_HuaBan::paintEvent(QPaintEvent* event) {
     }
     const QRect r = event->rect();
     const qreal dpr = image_.devicePixelRatio();
-    p.drawImage(r, image_,
-                QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr));
+    p.drawImage(r, image_, QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr));
 }
 
 void rg_HuaBan::ensureImage() {
@@ -330,8 +312,7 @@ void rg_HuaBan::ensureImage() {
         }
         return;
     }
-    if (image_.size() == device && image_.devicePixelRatio() == dpr)
-        return;
+    if (image_.size() == device && image_.devicePixelRatio() == dpr) return;
     endPainter();
     QImage next(device, QImage::Format_RGB32);
     next.setDevicePixelRatio(dpr);

@@ -16,8 +16,8 @@ inline constexpr int32_t kDefaultColour = -1;
 inline constexpr int32_t kButtonFaceColour = 0xF0F0F0;
 
 constexpr int32_t colorRef(int r, int g, int b) {
-    return static_cast<int32_t>((static_cast<uint32_t>(b & 0xFF) << 16) | (static_cast<uint32_t>(g & 0xFF) << 8) |
-                                static_cast<uint32_t>(r & 0xFF));
+    return static_cast<int32_t>((static_cast<uint32_t>(b & 0xFF) << 16) |
+                                (static_cast<uint32_t>(g & 0xFF) << 8) | static_cast<uint32_t>(r & 0xFF));
 }
 
 // 0x00BBGGRR -> opaque QColor; the top byte is ignored. -1 gives `defaultColour`.

@@ -12,30 +12,24 @@ const char* const kControlIdProperty = "quelixControlId";
 rg_ZuJianBuJuQi::rg_ZuJianBuJuQi(QWidget* parent) : WindowBase(parent) {}
 
 void rg_ZuJianBuJuQi::addControl(QWidget* child, int32_t controlId) {
-    if (!child)
-        return;
-    if (child->parentWidget() != this)
-        child->setParent(this);
+    if (!child) return;
+    if (child->parentWidget() != this) child->setParent(this);
     child->setProperty(kControlIdProperty, controlId);
-    if (auto* window = qobject_cast<WindowBase*>(child))
-        window->setControlId(controlId);
+    if (auto* window = qobject_cast<WindowBase*>(child)) window->setControlId(controlId);
 }
 
 QWidget* rg_ZuJianBuJuQi::control(int32_t controlId) const {
     for (QObject* object : children()) {
         auto* widget = qobject_cast<QWidget*>(object);
-        if (!widget)
-            continue;
+        if (!widget) continue;
         const QVariant id = widget->property(kControlIdProperty);
-        if (id.isValid() && id.toInt() == controlId)
-            return widget;
+        if (id.isValid() && id.toInt() == controlId) return widget;
     }
     return nullptr;
 }
 
 void rg_ZuJianBuJuQi::place(QWidget* child, int x, int y, int width, int height) {
-    if (child)
-        child->setGeometry(x, y, std::max(width, 0), std::max(height, 0));
+    if (child) child->setGeometry(x, y, std::max(width, 0), std::max(height, 0));
 }
 
 void rg_ZuJianBuJuQi::setBackColour(int32_t ref) {

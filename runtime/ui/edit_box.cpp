@@ -13,15 +13,21 @@ rg_BianJiKuang::rg_BianJiKuang(QWidget* parent) : QLineEdit(parent) {
     connect(this, &QLineEdit::textEdited, this, [this] { edited.raise(); });
 }
 
-CWString rg_BianJiKuang::content() const { return fromQString(text()); }
+CWString rg_BianJiKuang::content() const {
+    return fromQString(text());
+}
 
-void rg_BianJiKuang::setContent(CWStringView text) { setText(toQString(text)); }
+void rg_BianJiKuang::setContent(CWStringView text) {
+    setText(toQString(text));
+}
 
 void rg_BianJiKuang::setMargins(int left, int right) {
     setTextMargins(left < 0 ? 0 : left, 0, right < 0 ? 0 : right, 0);
 }
 
-void rg_BianJiKuang::setCueBanner(CWStringView text) { setPlaceholderText(toQString(text)); }
+void rg_BianJiKuang::setCueBanner(CWStringView text) {
+    setPlaceholderText(toQString(text));
+}
 
 void rg_BianJiKuang::setBackColour(int32_t ref) {
     backColour_ = ref;
@@ -33,7 +39,9 @@ void rg_BianJiKuang::setThinBorder(bool thin) {
     applyStyle();
 }
 
-void rg_BianJiKuang::setScreenFont(const ScreenFont& font) { setFont(font.font); }
+void rg_BianJiKuang::setScreenFont(const ScreenFont& font) {
+    setFont(font.font);
+}
 
 void rg_BianJiKuang::applyStyle() {
     if (!thinBorder_ && backColour_ == -1) {
@@ -41,10 +49,8 @@ void rg_BianJiKuang::applyStyle() {
         return;
     }
     QString css = QStringLiteral("QLineEdit {");
-    if (thinBorder_)
-        css += QStringLiteral(" border: 1px solid #a0a0a0;");
-    if (backColour_ != -1)
-        css += QStringLiteral(" background: %1;").arg(colorFromRef(backColour_).name());
+    if (thinBorder_) css += QStringLiteral(" border: 1px solid #a0a0a0;");
+    if (backColour_ != -1) css += QStringLiteral(" background: %1;").arg(colorFromRef(backColour_).name());
     css += QStringLiteral(" }");
     setStyleSheet(css);
 }
@@ -54,12 +60,10 @@ void rg_BianJiKuang::keyPressEvent(QKeyEvent* event) {
     const int32_t mods = modifierBits(event->modifiers());
     QPointer<rg_BianJiKuang> self(this);
     keyDown.raise(key, mods);
-    if (!self)
-        return;
+    if (!self) return;
     if (key == vk::Return) {
         enterPressed.raise();
-        if (!self)
-            return;
+        if (!self) return;
     }
     QLineEdit::keyPressEvent(event);
 }

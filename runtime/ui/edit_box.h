@@ -11,8 +11,8 @@
 
 #include <QLineEdit>
 
-#include "runtime/types.h"
 #include "runtime/event.h"
+#include "runtime/types.h"
 #include "runtime/ui/font.h"
 
 namespace rg_Korrin_ChuangKou {

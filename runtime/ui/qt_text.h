@@ -15,7 +15,8 @@ inline QString toQString(CWStringView text) {
 // A QString that shares `text`'s code units without copying them; valid only while `text` is
 // alive and unchanged. For the hot drawing paths.
 inline QString rawQString(CWStringView text) {
-    return QString::fromRawData(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+    return QString::fromRawData(reinterpret_cast<const QChar*>(text.data()),
+                                static_cast<qsizetype>(text.size()));
 }
 
 inline CWString fromQString(const QString& text) {

@@ -20,6 +20,8 @@ void Timer::setInterval(int32_t milliseconds) {
     timer_->start(interval_);
 }
 
-bool Timer::isRunning() const { return timer_->isActive(); }
+bool Timer::isRunning() const {
+    return timer_->isActive();
+}
 
 } // namespace rg_Korrin_ChuangKou

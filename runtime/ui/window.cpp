@@ -9,8 +9,12 @@
 namespace rg_Korrin_ChuangKou {
 namespace {
 
-int32_t mouseX(const QMouseEvent& e) { return static_cast<int32_t>(e.position().toPoint().x()); }
-int32_t mouseY(const QMouseEvent& e) { return static_cast<int32_t>(e.position().toPoint().y()); }
+int32_t mouseX(const QMouseEvent& e) {
+    return static_cast<int32_t>(e.position().toPoint().x());
+}
+int32_t mouseY(const QMouseEvent& e) {
+    return static_cast<int32_t>(e.position().toPoint().y());
+}
 
 } // namespace
 
@@ -89,8 +93,7 @@ void WindowBase::wheelEvent(QWheelEvent* event) {
     }
     event->accept();
     const int32_t notches = wheelNotches_.add(d);
-    if (notches != 0)
-        onWheel(notches, modifierBits(event->modifiers()));
+    if (notches != 0) onWheel(notches, modifierBits(event->modifiers()));
 }
 
 void WindowBase::keyPressEvent(QKeyEvent* event) {

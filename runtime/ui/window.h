@@ -2,9 +2,9 @@
 //
 // A QWidget that reports, in the order they occur, size changes, showing and hiding, mouse moves,
 // left and right button presses and releases, double-clicks, wheel notches, key presses and
-// releases, focus changes and the mouse leaving, each through a bindable event (rg_Korrin_JiBen::Event, runtime/event.h).
-// Mouse events carry (x, y, modifier bits) in this window's coordinates, key events (virtual-key
-// code, modifier bits), the wheel whole notches (positive = away from the user).
+// releases, focus changes and the mouse leaving, each through a bindable event (rg_Korrin_JiBen::Event,
+// runtime/event.h). Mouse events carry (x, y, modifier bits) in this window's coordinates, key events
+// (virtual-key code, modifier bits), the wheel whole notches (positive = away from the user).
 //
 // Each report first goes to a protected virtual (onLeftDown ...) whose default raises the event,
 // so a control built on this class can act on its own input and still let owners bind. A
@@ -66,10 +66,14 @@ protected:
     virtual void onMouseMove(int32_t x, int32_t y, int32_t mods) { mouseMoved.raise(x, y, mods); }
     virtual void onLeftDown(int32_t x, int32_t y, int32_t mods) { leftDown.raise(x, y, mods); }
     virtual void onLeftUp(int32_t x, int32_t y, int32_t mods) { leftUp.raise(x, y, mods); }
-    virtual void onLeftDoubleClick(int32_t x, int32_t y, int32_t mods) { leftDoubleClicked.raise(x, y, mods); }
+    virtual void onLeftDoubleClick(int32_t x, int32_t y, int32_t mods) {
+        leftDoubleClicked.raise(x, y, mods);
+    }
     virtual void onRightDown(int32_t x, int32_t y, int32_t mods) { rightDown.raise(x, y, mods); }
     virtual void onRightUp(int32_t x, int32_t y, int32_t mods) { rightUp.raise(x, y, mods); }
-    virtual void onRightDoubleClick(int32_t x, int32_t y, int32_t mods) { rightDoubleClicked.raise(x, y, mods); }
+    virtual void onRightDoubleClick(int32_t x, int32_t y, int32_t mods) {
+        rightDoubleClicked.raise(x, y, mods);
+    }
     virtual void onWheel(int32_t notches, int32_t mods) { wheel.raise(notches, mods); }
     virtual void onKeyDown(int32_t key, int32_t mods) { keyDown.raise(key, mods); }
     virtual void onKeyUp(int32_t key, int32_t mods) { keyUp.raise(key, mods); }

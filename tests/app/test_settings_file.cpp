@@ -56,12 +56,13 @@ TEST(settings_checksum, table) {
         uint32_t expected;
     } cases[] = {
         {0, 0},
-        {1, 1 * 5 + 1},                        // h = 1, then the lone byte
-        {4, 4 * 5 + 1},                        // one group
-        {8, (8 * 5 + 1) * 5 + 2},              // two groups
+        {1, 1 * 5 + 1},           // h = 1, then the lone byte
+        {4, 4 * 5 + 1},           // one group
+        {8, (8 * 5 + 1) * 5 + 2}, // two groups
         {10, (((10 * 5 + 1) * 5 + 2) * 5 + 7) * 5 + 9},
     };
-    for (const Case& c : cases) EXPECT_EQ(settingsChecksum(bytes, c.n), c.expected) << c.n;
+    for (const Case& c : cases)
+        EXPECT_EQ(settingsChecksum(bytes, c.n), c.expected) << c.n;
     // the top bit is cleared
     const uint8_t ff[] = {0xFF, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(settingsChecksum(ff, 4), (4u * 5 + 0xFFFFFFFFu) & 0x7FFFFFFFu);
@@ -76,7 +77,8 @@ TEST_F(settings_file, first_save_layout_and_round_trip) {
     s.setText(u"编辑框查找内容", u"a\r\nb");
     ASSERT_TRUE(s.save());
     EXPECT_EQ(fileBytes(file),
-              utf16le(u"[主界面]\r\nTolvar按钮查找树数据.选中=真\r\n组合框输出格式=0\r\n编辑框查找内容=a\x1E" u"b"));
+              utf16le(u"[主界面]\r\nTolvar按钮查找树数据.选中=真\r\n组合框输出格式=0\r\n编辑框查找内容=a\x1E"
+                      u"b"));
 
     rg_TolvarPeiZhiLei t;
     t.open(fileText());
@@ -135,8 +137,8 @@ TEST_F(settings_file, hand_written_file_without_mark_and_odd_values) {
     rg_TolvarPeiZhiLei s;
     s.open(fileText());
     s.section = u"主界面";
-    EXPECT_EQ(s.getInt(u"n", 7), 0);  // not a number
-    EXPECT_EQ(s.getInt(u"m", 7), 42); // leading blanks, trailing junk
+    EXPECT_EQ(s.getInt(u"n", 7), 0);     // not a number
+    EXPECT_EQ(s.getInt(u"m", 7), 42);    // leading blanks, trailing junk
     EXPECT_FALSE(s.getBool(u"b", true)); // anything but 真 is false
     s.setInt(u"n", 1);
     EXPECT_EQ(s.content(), utf16le(u"[主界面]\r\nn=1\r\nm= 42x\r\nb=yes", false));
@@ -168,9 +170,24 @@ TEST_F(settings_file, failed_save_is_retried_and_reported) {
 // Any file at all, hand-edited or corrupt: every read gives a value, and what is written reads
 // back after a save and a new open, whatever the file held before.
 TEST_F(settings_file, corrupt_files_read_and_write_safely) {
-    const std::u16string fragments[] = {u"[主界面]", u"[其它]",  u"\r\n",     u"\r",      u"\n",   u"组合框输出格式=",
-                                        u"=",       u"1",       u"-1",       u"真",      u"[",    u"]",
-                                        u"编辑框查找内容=", u"\x1E", u"当前组件序号=", u"99999999999", u"\0", u"abc"};
+    const std::u16string fragments[] = {u"[主界面]",
+                                        u"[其它]",
+                                        u"\r\n",
+                                        u"\r",
+                                        u"\n",
+                                        u"组合框输出格式=",
+                                        u"=",
+                                        u"1",
+                                        u"-1",
+                                        u"真",
+                                        u"[",
+                                        u"]",
+                                        u"编辑框查找内容=",
+                                        u"\x1E",
+                                        u"当前组件序号=",
+                                        u"99999999999",
+                                        u"\0",
+                                        u"abc"};
     uint32_t seed = 2024;
     auto next = [&](uint32_t n) {
         seed = seed * 1103515245u + 12345u;
@@ -187,7 +204,8 @@ TEST_F(settings_file, corrupt_files_read_and_write_safely) {
             bytes.insert(bytes.end(), b.begin(), b.end());
         }
         if (next(5) == 0) bytes.push_back(uint8_t(next(256))); // an odd length
-        if (next(9) == 0) bytes.insert(bytes.begin() + (bytes.empty() ? 0 : next(uint32_t(bytes.size()))), 0x5B);
+        if (next(9) == 0)
+            bytes.insert(bytes.begin() + (bytes.empty() ? 0 : next(uint32_t(bytes.size()))), 0x5B);
         writeBytes(file, bytes);
         SCOPED_TRACE(round);
         {

@@ -30,8 +30,7 @@ void change(rg_CaoWeiLiShi& h, int32_t slot, int* value, int to, size_t size = 8
 
 bool undo(rg_CaoWeiLiShi& h, int32_t slot) {
     auto* p = static_cast<Swap*>(h.undoTop(slot));
-    if (!p)
-        return false;
+    if (!p) return false;
     p->apply();
     h.finishUndo(slot);
     return true;
@@ -39,8 +38,7 @@ bool undo(rg_CaoWeiLiShi& h, int32_t slot) {
 
 bool redo(rg_CaoWeiLiShi& h, int32_t slot) {
     auto* p = static_cast<Swap*>(h.redoTop(slot));
-    if (!p)
-        return false;
+    if (!p) return false;
     p->apply();
     h.finishRedo(slot);
     return true;
@@ -141,10 +139,8 @@ TEST(slot_history, clean_state_follows_undo_and_redo) {
         bool clean;
     };
     const Row rows[] = {
-        {"written_then_undo_is_dirty", 2, 1, false},
-        {"undo_back_to_written", 2, 0, true},
-        {"written_in_middle_undo_to_it", 1, 1, true},
-        {"written_at_start_undo_all", 0, 2, true},
+        {"written_then_undo_is_dirty", 2, 1, false},  {"undo_back_to_written", 2, 0, true},
+        {"written_in_middle_undo_to_it", 1, 1, true}, {"written_at_start_undo_all", 0, 2, true},
         {"written_at_start_undo_one", 0, 1, false},
     };
     for (const Row& r : rows) {
@@ -152,12 +148,10 @@ TEST(slot_history, clean_state_follows_undo_and_redo) {
         rg_CaoWeiLiShi h(1);
         int v = 0;
         for (int i = 1; i <= 2; ++i) {
-            if (i - 1 == r.writtenAfter)
-                h.markClean(0);
+            if (i - 1 == r.writtenAfter) h.markClean(0);
             change(h, 0, &v, i);
         }
-        if (r.writtenAfter == 2)
-            h.markClean(0);
+        if (r.writtenAfter == 2) h.markClean(0);
         // The write happened after some changes; undo back past them and redo to the end.
         for (int k = 0; k < r.undos; ++k)
             ASSERT_TRUE(undo(h, 0));

@@ -47,8 +47,8 @@ TEST_F(cli_codec, escape_modes) {
         {"escape --mode=dec", "\xE4\xB8\xAD\r\n", "&#20013;&#13;&#10;"},
         {"escape", "", ""},
         {"escape", "\xEF\xBB\xBF\xF0\x9F\x98\x80 \xE4\xB8\xAD", "\\uD83D\\uDE00 \\u4E2D"}, // marked UTF-8
-        {"escape", std::string("\xFF\xFE\x2D\x4E\x0A\x00", 6), "\\u4E2D\\n"},     // UTF-16 with a mark
-        {"escape", std::string("\xD6\xD0", 2), "\\u4E2D"},                        // ANSI (code page 936)
+        {"escape", std::string("\xFF\xFE\x2D\x4E\x0A\x00", 6), "\\u4E2D\\n"}, // UTF-16 with a mark
+        {"escape", std::string("\xD6\xD0", 2), "\\u4E2D"},                    // ANSI (code page 936)
         {"escape -- ", "a", "a"},
     };
     for (const auto& c : cases) {
@@ -66,7 +66,8 @@ TEST_F(cli_codec, unescape_modes) {
     } cases[] = {
         {"unescape", "\\u4e2d%u6587\\r\\n\n", "\xE4\xB8\xAD\xE6\x96\x87\r\n\n"},
         {"unescape --mode ucs2", "\\\\u0041 \\x \\u12", "\\u0041 x \\u12"},
-        {"unescape --mode html", "&#x4e2d;&#20013;&amp;lt;&nbsp;&foo\n", "\xE4\xB8\xAD\xE4\xB8\xAD&lt; &foo\n"},
+        {"unescape --mode html", "&#x4e2d;&#20013;&amp;lt;&nbsp;&foo\n",
+         "\xE4\xB8\xAD\xE4\xB8\xAD&lt; &foo\n"},
         {"unescape --mode html", "&foo", "&foo;"},
         {"unescape --mode html", "&#65", "A"},
         {"unescape", "ab\\u0000cd", "ab"},

@@ -21,9 +21,8 @@ class CliEdit : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("LC_ALL", "zh_CN.UTF-8", 1); // unmarked non-UTF-8 files are GBK
-        dir_ = fs::temp_directory_path() /
-               ("quelix_cli_edit_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() / ("quelix_cli_edit_" + std::to_string(::getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
@@ -42,7 +41,8 @@ protected:
     // The names in the folder, to see that no temporary file was left behind.
     std::vector<std::string> names() const {
         std::vector<std::string> out;
-        for (const auto& e : fs::directory_iterator(dir_)) out.push_back(e.path().filename().string());
+        for (const auto& e : fs::directory_iterator(dir_))
+            out.push_back(e.path().filename().string());
         std::sort(out.begin(), out.end());
         return out;
     }
@@ -83,10 +83,17 @@ std::string gbk(std::u16string_view s) {
     std::string out;
     for (char16_t c : s) {
         switch (c) {
-        case u'名': out += "\xC3\xFB"; break;
-        case u'中': out += "\xD6\xD0"; break;
-        case u'文': out += "\xCE\xC4"; break;
-        default: out += char(c); // ASCII
+        case u'名':
+            out += "\xC3\xFB";
+            break;
+        case u'中':
+            out += "\xD6\xD0";
+            break;
+        case u'文':
+            out += "\xCE\xC4";
+            break;
+        default:
+            out += char(c); // ASCII
         }
     }
     return out;
@@ -96,10 +103,10 @@ std::string gbk(std::u16string_view s) {
 
 struct Row {
     const char* document;
-    std::string command; // the command and its options
+    std::string command;  // the command and its options
     std::string operands; // after FILE, quoted for the shell
     int code;
-    const char* expected; // compact output
+    const char* expected;   // compact output
     const char* error = ""; // standard error for exit status 1
 };
 
@@ -142,7 +149,7 @@ TEST_F(CliEdit, rules_of_each_operation) {
         {R"({"a":1})", "rename", "a b", 0, R"({"b":1})"},
         {R"({"a":1})", "rename", "a \"'b'\"", 0, R"({'b':1})"},
         {R"({"a":1})", "rename --raw", "a b", 0, R"({b:1})"},
-        {R"({a:1})", "rename", "a b", 0, R"({"b":1})"}, // a bare key stays bare only with --raw
+        {R"({a:1})", "rename", "a b", 0, R"({"b":1})"},         // a bare key stays bare only with --raw
         {R"({"a":1})", "rename", "a ' b '", 0, R"({" b ":1})"}, // keys are not trimmed
         {R"({"a":{"k":[1]},"k":2})", "rename", "a.k x", 0, R"({"a":{"x":[1]}, "k":2})"},
         {R"({"x", "y":1})", "rename", "'->0' k", 0, R"({"k":"x", "y":1})"},
@@ -188,8 +195,10 @@ TEST_F(CliEdit, output_is_indented_as_format_writes_it) {
     const fs::path f = put("i.json", R"({"a":1,"b":[true,{"c":'x'}],"d":{}})");
     auto r = runCli("set " + q(f) + " 'b[1].c' y");
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "{\r\n  \"a\":1,\r\n  \"b\":\r\n  [\r\n    true,\r\n    {\r\n      \"c\":\"y\"\r\n    }\r\n  ],\r\n"
-                     "  \"d\":\r\n  {\r\n\r\n  }\r\n}");
+    EXPECT_EQ(
+        r.out,
+        "{\r\n  \"a\":1,\r\n  \"b\":\r\n  [\r\n    true,\r\n    {\r\n      \"c\":\"y\"\r\n    }\r\n  ],\r\n"
+        "  \"d\":\r\n  {\r\n\r\n  }\r\n}");
     EXPECT_EQ(readAll(f), R"({"a":1,"b":[true,{"c":'x'}],"d":{}})");
 }
 
@@ -212,15 +221,25 @@ struct EncodingRow {
     std::string mark;
 };
 
-std::string asUtf8(std::u16string_view s) { return utf8(s); }
-std::string asUtf16Le(std::u16string_view s) { return utf16(s, false); }
-std::string asUtf16Be(std::u16string_view s) { return utf16(s, true); }
-std::string asGbk(std::u16string_view s) { return gbk(s); }
+std::string asUtf8(std::u16string_view s) {
+    return utf8(s);
+}
+std::string asUtf16Le(std::u16string_view s) {
+    return utf16(s, false);
+}
+std::string asUtf16Be(std::u16string_view s) {
+    return utf16(s, true);
+}
+std::string asGbk(std::u16string_view s) {
+    return gbk(s);
+}
 
 TEST_F(CliEdit, in_place_keeps_encoding_mark_and_every_other_byte) {
     // Already in the indented layout, so the file changes only where the node is.
-    const std::u16string before = u"{\r\n  \"名\":\"中\",\r\n  'n':1.50,\r\n  k:tru,\r\n  \"e\":\"\\u0041\"\r\n}";
-    const std::u16string after = u"{\r\n  \"名\":\"文\",\r\n  'n':1.50,\r\n  k:tru,\r\n  \"e\":\"\\u0041\"\r\n}";
+    const std::u16string before =
+        u"{\r\n  \"名\":\"中\",\r\n  'n':1.50,\r\n  k:tru,\r\n  \"e\":\"\\u0041\"\r\n}";
+    const std::u16string after =
+        u"{\r\n  \"名\":\"文\",\r\n  'n':1.50,\r\n  k:tru,\r\n  \"e\":\"\\u0041\"\r\n}";
     const EncodingRow rows[] = {
         {"UTF-8 with mark", asUtf8, "\xEF\xBB\xBF"},
         {"UTF-8", asUtf8, ""},
@@ -312,7 +331,7 @@ TEST_F(CliEdit, in_place_refuses_read_only_files_directories_and_missing_files) 
 
     fs::create_directory(dir_ / "sub");
     const std::string notFiles[] = {
-        q(dir_ / "sub"),               // a directory in place of the file
+        q(dir_ / "sub"),                // a directory in place of the file
         q(dir_ / "ro.json" / "x.json"), // a path whose parent is a regular file
         q(dir_ / "missing.json"),
     };
@@ -333,8 +352,9 @@ TEST_F(CliEdit, in_place_refuses_read_only_files_directories_and_missing_files) 
 TEST_F(CliEdit, in_place_leaves_the_file_alone_when_the_path_names_nothing) {
     const std::string doc = R"({"a" : 1 })";
     const fs::path f = put("m.json", doc);
-    for (const std::string& args : {"set --in-place " + q(f) + " b 2", "rename --in-place " + q(f) + " b c",
-                                   "add --in-place " + q(f) + " b c d", "delete --in-place " + q(f) + " b"}) {
+    for (const std::string& args :
+         {"set --in-place " + q(f) + " b 2", "rename --in-place " + q(f) + " b c",
+          "add --in-place " + q(f) + " b c d", "delete --in-place " + q(f) + " b"}) {
         auto r = runCli(args);
         EXPECT_EQ(r.exitCode, 1) << args;
         EXPECT_EQ(r.err, kNotFound) << args;

@@ -19,7 +19,9 @@ fs::path writeFile(const std::string& name, const std::string& bytes) {
     return p;
 }
 
-std::string q(const fs::path& p) { return "'" + p.string() + "'"; }
+std::string q(const fs::path& p) {
+    return "'" + p.string() + "'";
+}
 
 // Items: 0 Tolvar·JSON, 1 a, 2 b, 3 [0]:"xx", 4 [1]:"x\\u4E2Dy", 5 k:"v<TAB>w", 6 n:"xx", 7 -d:1
 const char kDoc[] = "{\"a\":{\"b\":[\"xx\",\"x\\\\u4E2Dy\"]},\"k\":\"v\tw\",\"n\":\"xx\",\"-d\":1}";
@@ -33,27 +35,27 @@ TEST(cli_find, found_item_lines) {
     };
     const Case cases[] = {
         {"", "xx", "3\ta.b[0]\t[0]:\"xx\"\n"},
-        {"--from 3 ", "xx", "6\tn\tn:\"xx\"\n"},                  // the next match
-        {"--from=6 ", "xx", "3\ta.b[0]\t[0]:\"xx\"\n"},           // wraps to the first from the top
-        {"--from 6 ", "n:", "6\tn\tn:\"xx\"\n"},                  // the only match is the start item
-        {"--from 99 ", "xx", "3\ta.b[0]\t[0]:\"xx\"\n"},          // out of range: no selection
-        {"--backward ", "xx", "6\tn\tn:\"xx\"\n"},                // from the end
+        {"--from 3 ", "xx", "6\tn\tn:\"xx\"\n"},         // the next match
+        {"--from=6 ", "xx", "3\ta.b[0]\t[0]:\"xx\"\n"},  // wraps to the first from the top
+        {"--from 6 ", "n:", "6\tn\tn:\"xx\"\n"},         // the only match is the start item
+        {"--from 99 ", "xx", "3\ta.b[0]\t[0]:\"xx\"\n"}, // out of range: no selection
+        {"--backward ", "xx", "6\tn\tn:\"xx\"\n"},       // from the end
         {"--backward --from 6 ", "xx", "3\ta.b[0]\t[0]:\"xx\"\n"},
         {"--backward --from 3 ", "xx", "6\tn\tn:\"xx\"\n"},       // wraps to the last
         {"--backward --from 0 ", "Tolvar", "0\t\tTolvar·JSON\n"}, // last .. 1, then 0 itself
         {"--backward --from 0 ", "a", "1\ta\ta\n"},
-        {"", "v\tw", "5\tk\tk:\"v\\tw\"\n"},                      // a tab, escaped on output
-        {"", "v\\tw", ""},                                       // backslash t is not a tab
+        {"", "v\tw", "5\tk\tk:\"v\\tw\"\n"}, // a tab, escaped on output
+        {"", "v\\tw", ""},                   // backslash t is not a tab
         {"--ignore-case ", "TOLVAR", "0\t\tTolvar·JSON\n"},
         {"", "TOLVAR", ""},
         {"--wildcard ", "x*y", "4\ta.b[1]\t[1]:\"x\\\\\\\\u4E2Dy\"\n"},
         {"--regex ", "^n:.x+\"$", "6\tn\tn:\"xx\"\n"},
-        {"--regex --from 1 ", "(", "2\ta.b\tb\n"},                // no compile: any non-empty text
+        {"--regex --from 1 ", "(", "2\ta.b\tb\n"}, // no compile: any non-empty text
         {"", "中", ""},
         {"--ucs2-retry ", "中", "4\ta.b[1]\t[1]:\"x\\\\\\\\u4E2Dy\"\n"},
-        {"--ucs2-retry --wildcard ", "中", ""},                   // the retry repeats the pattern
+        {"--ucs2-retry --wildcard ", "中", ""}, // the retry repeats the pattern
         {"--ucs2-retry --regex ", "中", ""},
-        {"", "-d", "7\t-d\t-d:1\n"},                              // a pattern starting with '-'
+        {"", "-d", "7\t-d\t-d:1\n"}, // a pattern starting with '-'
         {"--from 2 -- ", "-", "7\t-d\t-d:1\n"},
     };
     for (const Case& c : cases) {

@@ -32,8 +32,10 @@ TEST_F(CliJson, format_indented_and_compact) {
     std::string f = file("a.json", "{\"a\":1,\"b\":[true,{\"c\":'x'}],\"d\":{}}");
     auto r = runCli("format " + f);
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, "{\r\n  \"a\":1,\r\n  \"b\":\r\n  [\r\n    true,\r\n    {\r\n      \"c\":'x'\r\n    }\r\n  ],\r\n"
-                     "  \"d\":\r\n  {\r\n\r\n  }\r\n}");
+    EXPECT_EQ(
+        r.out,
+        "{\r\n  \"a\":1,\r\n  \"b\":\r\n  [\r\n    true,\r\n    {\r\n      \"c\":'x'\r\n    }\r\n  ],\r\n"
+        "  \"d\":\r\n  {\r\n\r\n  }\r\n}");
     r = runCli("format --compact " + f);
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "{\"a\":1, \"b\":[true, {\"c\":'x'}], \"d\":{}}");
@@ -71,7 +73,8 @@ TEST_F(CliJson, format_ucs2_decode_applies_before_parsing) {
 }
 
 TEST_F(CliJson, get_values_containers_and_keys) {
-    std::string f = file("g.json", "{\"a\":{\"k\":1,\"k\":\"two\",\"k\":[3]}, \"b.c\":'x', \"list\":[10,20]}");
+    std::string f =
+        file("g.json", "{\"a\":{\"k\":1,\"k\":\"two\",\"k\":[3]}, \"b.c\":'x', \"list\":[10,20]}");
     struct Row {
         std::string args;
         int code;

@@ -20,7 +20,9 @@ fs::path writeFile(const std::string& name, const std::string& bytes) {
     return p;
 }
 
-std::string q(const fs::path& p) { return "'" + p.string() + "'"; }
+std::string q(const fs::path& p) {
+    return "'" + p.string() + "'";
+}
 
 TEST(cli_tree, items_and_paths_in_three_modes) {
     const fs::path file = writeFile("doc.json", R"({"a":{"b":[1,2]},"k":1,"k":'x',"a.b":[{"c":null}]})");
@@ -79,7 +81,11 @@ TEST(cli_tree, roots_and_encodings) {
         {"empty.json", "", "\t0\t0\tTolvar·JSON\n"},
         {"keyless.json", R"({"x", "y":1})", "\t0\t0\tTolvar·JSON\n->0\t1\t2\t:\"x\"\ny\t1\t2\ty:1\n"},
         // UTF-16LE with a byte-order mark: {"é":1}
-        {"utf16.json", std::string("\xFF\xFE{\0\"\0\xE9\0\"\0:\0" "1\0}\0", 16), "\t0\t0\tTolvar·JSON\né\t1\t2\té:1\n"},
+        {"utf16.json",
+         std::string("\xFF\xFE{\0\"\0\xE9\0\"\0:\0"
+                     "1\0}\0",
+                     16),
+         "\t0\t0\tTolvar·JSON\né\t1\t2\té:1\n"},
         {"tab.json", "{\"t\":\"a\tb\"}", "\t0\t0\tTolvar·JSON\nt\t1\t2\tt:\"a\\tb\"\n"},
         // A backslash is doubled, so the escaped backslash-t differs from the tab above.
         {"backslash.json", R"({"t":"a\tb","k\\":1})",
@@ -95,8 +101,9 @@ TEST(cli_tree, roots_and_encodings) {
 // The PATH column in other tools' syntax; a node none can name gets an empty field.
 TEST(cli_tree, tool_formats) {
     const fs::path file = writeFile("tools.json", R"({"a":{"b c":[1]},"k":1,"k":2,"x", "~/":0})");
-    const std::string items[] = {"\t0\t0\tTolvar·JSON\n", "\t1\t0\ta\n",   "\t2\t1\tb c\n", "\t3\t2\t[0]:1\n",
-                                 "\t1\t2\tk:1\n",         "\t1\t2\tk:2\n", "\t1\t2\t:\"x\"\n", "\t1\t2\t~/:0\n"};
+    const std::string items[] = {"\t0\t0\tTolvar·JSON\n", "\t1\t0\ta\n",   "\t2\t1\tb c\n",
+                                 "\t3\t2\t[0]:1\n",       "\t1\t2\tk:1\n", "\t1\t2\tk:2\n",
+                                 "\t1\t2\t:\"x\"\n",      "\t1\t2\t~/:0\n"};
     struct Case {
         const char* format;
         std::vector<std::string> paths;
@@ -106,11 +113,14 @@ TEST(cli_tree, tool_formats) {
         {"jsonpath", {"$", "$.a", "$.a['b c']", "$.a['b c'][0]", "", "", "", "$['~/']"}},
         {"pointer", {"", "/a", "/a/b c", "/a/b c/0", "", "", "", "/~0~1"}},
         {"js", {"data", "data.a", "data.a[\"b c\"]", "data.a[\"b c\"][0]", "", "", "", "data[\"~/\"]"}},
-        {"python", {"data", "data[\"a\"]", "data[\"a\"][\"b c\"]", "data[\"a\"][\"b c\"][0]", "", "", "", "data[\"~/\"]"}},
+        {"python",
+         {"data", "data[\"a\"]", "data[\"a\"][\"b c\"]", "data[\"a\"][\"b c\"][0]", "", "", "",
+          "data[\"~/\"]"}},
     };
     for (const Case& c : cases) {
         std::string expected;
-        for (size_t i = 0; i < c.paths.size(); ++i) expected += c.paths[i] + items[i];
+        for (size_t i = 0; i < c.paths.size(); ++i)
+            expected += c.paths[i] + items[i];
         const cli_test::Result r = cli_test::runCli(std::string("tree --format ") + c.format + " " + q(file));
         EXPECT_EQ(r.exitCode, 0) << c.format << r.err;
         EXPECT_EQ(r.out, expected) << c.format;

@@ -20,7 +20,8 @@ namespace app_test {
 
 // A custom button acts on the press; the release completes the click (and raises rightReleased
 // for the right button).
-inline void click(rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1* button, Qt::MouseButton b = Qt::LeftButton) {
+inline void click(rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1* button,
+                  Qt::MouseButton b = Qt::LeftButton) {
     QTest::mousePress(button->canvas(), b, Qt::NoModifier, QPoint(8, 8));
     QTest::mouseRelease(button->canvas(), b, Qt::NoModifier, QPoint(8, 8));
 }
@@ -65,8 +66,7 @@ protected:
         rg_Korrin_JiBen::setTickClock(nullptr);
         install_.reset();
         platform_.reset();
-        if (dir_)
-            QFile::setPermissions(dir_->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (dir_) QFile::setPermissions(dir_->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         dir_.reset();
     }
 
@@ -99,8 +99,7 @@ protected:
     static int32_t itemWithText(Window& w, CWStringView text) {
         Store& s = store(w);
         for (int32_t i = 0; i < s.itemCount(); ++i)
-            if (s.getText(i) == text)
-                return i;
+            if (s.getText(i) == text) return i;
         return -1;
     }
 };

@@ -18,14 +18,15 @@ inline bool saveShot(QWidget* widget, const QString& name) {
     const QImage image = widget->grab().toImage();
     const QString base = dir + QLatin1Char('/') + name;
     if (qMin(image.width(), image.height()) < 64) // small controls also get an enlarged copy
-        image.scaled(image.size() * 4, Qt::IgnoreAspectRatio, Qt::FastTransformation).save(base + QStringLiteral("@4x.png"));
+        image.scaled(image.size() * 4, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+            .save(base + QStringLiteral("@4x.png"));
     return image.save(base + QStringLiteral(".png"));
 }
 
 // A real wheel event of `notches` notches (positive = away from the user) at `pos`.
 inline void wheel(QWidget* widget, QPoint pos, int delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QWheelEvent event(QPointF(pos), QPointF(widget->mapToGlobal(pos)), QPoint(), QPoint(0, delta), Qt::NoButton,
-                      mods, Qt::NoScrollPhase, false);
+    QWheelEvent event(QPointF(pos), QPointF(widget->mapToGlobal(pos)), QPoint(), QPoint(0, delta),
+                      Qt::NoButton, mods, Qt::NoScrollPhase, false);
     QApplication::sendEvent(widget, &event);
 }
 

@@ -11,8 +11,7 @@ class CanvasMemoryTest : public AppTestBase {
     static qsizetype canvasBytes(Window& w) {
         qsizetype sum = 0;
         for (int i = 0; i < Window::kSlotCount; ++i)
-            if (w.slot(i).tree)
-                sum += w.slot(i).tree->canvas()->imageBytes();
+            if (w.slot(i).tree) sum += w.slot(i).tree->canvas()->imageBytes();
         return sum;
     }
 
@@ -29,8 +28,9 @@ private slots:
             w->selectSlot(i);
             QCOMPARE(canvasBytes(*w), w->current()->tree->canvas()->imageBytes());
         }
-        qInfo("tree canvas: %lld bytes per shown slot at device pixel ratio %.1f (all 20 slots visited: %lld)",
-              static_cast<long long>(one), w->devicePixelRatioF(), static_cast<long long>(canvasBytes(*w)));
+        qInfo(
+            "tree canvas: %lld bytes per shown slot at device pixel ratio %.1f (all 20 slots visited: %lld)",
+            static_cast<long long>(one), w->devicePixelRatioF(), static_cast<long long>(canvasBytes(*w)));
         // Back on slot 1: its items are painted again, not a blank image.
         w->selectSlot(0);
         auto* canvas = w->current()->tree->canvas();

@@ -38,9 +38,12 @@ private slots:
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("status");
-        QTest::newRow("jq") << int(M::kJq) << ".a.\"b c\"[1]" << "已复制为jq 路径：.a.\"b c\"[1]";
-        QTest::newRow("JSONPath") << int(M::kJsonPath) << "$.a['b c'][1]" << "已复制为JSONPath：$.a['b c'][1]";
-        QTest::newRow("pointer") << int(M::kJsonPointer) << "/a/b c/1" << "已复制为JSON Pointer：/a/b c/1";
+        QTest::newRow("jq") << int(M::kJq) << ".a.\"b c\"[1]"
+                            << "已复制为jq 路径：.a.\"b c\"[1]";
+        QTest::newRow("JSONPath") << int(M::kJsonPath) << "$.a['b c'][1]"
+                                  << "已复制为JSONPath：$.a['b c'][1]";
+        QTest::newRow("pointer") << int(M::kJsonPointer) << "/a/b c/1"
+                                 << "已复制为JSON Pointer：/a/b c/1";
         QTest::newRow("JavaScript") << int(M::kJavaScript) << "data.a[\"b c\"][1]"
                                     << "已复制为JavaScript 访问式：data.a[\"b c\"][1]";
         QTest::newRow("Python") << int(M::kPython) << "data[\"a\"][\"b c\"][1]"

@@ -32,8 +32,7 @@ private slots:
         click(w->textIconCheck->button());
         QCOMPARE(w->textIconCheck->checked(), 1);
         for (int i = 0; i < Window::kSlotCount; ++i)
-            if (w->slot(i).tree)
-                QCOMPARE(w->slot(i).tree->imageStrip(), int(Window::kTextIconsImage));
+            if (w->slot(i).tree) QCOMPARE(w->slot(i).tree->imageStrip(), int(Window::kTextIconsImage));
         QCOMPARE(w->current()->tree->iconSize(), 20);
         QVERIFY(firstChildIcon(*w) != pictures); // painted with the other strip
 

@@ -10,8 +10,7 @@ class KeyboardTest : public AppTestBase {
     std::unique_ptr<Window> activeWindow() {
         auto w = shownWindow();
         w->activateWindow();
-        if (!QTest::qWaitForWindowActive(w.get()))
-            return nullptr;
+        if (!QTest::qWaitForWindowActive(w.get())) return nullptr;
         return w;
     }
 

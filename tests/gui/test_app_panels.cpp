@@ -34,10 +34,10 @@
 #include "text/ui/rich_edit.h"
 
 using namespace rg_Korrin_ChengXu;
+using rg_Korrin_ChuangKou::BeepKind;
 using rg_Korrin_ChuangKou::fromQString;
 using rg_Korrin_ChuangKou::TestPlatform;
 using rg_Korrin_ChuangKou::TestPlatformInstall;
-using rg_Korrin_ChuangKou::BeepKind;
 using rg_Korrin_ChuangKou::toQString;
 using namespace app_test;
 using rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarAnNiu1;
@@ -48,9 +48,9 @@ namespace {
 // The settings file's text (UTF-16LE after its byte-order mark).
 QString iniText(const QString& path) {
     const QByteArray bytes = readAll(path);
-    if (bytes.size() < 2)
-        return {};
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
+    if (bytes.size() < 2) return {};
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                              (bytes.size() - 2) / 2);
 }
 
 // What the input box showed while a call was waiting. The watch polls from the event loop and,
@@ -77,8 +77,7 @@ public:
 private:
     void poll() {
         auto& box = rg_TolvarShuRuKuangLei::instance();
-        if (!box.isRunning())
-            return;
+        if (!box.isRunning()) return;
         timer_.stop();
         seen = true;
         title = box.windowTitle();
@@ -89,8 +88,7 @@ private:
         okVisible = box.okButton()->isVisibleTo(&box);
         rowVisible = box.buttonRow()->isVisibleTo(&box);
         closeCaption = box.cancelButton()->caption();
-        if (whileOpen_)
-            whileOpen_();
+        if (whileOpen_) whileOpen_();
         click(box.cancelButton());
     }
 
@@ -121,8 +119,7 @@ class AppPanelsTest : public AppTestBase {
     // Shows the stream panel and fills it.
     static void fillStreamPanel(rg_ZhuChuangKou1& w, const QString& path, const CWString& jsonPath,
                                 bool popupOnly, int encoding = 1) {
-        if (!w.streamToggle->checked())
-            click(w.streamToggle);
+        if (!w.streamToggle->checked()) click(w.streamToggle);
         w.filePathBox->setContent(fromQString(path));
         w.streamPathBox->setContent(jsonPath);
         w.encodingList->setCurrentIndex(encoding);
@@ -156,7 +153,8 @@ private slots:
         QCOMPARE(w->statusText(4), CWString(u"已找到用时 0 毫秒"));
         QCOMPARE(platform_->beeps, std::vector<BeepKind>{BeepKind::Simple});
         // The tree box takes the keyboard focus (the window's focus child, active or not).
-        QCOMPARE(w->focusWidget() == w->current()->tree || w->current()->tree->isAncestorOf(w->focusWidget()), true);
+        QCOMPARE(w->focusWidget() == w->current()->tree || w->current()->tree->isAncestorOf(w->focusWidget()),
+                 true);
 
         enterInFindBox(*w);
         QCOMPARE(st.getSelection(), 3);
@@ -386,11 +384,14 @@ private slots:
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("after");
-        QTest::newRow("20001 USC2 encode") << 20001 << QStringLiteral("中a\"") << QStringLiteral("\\u4E2Da\\\"");
-        QTest::newRow("20002 USC2 decode") << 20002 << QStringLiteral("\\u4E2Da\\\"") << QStringLiteral("中a\"");
+        QTest::newRow("20001 USC2 encode")
+            << 20001 << QStringLiteral("中a\"") << QStringLiteral("\\u4E2Da\\\"");
+        QTest::newRow("20002 USC2 decode")
+            << 20002 << QStringLiteral("\\u4E2Da\\\"") << QStringLiteral("中a\"");
         QTest::newRow("20005 HTML hex") << 20005 << QStringLiteral("中a") << QStringLiteral("&#x4E2D;a");
         QTest::newRow("20006 HTML decimal") << 20006 << QStringLiteral("中a") << QStringLiteral("&#20013;a");
-        QTest::newRow("20007 HTML decode") << 20007 << QStringLiteral("&#x4E2D;&#20013;&amp;") << QStringLiteral("中中&");
+        QTest::newRow("20007 HTML decode")
+            << 20007 << QStringLiteral("&#x4E2D;&#20013;&amp;") << QStringLiteral("中中&");
         QTest::newRow("dismissed") << 0 << QStringLiteral("中") << QStringLiteral("中");
     }
     void find_optionsMenuFromItsButton() {
@@ -411,10 +412,14 @@ private slots:
         QTest::mouseClick(w->findOptionsButton, Qt::LeftButton);
         QCOMPARE(w->findTextBox->content(), fromQString(after));
         QCOMPARE(at, QPoint(303, 403));
-        const QStringList expected = {QStringLiteral("USC2编码"), QStringLiteral("USC2解码"),
-                                      QStringLiteral("网页转义符编码(十六进制)"), QStringLiteral("网页转义符编码(十进制)"),
-                                      QStringLiteral("网页转义符解码"), QStringLiteral("-"),
-                                      QStringLiteral("忽略大小写"), QStringLiteral("找不到时自动USC2编码重新查找")};
+        const QStringList expected = {QStringLiteral("USC2编码"),
+                                      QStringLiteral("USC2解码"),
+                                      QStringLiteral("网页转义符编码(十六进制)"),
+                                      QStringLiteral("网页转义符编码(十进制)"),
+                                      QStringLiteral("网页转义符解码"),
+                                      QStringLiteral("-"),
+                                      QStringLiteral("忽略大小写"),
+                                      QStringLiteral("找不到时自动USC2编码重新查找")};
         QCOMPARE(texts, expected);
         // The text transforms leave both options as they were.
         QVERIFY(w->findMenu().isChecked(rg_ChaZhaoCaiChanLei::kIgnoreCase));
@@ -461,8 +466,9 @@ private slots:
     // Stream-parse panel
 
     void stream_extractsIntoTheSlot() {
-        const QString path = jsonFile(QStringLiteral("stream.json"),
-                                      "{\"data\":{\"items\":[{\"id\":0},{\"id\":1,\"v\":[true,\"x\"]}]},\"tail\":1}");
+        const QString path =
+            jsonFile(QStringLiteral("stream.json"),
+                     "{\"data\":{\"items\":[{\"id\":0},{\"id\":1,\"v\":[true,\"x\"]}]},\"tail\":1}");
         auto w = windowWith(u"{\"old\":1}");
         QCOMPARE(w->streamParseButton->caption(), CWString(u"文件流解析"));
         fillStreamPanel(*w, path, u"data.items.[1]", false);
@@ -515,7 +521,8 @@ private slots:
     }
 
     void stream_popupOnlyShowsTheResult() {
-        const QString path = jsonFile(QStringLiteral("popup.json"), "{\"data\":{\"items\":[1,{\"deep\":[1,2]}]}}");
+        const QString path =
+            jsonFile(QStringLiteral("popup.json"), "{\"data\":{\"items\":[1,{\"deep\":[1,2]}]}}");
         auto w = windowWith(u"{\"keep\":1}");
         const QByteArray slotBefore = readAll(slotFile(1));
         fillStreamPanel(*w, path, u"data.items.[1]", true);
@@ -530,7 +537,8 @@ private slots:
         QVERIFY(!watch.rowVisible);
         QCOMPARE(watch.closeCaption, CWString(u"关闭"));
         // Two lines: the file, then the path (the box shows the CR LF as one line break).
-        QCOMPARE(watch.prompt, QStringLiteral("JSON文件：") + path + QStringLiteral("\nJSON路径：data.items.[1]"));
+        QCOMPARE(watch.prompt,
+                 QStringLiteral("JSON文件：") + path + QStringLiteral("\nJSON路径：data.items.[1]"));
         QVERIFY(!rg_TolvarShuRuKuangLei::instance().isRunning());
         // The slot is not touched.
         QCOMPARE(store(*w).itemCount(), 2);
@@ -726,7 +734,8 @@ private slots:
     // Dropped files
 
     void drop_utf8FileParsesWithoutABeep() {
-        const QString path = jsonFile(QStringLiteral("dropped.json"), QStringLiteral("{\"名\":\"值\",\"n\":[1]}").toUtf8());
+        const QString path =
+            jsonFile(QStringLiteral("dropped.json"), QStringLiteral("{\"名\":\"值\",\"n\":[1]}").toUtf8());
         auto w = shownWindow();
         QVERIFY(platform_->beeps.empty());
         w->openDroppedFile(fromQString(path));

@@ -16,12 +16,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QApplication>
-#include <QDialog>
 #include <QSessionManager>
 #include <QTest>
 #include <QTimer>
@@ -29,10 +29,10 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "app_test_base.h"
-#include "json/node.h"
 #include "runtime/ui/platform.h"
 #include "runtime/ui/qt_text.h"
 #include "runtime/ui/testing/test_platform.h"
+#include "json/node.h"
 
 using namespace rg_Korrin_ChengXu;
 using rg_Korrin_ChuangKou::fromQString;
@@ -72,12 +72,10 @@ FileStamp stampOf(const QString& path) {
 // A field of /proc/self/status in KiB ("VmRSS", "VmHWM"), -1 when not there.
 long statusKiB(const char* field) {
     QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
+    if (!f.open(QIODevice::ReadOnly)) return -1;
     const QByteArray wanted = QByteArray(field) + ':';
     for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(wanted))
-            return line.mid(wanted.size()).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith(wanted)) return line.mid(wanted.size()).trimmed().split(' ').value(0).toLong();
     return -1;
 }
 
@@ -135,17 +133,23 @@ private slots:
         QTest::newRow("output huge") << iniBytes(h + QStringLiteral("组合框输出格式=99999999999")) << 0;
         QTest::newRow("output garbage") << iniBytes(h + QStringLiteral("组合框输出格式=紧凑")) << 0;
         QTest::newRow("every list -1")
-            << iniBytes(h + QStringLiteral("组合框输出格式=-1\r\n组合框JSON文件编码=-1\r\n组合框匹配模式=-1")) << 0;
+            << iniBytes(h + QStringLiteral("组合框输出格式=-1\r\n组合框JSON文件编码=-1\r\n组合框匹配模式=-1"))
+            << 0;
         QTest::newRow("every list out of range")
-            << iniBytes(h + QStringLiteral("组合框输出格式=2\r\n组合框JSON文件编码=4\r\n组合框匹配模式=-7")) << 0;
+            << iniBytes(h + QStringLiteral("组合框输出格式=2\r\n组合框JSON文件编码=4\r\n组合框匹配模式=-7"))
+            << 0;
         QTest::newRow("every option on, compact")
-            << iniBytes(h + QStringLiteral("Tolvar按钮查找树数据.选中=真\r\nTolvar按钮文件流解析.选中=真\r\n"
-                                           "Tolvar选中框窗口置顶=真\r\nTolvar选中框文字图标=真\r\n组合框输出格式=1\r\n"
-                                           "菜单解析到树时自动USC2解码=真\r\n菜单节点取值时自动USC2解码=假\r\n"
-                                           "菜单JSON路径模式:默认=真\r\n菜单JSON路径模式:KorrinJSON=真\r\n当前组件序号=19"))
+            << iniBytes(h +
+                        QStringLiteral(
+                            "Tolvar按钮查找树数据.选中=真\r\nTolvar按钮文件流解析.选中=真\r\n"
+                            "Tolvar选中框窗口置顶=真\r\nTolvar选中框文字图标=真\r\n组合框输出格式=1\r\n"
+                            "菜单解析到树时自动USC2解码=真\r\n菜单节点取值时自动USC2解码=假\r\n"
+                            "菜单JSON路径模式:默认=真\r\n菜单JSON路径模式:KorrinJSON=真\r\n当前组件序号=19"))
             << 1;
         QTest::newRow("no path mode, booleans garbage")
-            << iniBytes(h + QStringLiteral("菜单JSON路径模式:默认=yes\r\nTolvar选中框文字图标=1\r\n组合框输出格式=1 ")) << 1;
+            << iniBytes(h + QStringLiteral(
+                                "菜单JSON路径模式:默认=yes\r\nTolvar选中框文字图标=1\r\n组合框输出格式=1 "))
+            << 1;
         QTest::newRow("slot number garbage")
             << iniBytes(h + QStringLiteral("当前组件序号=-2147483648\r\n组合框输出格式=1")) << 1;
         QTest::newRow("UTF-8 file") << (QStringLiteral("[主界面]\r\n组合框输出格式=1\r\n").toUtf8()) << 0;
@@ -238,8 +242,7 @@ private slots:
         w->current()->slotDirty = true; // an unsaved edit in another slot must survive
         {
             AddressSpaceLimit limit(rlim_t(96) << 20);
-            if (!limit.active())
-                QSKIP("the address-space limit cannot be lowered here");
+            if (!limit.active()) QSKIP("the address-space limit cannot be lowered here");
             click(w->slotBar->tab(1));
         }
         QCOMPARE(w->currentSlot(), 1);
@@ -298,8 +301,7 @@ private slots:
         const double fileMiB = double(units * 2 + 2) / (1 << 20);
         auto w = makeWindow();
         w->show();
-        if (!resetPeakMemory())
-            QSKIP("the peak resident size cannot be reset here");
+        if (!resetPeakMemory()) QSKIP("the peak resident size cannot be reset here");
         const long baseKiB = statusKiB("VmRSS");
         w->onFirstActivated();
         const long peakKiB = statusKiB("VmHWM");
@@ -335,8 +337,7 @@ private slots:
     void firstShowWriteFailureClaimsNoChange() {
         // A readable file that cannot be replaced, even by root: the symbolic link's target lies in
         // /proc, where no file can be created beside it.
-        if (!QFile::exists(QStringLiteral("/proc/version")))
-            QSKIP("no /proc/version");
+        if (!QFile::exists(QStringLiteral("/proc/version"))) QSKIP("no /proc/version");
         QVERIFY(QFile::link(QStringLiteral("/proc/version"), slotFile(1)));
         auto w = shownWindow();
         QVERIFY(store(*w).itemCount() >= 1);
@@ -354,12 +355,18 @@ private slots:
         QTest::addColumn<int>("encoding");
         QTest::addColumn<QString>("jsonPath");
         QTest::addColumn<QString>("reason"); // what the last status column says
-        QTest::newRow("missing file") << QStringLiteral("missing.json") << 1 << QStringLiteral("a") << QStringLiteral("无法打开文件");
-        QTest::newRow("directory") << QStringLiteral("folder") << 1 << QStringLiteral("a") << QStringLiteral("无法打开文件");
-        QTest::newRow("no encoding") << QStringLiteral("ok.json") << -1 << QStringLiteral("a") << QStringLiteral("未选择文件编码");
-        QTest::newRow("empty file path") << QString() << 1 << QStringLiteral("a") << QStringLiteral("未填写文件路径");
-        QTest::newRow("path names nothing") << QStringLiteral("ok.json") << 1 << QStringLiteral("b.c") << QStringLiteral("找不到该路径");
-        QTest::newRow("too large") << QStringLiteral("huge.json") << 1 << QString() << QStringLiteral("值太大");
+        QTest::newRow("missing file")
+            << QStringLiteral("missing.json") << 1 << QStringLiteral("a") << QStringLiteral("无法打开文件");
+        QTest::newRow("directory") << QStringLiteral("folder") << 1 << QStringLiteral("a")
+                                   << QStringLiteral("无法打开文件");
+        QTest::newRow("no encoding") << QStringLiteral("ok.json") << -1 << QStringLiteral("a")
+                                     << QStringLiteral("未选择文件编码");
+        QTest::newRow("empty file path")
+            << QString() << 1 << QStringLiteral("a") << QStringLiteral("未填写文件路径");
+        QTest::newRow("path names nothing")
+            << QStringLiteral("ok.json") << 1 << QStringLiteral("b.c") << QStringLiteral("找不到该路径");
+        QTest::newRow("too large") << QStringLiteral("huge.json") << 1 << QString()
+                                   << QStringLiteral("值太大");
     }
     void failedStreamExtractionKeepsTheSlot() {
         QFETCH(QString, name);
@@ -377,8 +384,7 @@ private slots:
         const QByteArray slotBefore = readAll(slotFile(1));
         const FileStamp stampBefore = stampOf(slotFile(1));
         platform_->beeps.clear();
-        if (!w->streamToggle->checked())
-            click(w->streamToggle);
+        if (!w->streamToggle->checked()) click(w->streamToggle);
         w->filePathBox->setContent(name.isEmpty() ? CWString() : fromQString(file(name)));
         w->streamPathBox->setContent(fromQString(jsonPath));
         w->encodingList->setCurrentIndex(encoding);
@@ -391,9 +397,11 @@ private slots:
         QCOMPARE(readAll(slotFile(1)), slotBefore);
         QCOMPARE(stampOf(slotFile(1)), stampBefore);
         const QString status = toQString(w->statusText(4));
-        QVERIFY2(status.contains(reason) && status.contains(QStringLiteral("当前树未改变")), qPrintable(status));
+        QVERIFY2(status.contains(reason) && status.contains(QStringLiteral("当前树未改变")),
+                 qPrintable(status));
         QCOMPARE(w->streamParseButton->caption(), CWString(u"开始文件流解析"));
-        QCOMPARE(platform_->beeps, std::vector<rg_Korrin_ChuangKou::BeepKind>{rg_Korrin_ChuangKou::BeepKind::Error});
+        QCOMPARE(platform_->beeps,
+                 std::vector<rg_Korrin_ChuangKou::BeepKind>{rg_Korrin_ChuangKou::BeepKind::Error});
     }
 
     // ---- review: a source text holding U+0000 --------------------------------------------------
@@ -406,7 +414,7 @@ private slots:
         {
             auto w = parsedWindow(json);
             items = store(*w).itemCount();
-            QCOMPARE(items, 5); // the parser goes on past U+0000
+            QCOMPARE(items, 5);                              // the parser goes on past U+0000
             QCOMPARE(readAll(slotFile(1)), utf16File(json)); // and the file keeps the whole text
             w->close();
         }
@@ -426,7 +434,7 @@ private slots:
 
     void dialogsAreOwnedByTheMainWindow() {
         auto w = shownWindow();
-        click(w->topMostCheck->button()); // "窗口置顶": an owned dialog still stays above the window
+        click(w->topMostCheck->button());   // "窗口置顶": an owned dialog still stays above the window
         rg_Korrin_ChuangKou::QtPlatform qt; // the real dialogs, closed as soon as they are up
         QWidget* owner = nullptr;
         bool seen = false;

@@ -20,7 +20,8 @@ private slots:
         QTest::addColumn<QString>("file");
         const QString abs = QDir::current().absoluteFilePath(QStringLiteral("rel.json"));
         QTest::newRow("none") << QStringList{"quelix"} << -1 << QString();
-        QTest::newRow("absolute") << QStringList{"quelix", "/tmp/a b.json"} << -1 << QStringLiteral("/tmp/a b.json");
+        QTest::newRow("absolute") << QStringList{"quelix", "/tmp/a b.json"} << -1
+                                  << QStringLiteral("/tmp/a b.json");
         QTest::newRow("relative") << QStringList{"quelix", "rel.json"} << -1 << abs;
         QTest::newRow("after --") << QStringList{"quelix", "--", "-odd.json"} << -1
                                   << QDir::current().absoluteFilePath(QStringLiteral("-odd.json"));
@@ -35,8 +36,7 @@ private slots:
         QFETCH(QString, file);
         CWString out = u"stale";
         QCOMPARE(readCommandLine(args, out), code);
-        if (code == -1)
-            QCOMPARE(out, fromQString(file));
+        if (code == -1) QCOMPARE(out, fromQString(file));
     }
 
     // The file goes into the current slot after that slot's own file was read, so it is what the

@@ -11,9 +11,9 @@
 #include "app_test_base.h"
 #include "controls/scroll_bar.h"
 #include "gui_test_util.h"
-#include "json/node.h"
 #include "runtime/ui/qt_text.h"
 #include "tree/ui/tree_box.h"
+#include "json/node.h"
 
 using namespace rg_Korrin_ChengXu;
 using rg_Korrin_ChuangKou::fromQString;
@@ -63,8 +63,7 @@ private slots:
         QCOMPARE(box.store().properties().topItem, 0);
         const bool barNeeded = box.store().rowCount() >= box.rowsThatFit();
         QCOMPARE(box.verticalBar()->isVisible(), barNeeded);
-        if (barNeeded)
-            QCOMPARE(box.verticalBar()->position(), 1);
+        if (barNeeded) QCOMPARE(box.verticalBar()->position(), 1);
 
         // A click on the text of the second row selects [0] and shows its path.
         const auto row = rows.at(1);

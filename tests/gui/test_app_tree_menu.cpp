@@ -17,7 +17,6 @@
 #include "app/main_window.h"
 #include "app_test_base.h"
 #include "gui_test_util.h"
-#include "json/node.h"
 #include "runtime/tick_clock.h"
 #include "runtime/ui/qt_text.h"
 #include "runtime/ui/testing/test_platform.h"
@@ -25,12 +24,13 @@
 #include "text/encoding.h"
 #include "text/ui/popup_menu.h"
 #include "text/ui/rich_edit.h"
+#include "json/node.h"
 
 using namespace rg_Korrin_ChengXu;
+using rg_Korrin_ChuangKou::BeepKind;
 using rg_Korrin_ChuangKou::fromQString;
 using rg_Korrin_ChuangKou::TestPlatform;
 using rg_Korrin_ChuangKou::TestPlatformInstall;
-using rg_Korrin_ChuangKou::BeepKind;
 using rg_Korrin_ChuangKou::toQString;
 using Store = rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarShuXingKuangCunChu;
 using namespace app_test;
@@ -67,7 +67,8 @@ struct MenuRow {
     bool checked;
     int id;
     bool operator==(const MenuRow& o) const {
-        return text == o.text && separator == o.separator && enabled == o.enabled && checked == o.checked && id == o.id;
+        return text == o.text && separator == o.separator && enabled == o.enabled && checked == o.checked &&
+               id == o.id;
     }
 };
 
@@ -113,8 +114,7 @@ class AppTreeMenuTest : public AppTestBase {
         const auto& rows = tree->paintedRows();
         int row = -1;
         for (size_t r = 0; r < rows.size(); ++r)
-            if (rows[r].item == item)
-                row = int(r);
+            if (rows[r].item == item) row = int(r);
         QVERIFY2(row >= 0, "item not painted");
         const auto& hit = rows[size_t(row)];
         const QPoint at(hit.textX + 3, hit.top + 4);
@@ -123,8 +123,9 @@ class AppTreeMenuTest : public AppTestBase {
             lastMenuPos_ = pos;
             lastMenu_.clear();
             for (QAction* a : menu.actions())
-                lastMenu_.push_back({a->isSeparator() ? QString() : a->text(), a->isSeparator(), a->isEnabled(),
-                                     a->isChecked(), a->isSeparator() ? 0 : a->data().toInt()});
+                lastMenu_.push_back({a->isSeparator() ? QString() : a->text(), a->isSeparator(),
+                                     a->isEnabled(), a->isChecked(),
+                                     a->isSeparator() ? 0 : a->data().toInt()});
             return choose;
         });
         QTest::mouseClick(tree->canvas(), Qt::RightButton, Qt::NoModifier, at);
@@ -175,7 +176,8 @@ private slots:
         };
         QCOMPARE(lastMenu_.size(), expected.size());
         for (size_t i = 0; i < expected.size(); ++i)
-            QVERIFY2(lastMenu_[i] == expected[i], qPrintable(QStringLiteral("row %1: %2").arg(i).arg(lastMenu_[i].text)));
+            QVERIFY2(lastMenu_[i] == expected[i],
+                     qPrintable(QStringLiteral("row %1: %2").arg(i).arg(lastMenu_[i].text)));
         // Dismissing the menu changes nothing.
         QCOMPARE(documentText(*w), CWString(u"{\"a\":1}"));
     }
@@ -187,8 +189,7 @@ private slots:
         bool picked = false;
         QTimer::singleShot(20, [&picked] {
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (!menu)
-                return;
+            if (!menu) return;
             for (QAction* a : menu->actions())
                 if (!a->isSeparator() && a->data().toInt() == M::kCopyPath) {
                     menu->setActiveAction(a);
@@ -197,8 +198,7 @@ private slots:
                 }
         });
         QTimer::singleShot(3000, [] { // never hang the run if the menu did not show
-            if (QWidget* popup = QApplication::activePopupWidget())
-                popup->close();
+            if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
         });
         w->onTreeRightClick(w->currentSlot());
         QVERIFY(picked);
@@ -264,8 +264,8 @@ private slots:
         auto w = windowWith(u"{\"a\":[1,2]}");
         rightClick(*w, 1, M::kCreate);
         QVERIFY(platform_->inputCalls.empty());
-        const std::vector<Item> expected{{0, u"Tolvar·JSON", 0}, {1, u"a", 1},         {2, u"[0]:1", 2},
-                                         {2, u"[1]:2", 2},       {2, u"[2]:\"值4\"", 2}};
+        const std::vector<Item> expected{
+            {0, u"Tolvar·JSON", 0}, {1, u"a", 1}, {2, u"[0]:1", 2}, {2, u"[1]:2", 2}, {2, u"[2]:\"值4\"", 2}};
         QCOMPARE(describe(itemsOf(store(*w))), describe(expected));
         QCOMPARE(documentText(*w), CWString(u"{\"a\":[1,2,\"值4\"]}"));
         QCOMPARE(store(*w).getSelection(), 4);
@@ -322,19 +322,29 @@ private slots:
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("items");
         QTest::addColumn<QString>("document");
-        QTest::newRow("second of three") << "[\"x\",\"y\",\"z\"]" << "[1]:\"y\""
-                                         << "0|Tolvar·JSON|1\n1|[0]:\"x\"|2\n1|[1]:\"z\"|2\n" << "[\"x\",\"z\"]";
-        QTest::newRow("last") << "[\"x\",\"y\",\"z\"]" << "[2]:\"z\""
-                              << "0|Tolvar·JSON|1\n1|[0]:\"x\"|2\n1|[1]:\"y\"|2\n" << "[\"x\",\"y\"]";
-        QTest::newRow("container with children") << "{\"a\":[{\"b\":1},{\"c\":[2]},3]}" << "[0]"
-                                                  << "0|Tolvar·JSON|0\n1|a|1\n2|[0]|0\n3|c|1\n4|[0]:2|2\n2|[1]:3|2\n"
-                                                  << "{\"a\":[{\"c\":[2]},3]}";
-        QTest::newRow("member of an object") << "{\"a\":1,\"b\":[9],\"c\":3}" << "a:1"
-                                             << "0|Tolvar·JSON|0\n1|b|1\n2|[0]:9|2\n1|c:3|2\n" << "{\"b\":[9],\"c\":3}";
-        QTest::newRow("ten elements, [10] becomes [9]") << "[0,1,2,3,4,5,6,7,8,9,10]" << "[3]:3"
-                                                        << "0|Tolvar·JSON|1\n1|[0]:0|2\n1|[1]:1|2\n1|[2]:2|2\n1|[3]:4|2\n"
-                                                           "1|[4]:5|2\n1|[5]:6|2\n1|[6]:7|2\n1|[7]:8|2\n1|[8]:9|2\n1|[9]:10|2\n"
-                                                        << "[0,1,2,4,5,6,7,8,9,10]";
+        QTest::newRow("second of three") << "[\"x\",\"y\",\"z\"]"
+                                         << "[1]:\"y\""
+                                         << "0|Tolvar·JSON|1\n1|[0]:\"x\"|2\n1|[1]:\"z\"|2\n"
+                                         << "[\"x\",\"z\"]";
+        QTest::newRow("last") << "[\"x\",\"y\",\"z\"]"
+                              << "[2]:\"z\""
+                              << "0|Tolvar·JSON|1\n1|[0]:\"x\"|2\n1|[1]:\"y\"|2\n"
+                              << "[\"x\",\"y\"]";
+        QTest::newRow("container with children")
+            << "{\"a\":[{\"b\":1},{\"c\":[2]},3]}"
+            << "[0]"
+            << "0|Tolvar·JSON|0\n1|a|1\n2|[0]|0\n3|c|1\n4|[0]:2|2\n2|[1]:3|2\n"
+            << "{\"a\":[{\"c\":[2]},3]}";
+        QTest::newRow("member of an object") << "{\"a\":1,\"b\":[9],\"c\":3}"
+                                             << "a:1"
+                                             << "0|Tolvar·JSON|0\n1|b|1\n2|[0]:9|2\n1|c:3|2\n"
+                                             << "{\"b\":[9],\"c\":3}";
+        QTest::newRow("ten elements, [10] becomes [9]")
+            << "[0,1,2,3,4,5,6,7,8,9,10]"
+            << "[3]:3"
+            << "0|Tolvar·JSON|1\n1|[0]:0|2\n1|[1]:1|2\n1|[2]:2|2\n1|[3]:4|2\n"
+               "1|[4]:5|2\n1|[5]:6|2\n1|[6]:7|2\n1|[7]:8|2\n1|[8]:9|2\n1|[9]:10|2\n"
+            << "[0,1,2,4,5,6,7,8,9,10]";
     }
     void delete_renumbers_later_array_elements() {
         QFETCH(QString, json);
@@ -350,8 +360,7 @@ private slots:
         QVERIFY(w->current()->slotDirty);
         // The item now at the same index is selected (and shown), or nothing when none is left.
         QCOMPARE(store(*w).getSelection(), item < store(*w).itemCount() ? item : -1);
-        if (item < store(*w).itemCount())
-            QCOMPARE(w->pathBox->content(), store(*w).pathOfItem(item, 0));
+        if (item < store(*w).itemCount()) QCOMPARE(w->pathBox->content(), store(*w).pathOfItem(item, 0));
     }
 
     void delete_top_item_empties_tree_and_document() {
@@ -362,8 +371,9 @@ private slots:
         QCOMPARE(documentText(*w), CWString(u"{}"));
         QCOMPARE(store(*w).getSelection(), 0);
         w->close();
-        QCOMPARE(rg_Korrin_ChuangKou::fromQString(QString::fromUtf16(
-                     reinterpret_cast<const char16_t*>(slotFileBytes().constData() + 2), (slotFileBytes().size() - 2) / 2)),
+        QCOMPARE(rg_Korrin_ChuangKou::fromQString(
+                     QString::fromUtf16(reinterpret_cast<const char16_t*>(slotFileBytes().constData() + 2),
+                                        (slotFileBytes().size() - 2) / 2)),
                  CWString(u"{}"));
     }
 
@@ -386,11 +396,31 @@ private slots:
         QTest::addColumn<QString>("initial");
         QTest::addColumn<QString>("itemText");
         QTest::addColumn<QString>("document");
-        QTest::newRow("bare stays bare") << "{a:1}" << "b" << "a" << "b:1" << "{b:1}";
-        QTest::newRow("quoted gains quotes") << "{\"a\":1}" << "b" << "a" << "b:1" << "{\"b\":1}";
-        QTest::newRow("entered quotes kept") << "{\"a\":1}" << "'b'" << "a" << "b:1" << "{'b':1}";
-        QTest::newRow("container") << "{\"a\":{\"x\":1}}" << "c" << "a" << "c" << "{\"c\":{\"x\":1}}";
-        QTest::newRow("single-quoted") << "{'a':'v'}" << "b" << "a" << "b:'v'" << "{\"b\":'v'}";
+        QTest::newRow("bare stays bare") << "{a:1}"
+                                         << "b"
+                                         << "a"
+                                         << "b:1"
+                                         << "{b:1}";
+        QTest::newRow("quoted gains quotes") << "{\"a\":1}"
+                                             << "b"
+                                             << "a"
+                                             << "b:1"
+                                             << "{\"b\":1}";
+        QTest::newRow("entered quotes kept") << "{\"a\":1}"
+                                             << "'b'"
+                                             << "a"
+                                             << "b:1"
+                                             << "{'b':1}";
+        QTest::newRow("container") << "{\"a\":{\"x\":1}}"
+                                   << "c"
+                                   << "a"
+                                   << "c"
+                                   << "{\"c\":{\"x\":1}}";
+        QTest::newRow("single-quoted") << "{'a':'v'}"
+                                       << "b"
+                                       << "a"
+                                       << "b:'v'"
+                                       << "{\"b\":'v'}";
     }
     void rename_keeps_the_key_style() {
         QFETCH(QString, json);
@@ -430,8 +460,8 @@ private slots:
         store(*w).setSelection(1);
         w->current()->pane->setText(u"{\"y\":[1,2]}");
         rightClick(*w, 1, M::kSetValue);
-        std::vector<Item> expected{{0, u"Tolvar·JSON", 0}, {1, u"a", 0},     {2, u"y", 1},      {3, u"[0]:1", 2},
-                                   {3, u"[1]:2", 2},       {1, u"b", 1},     {2, u"[0]:5", 2},  {2, u"[1]:6", 2}};
+        std::vector<Item> expected{{0, u"Tolvar·JSON", 0}, {1, u"a", 0}, {2, u"y", 1},     {3, u"[0]:1", 2},
+                                   {3, u"[1]:2", 2},       {1, u"b", 1}, {2, u"[0]:5", 2}, {2, u"[1]:6", 2}};
         QCOMPARE(describe(itemsOf(store(*w))), describe(expected));
         QCOMPARE(documentText(*w), CWString(u"{\"a\":{\"y\":[1,2]},\"b\":[5,6]}"));
         QCOMPARE(store(*w).getSelection(), 1);
@@ -468,10 +498,14 @@ private slots:
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("output");
-        QTest::newRow("ucs2 encode") << int(M::kUcs2Encode) << QStringLiteral("中\"") << QStringLiteral("\\u4E2D\\\"");
-        QTest::newRow("ucs2 decode") << int(M::kUcs2Decode) << QStringLiteral("\\u4e2d\\n") << QStringLiteral("中\n");
-        QTest::newRow("html hex") << int(M::kHtmlEncodeHex) << QStringLiteral("a中") << QStringLiteral("a&#x4E2D;");
-        QTest::newRow("html dec") << int(M::kHtmlEncodeDec) << QStringLiteral("a中") << QStringLiteral("a&#20013;");
+        QTest::newRow("ucs2 encode") << int(M::kUcs2Encode) << QStringLiteral("中\"")
+                                     << QStringLiteral("\\u4E2D\\\"");
+        QTest::newRow("ucs2 decode") << int(M::kUcs2Decode) << QStringLiteral("\\u4e2d\\n")
+                                     << QStringLiteral("中\n");
+        QTest::newRow("html hex") << int(M::kHtmlEncodeHex) << QStringLiteral("a中")
+                                  << QStringLiteral("a&#x4E2D;");
+        QTest::newRow("html dec") << int(M::kHtmlEncodeDec) << QStringLiteral("a中")
+                                  << QStringLiteral("a&#20013;");
         QTest::newRow("html decode") << int(M::kHtmlDecode) << QStringLiteral("&lt;&#x4E2D;&#20013;")
                                      << QStringLiteral("<中中");
     }
@@ -523,8 +557,10 @@ private slots:
             const int32_t b = itemWithText(*w, u"b:1");
             store(*w).setSelection(b);
             QCOMPARE(w->pathBox->content(), CWString(u"a[0].b"));
-            const std::pair<int32_t, int32_t> modes[] = {
-                {M::kPathModeArrays, 1}, {M::kPathModeKorrin, 2}, {M::kPathModeDefault, 0}, {M::kPathModeKorrin, 2}};
+            const std::pair<int32_t, int32_t> modes[] = {{M::kPathModeArrays, 1},
+                                                         {M::kPathModeKorrin, 2},
+                                                         {M::kPathModeDefault, 0},
+                                                         {M::kPathModeKorrin, 2}};
             for (const auto& [id, mode] : modes) {
                 rightClick(*w, b, id);
                 QCOMPARE(w->pathMode(), mode);
@@ -556,17 +592,27 @@ private slots:
         QTest::addColumn<QString>("path");     // the path box after the right-click
         QTest::addColumn<QString>("document"); // afterwards
         const int del = M::kDelete, copy = M::kCopyJson;
-        QTest::newRow("colon in a scalar key") << "{\"a:b\":1,\"a\":2}" << "a:b:1" << del << "a:b" << "{\"a\":2}";
-        QTest::newRow("colon, the plain twin") << "{\"a:b\":1,\"a\":2}" << "a:2" << del << "a" << "{\"a:b\":1}";
-        QTest::newRow("colon in a container key")
-            << "{\"c\":{\"d:e\":[1],\"d\":0}}" << "d:e" << del << "c.d:e" << "{\"c\":{\"d\":0}}";
-        QTest::newRow("arrow in a key") << "{\"q\":0,\"a->b\":1,\"a\":2}" << "a->b:1" << del << "[1]"
+        QTest::newRow("colon in a scalar key") << "{\"a:b\":1,\"a\":2}"
+                                               << "a:b:1" << del << "a:b"
+                                               << "{\"a\":2}";
+        QTest::newRow("colon, the plain twin") << "{\"a:b\":1,\"a\":2}"
+                                               << "a:2" << del << "a"
+                                               << "{\"a:b\":1}";
+        QTest::newRow("colon in a container key") << "{\"c\":{\"d:e\":[1],\"d\":0}}"
+                                                  << "d:e" << del << "c.d:e"
+                                                  << "{\"c\":{\"d\":0}}";
+        QTest::newRow("arrow in a key") << "{\"q\":0,\"a->b\":1,\"a\":2}"
+                                        << "a->b:1" << del << "[1]"
                                         << "{\"q\":0,\"a\":2}";
-        QTest::newRow("bracket in a key") << "{\"a[1]\":5,\"a\":[7,8]}" << "a[1]:5" << del << "[0]" << "{\"a\":[7,8]}";
-        QTest::newRow("own #46# beside a dot")
-            << "{\"a.b\":1,\"a#46#b\":2}" << "a#46#b:2" << del << "[1]" << "{\"a.b\":1}";
-        QTest::newRow("copy JSON of a colon key")
-            << "{\"a:b\":{\"x\":1},\"a\":2}" << "a:b" << copy << "a:b" << "{\"a:b\":{\"x\":1},\"a\":2}";
+        QTest::newRow("bracket in a key") << "{\"a[1]\":5,\"a\":[7,8]}"
+                                          << "a[1]:5" << del << "[0]"
+                                          << "{\"a\":[7,8]}";
+        QTest::newRow("own #46# beside a dot") << "{\"a.b\":1,\"a#46#b\":2}"
+                                               << "a#46#b:2" << del << "[1]"
+                                               << "{\"a.b\":1}";
+        QTest::newRow("copy JSON of a colon key") << "{\"a:b\":{\"x\":1},\"a\":2}"
+                                                  << "a:b" << copy << "a:b"
+                                                  << "{\"a:b\":{\"x\":1},\"a\":2}";
     }
     void commands_act_on_the_items_own_node() {
         QFETCH(QString, json);
@@ -592,7 +638,8 @@ private slots:
         rightClick(*w, item, command);
         QCOMPARE(toQString(documentText(*w)), document);
         if (command == M::kCopyJson)
-            QCOMPARE(platform_->clipboard, rg_Tolvar_JSON::toJsonText(*w->current()->document.root().child(0), false));
+            QCOMPARE(platform_->clipboard,
+                     rg_Tolvar_JSON::toJsonText(*w->current()->document.root().child(0), false));
         QVERIFY(platform_->beeps.empty());
     }
 
@@ -650,35 +697,37 @@ private slots:
     void set_value_keeps_what_the_decode_hid_data() {
         QTest::addColumn<QString>("json");
         QTest::addColumn<int>("item");
-        QTest::addColumn<QString>("find");    // empty: the pane is left as shown
+        QTest::addColumn<QString>("find"); // empty: the pane is left as shown
         QTest::addColumn<QString>("replace");
-        QTest::addColumn<int>("answer");      // to the question, 0 when none is expected
+        QTest::addColumn<int>("answer"); // to the question, 0 when none is expected
         QTest::addColumn<QString>("document");
         const int none = 0, yes = rg_Korrin_ChuangKou::kResultYes, no = rg_Korrin_ChuangKou::kResultNo;
-        QTest::newRow("escaped quote and line break")
-            << "{\"s\":\"a\\\"b\\nc\"}" << 1 << "" << "" << none << "{\"s\":\"a\\\"b\\nc\"}";
-        QTest::newRow("object holding \\u0000")
-            << "{\"o\":{\"a\":\"x\\u0000y\",\"b\":1}}" << 1 << "" << "" << none << "{\"o\":{\"a\":\"x\\u0000y\",\"b\":1}}";
-        QTest::newRow("emoji escapes") << "{\"e\":\"\\ud83d\\ude00 hi\"}" << 1 << "" << "" << none
-                                       << "{\"e\":\"\\ud83d\\ude00 hi\"}";
+        QTest::newRow("escaped quote and line break") << "{\"s\":\"a\\\"b\\nc\"}" << 1 << ""
+                                                      << "" << none << "{\"s\":\"a\\\"b\\nc\"}";
+        QTest::newRow("object holding \\u0000") << "{\"o\":{\"a\":\"x\\u0000y\",\"b\":1}}" << 1 << ""
+                                                << "" << none << "{\"o\":{\"a\":\"x\\u0000y\",\"b\":1}}";
+        QTest::newRow("emoji escapes") << "{\"e\":\"\\ud83d\\ude00 hi\"}" << 1 << ""
+                                       << "" << none << "{\"e\":\"\\ud83d\\ude00 hi\"}";
         QTest::newRow("nested object with quotes")
-            << "{\"n\":{\"q\":\"say \\\"hi\\\"\",\"u\":\"\\u4e2d\",\"l\":[1,\"\\/\"]}}" << 1 << "" << "" << none
-            << "{\"n\":{\"q\":\"say \\\"hi\\\"\",\"u\":\"\\u4e2d\",\"l\":[1,\"\\/\"]}}";
-        QTest::newRow("single-quoted value") << "{\"s\":'it'}" << 1 << "" << "" << none << "{\"s\":'it'}";
-        QTest::newRow("edit beside escapes")
-            << "{\"s\":\"\\u4e2d\\u6587 x\"}" << 1 << "x" << "y" << none << "{\"s\":\"\\u4e2d\\u6587 y\"}";
+            << "{\"n\":{\"q\":\"say \\\"hi\\\"\",\"u\":\"\\u4e2d\",\"l\":[1,\"\\/\"]}}" << 1 << ""
+            << "" << none << "{\"n\":{\"q\":\"say \\\"hi\\\"\",\"u\":\"\\u4e2d\",\"l\":[1,\"\\/\"]}}";
+        QTest::newRow("single-quoted value") << "{\"s\":'it'}" << 1 << ""
+                                             << "" << none << "{\"s\":'it'}";
+        QTest::newRow("edit beside escapes") << "{\"s\":\"\\u4e2d\\u6587 x\"}" << 1 << "x"
+                                             << "y" << none << "{\"s\":\"\\u4e2d\\u6587 y\"}";
         QTest::newRow("edit before a decoded U+0000 keeps the rest")
-            << "{\"o\":{\"a\":\"x\\u0000y\",\"b\":1}}" << 1 << "x" << "z" << none << "{\"o\":{\"a\":\"z\\u0000y\",\"b\":1}}";
+            << "{\"o\":{\"a\":\"x\\u0000y\",\"b\":1}}" << 1 << "x"
+            << "z" << none << "{\"o\":{\"a\":\"z\\u0000y\",\"b\":1}}";
         QTest::newRow("edit in an object keeps other escapes")
-            << "{\"n\":{\"q\":\"say \\\"hi\\\"\",\"u\":\"\\u4e2d\"}}" << 1 << "中" << "文" << none
-            << "{\"n\":{\"q\":\"say \\\"hi\\\"\",\"u\":\"文\"}}";
-        QTest::newRow("retyped stretch without decoded characters")
-            << "{\"s\":\"a\\\"b\"}" << 1 << "a\"b" << "q" << none << "{\"s\":\"q\"}";
+            << "{\"n\":{\"q\":\"say \\\"hi\\\"\",\"u\":\"\\u4e2d\"}}" << 1 << "中"
+            << "文" << none << "{\"n\":{\"q\":\"say \\\"hi\\\"\",\"u\":\"文\"}}";
+        QTest::newRow("retyped stretch without decoded characters") << "{\"s\":\"a\\\"b\"}" << 1 << "a\"b"
+                                                                    << "q" << none << "{\"s\":\"q\"}";
         // Two edits around a decoded quote: the stretch between them still holds it, raw.
-        QTest::newRow("decoded quote inside the edit asks, no")
-            << "{\"s\":\"a\\\"b c\"}" << 1 << "a\"b c" << "x\"b y" << no << "{\"s\":\"a\\\"b c\"}";
-        QTest::newRow("decoded quote inside the edit asks, yes")
-            << "{\"s\":\"a\\\"b c\"}" << 1 << "a\"b c" << "x\"b y" << yes << "{\"s\":\"x\"b y\"}";
+        QTest::newRow("decoded quote inside the edit asks, no") << "{\"s\":\"a\\\"b c\"}" << 1 << "a\"b c"
+                                                                << "x\"b y" << no << "{\"s\":\"a\\\"b c\"}";
+        QTest::newRow("decoded quote inside the edit asks, yes") << "{\"s\":\"a\\\"b c\"}" << 1 << "a\"b c"
+                                                                 << "x\"b y" << yes << "{\"s\":\"x\"b y\"}";
     }
     void set_value_keeps_what_the_decode_hid() {
         QFETCH(QString, json);
@@ -695,8 +744,7 @@ private slots:
             QVERIFY2(pane.contains(find), qPrintable(pane));
             w->current()->pane->setText(fromQString(pane.replace(find, replace)));
         }
-        if (answer != 0)
-            platform_->messageBoxAnswers.push_back(answer);
+        if (answer != 0) platform_->messageBoxAnswers.push_back(answer);
         rightClick(*w, item, M::kSetValue);
         QCOMPARE(platform_->messageBoxes.size(), size_t(answer != 0 ? 1 : 0));
         QCOMPARE(toQString(documentText(*w)), document);
@@ -716,16 +764,35 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("itemText"); // afterwards
         QTest::addColumn<QString>("document");
-        QTest::addColumn<QString>("message");  // empty: none
-        QTest::newRow("keeps the value ending") << "{\"a\":1}" << 1 << "b:1" << "b:1" << "{\"b\":1}" << "";
-        QTest::newRow("only the key") << "{\"a\":1}" << 1 << "b" << "b:1" << "{\"b\":1}" << "";
-        QTest::newRow("a key with a colon") << "{\"a\":1}" << 1 << "c:d:1" << "c:d:1" << "{\"c:d\":1}" << "";
-        QTest::newRow("bare stays bare") << "{a:1}" << 1 << "z" << "z:1" << "{z:1}" << "";
-        QTest::newRow("container") << "{\"a\":{\"x\":1}}" << 1 << "c" << "c" << "{\"c\":{\"x\":1}}" << "";
-        QTest::newRow("array element refused")
-            << "{\"a\":[1]}" << 2 << "[5]:1" << "[0]:1" << "{\"a\":[1]}" << "这是数组序号名称，不允许修改！";
-        QTest::newRow("top item refused")
-            << "{\"a\":1}" << 0 << "X" << "Tolvar·JSON" << "{\"a\":1}" << "请选中具体的节点！";
+        QTest::addColumn<QString>("message"); // empty: none
+        QTest::newRow("keeps the value ending") << "{\"a\":1}" << 1 << "b:1"
+                                                << "b:1"
+                                                << "{\"b\":1}"
+                                                << "";
+        QTest::newRow("only the key") << "{\"a\":1}" << 1 << "b"
+                                      << "b:1"
+                                      << "{\"b\":1}"
+                                      << "";
+        QTest::newRow("a key with a colon") << "{\"a\":1}" << 1 << "c:d:1"
+                                            << "c:d:1"
+                                            << "{\"c:d\":1}"
+                                            << "";
+        QTest::newRow("bare stays bare") << "{a:1}" << 1 << "z"
+                                         << "z:1"
+                                         << "{z:1}"
+                                         << "";
+        QTest::newRow("container") << "{\"a\":{\"x\":1}}" << 1 << "c"
+                                   << "c"
+                                   << "{\"c\":{\"x\":1}}"
+                                   << "";
+        QTest::newRow("array element refused") << "{\"a\":[1]}" << 2 << "[5]:1"
+                                               << "[0]:1"
+                                               << "{\"a\":[1]}"
+                                               << "这是数组序号名称，不允许修改！";
+        QTest::newRow("top item refused") << "{\"a\":1}" << 0 << "X"
+                                          << "Tolvar·JSON"
+                                          << "{\"a\":1}"
+                                          << "请选中具体的节点！";
     }
     void in_place_edit_renames_the_key() {
         QFETCH(QString, json);
@@ -745,8 +812,7 @@ private slots:
         QCOMPARE(toQString(store(*w).getText(item)), itemText);
         QCOMPARE(toQString(documentText(*w)), document);
         QCOMPARE(platform_->messageBoxes.size(), size_t(message.isEmpty() ? 0 : 1));
-        if (!message.isEmpty())
-            QCOMPARE(toQString(platform_->messageBoxes[0].text), message);
+        if (!message.isEmpty()) QCOMPARE(toQString(platform_->messageBoxes[0].text), message);
         QCOMPARE(w->current()->slotDirty, message.isEmpty());
         if (item > 0) {
             QCOMPARE(w->pathBox->content(), store(*w).pathOfItem(item, 0));
@@ -765,7 +831,8 @@ private slots:
         w->close();
         const QByteArray bytes = slotFileBytes();
         QVERIFY(bytes.startsWith("\xFF\xFE"));
-        QCOMPARE(QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2),
+        QCOMPARE(QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                                    (bytes.size() - 2) / 2),
                  toQString(expected));
     }
 };

@@ -16,12 +16,12 @@
 #include "app/main_window.h"
 #include "app_test_base.h"
 #include "gui_test_util.h"
-#include "json/node.h"
 #include "runtime/tick_clock.h"
 #include "runtime/ui/qt_text.h"
 #include "text/codecs.h"
 #include "text/ui/popup_menu.h"
 #include "text/ui/rich_edit.h"
+#include "json/node.h"
 
 using namespace rg_Korrin_ChengXu;
 using rg_Korrin_ChuangKou::fromQString;
@@ -41,16 +41,15 @@ class AppUndoTest : public AppTestBase {
         Store& st = store(w);
         Store ref;
         const auto& root = w.current()->document.root();
-        ref.appendTopItem(u"Tolvar·JSON", root.nodeType() == rg_Tolvar_JSON::Object ? Store::kImageObject : Store::kImageArray);
+        ref.appendTopItem(u"Tolvar·JSON", root.nodeType() == rg_Tolvar_JSON::Object ? Store::kImageObject
+                                                                                    : Store::kImageArray);
         ref.fillFromNode(root, 0, false);
-        if (st.itemCount() != ref.itemCount())
-            return false;
+        if (st.itemCount() != ref.itemCount()) return false;
         // Walked with cursors, each lookup starting after the previous item.
         rg_TolvarMingLingJi_ChuangKouZuJian::ItemCursor a, b;
         for (int32_t i = 0; i < st.itemCount(); ++i) {
             rg_TolvarMingLingJi_ChuangKouZuJian::ItemCursor na = a, nb = b;
-            if (!st.locateItem(i, na, i - 1) || !ref.locateItem(i, nb, i - 1))
-                return false;
+            if (!st.locateItem(i, na, i - 1) || !ref.locateItem(i, nb, i - 1)) return false;
             a = na;
             b = nb;
             if (st.getText(i, a) != ref.getText(i, b) || st.getLevel(i, a) != ref.getLevel(i, b) ||
@@ -61,14 +60,11 @@ class AppUndoTest : public AppTestBase {
     }
     // Selects `item` and chooses menu row `id` from the tree menu opened on it.
     void choose(Window& w, int32_t item, int32_t id) {
-        if (item >= 0)
-            store(w).setSelection(item);
+        if (item >= 0) store(w).setSelection(item);
         rg_Korrin_MFCJieMian_KuoZhanZuJian::setPopupHook([this, id](QMenu& menu, QPoint) {
             for (QAction* a : menu.actions()) {
-                if (a->data().toInt() == M::kUndo)
-                    undoRowEnabled_ = a->isEnabled();
-                if (a->data().toInt() == M::kRedo)
-                    redoRowEnabled_ = a->isEnabled();
+                if (a->data().toInt() == M::kUndo) undoRowEnabled_ = a->isEnabled();
+                if (a->data().toInt() == M::kRedo) redoRowEnabled_ = a->isEnabled();
             }
             return id;
         });
@@ -95,23 +91,41 @@ private slots:
         QTest::addColumn<QString>("json");
         QTest::addColumn<QString>("itemText"); // the item the command runs on
         QTest::addColumn<int>("command");
-        QTest::addColumn<QString>("answer");   // input dialog answer / pane text for 10007
+        QTest::addColumn<QString>("answer"); // input dialog answer / pane text for 10007
         QTest::addColumn<QString>("after");
-        QTest::newRow("create_member") << "{\"a\":{\"b\":1}}" << "a" << int(M::kCreate) << "k" << "{\"a\":{\"b\":1, \"k\":\"值3\"}}";
-        QTest::newRow("create_member_in_scalar")
-            << "{\"a\":1,\"z\":2}" << "a:1" << int(M::kCreate) << "k" << "{\"a\":{\"k\":\"值3\"}, \"z\":2}";
-        QTest::newRow("create_element") << "{\"a\":[1,2]}" << "a" << int(M::kCreate) << "" << "{\"a\":[1, 2, \"值4\"]}";
-        QTest::newRow("delete_member") << "{\"a\":1,\"b\":{\"c\":[1,2]},\"d\":3}" << "b" << int(M::kDelete) << ""
+        QTest::newRow("create_member") << "{\"a\":{\"b\":1}}"
+                                       << "a" << int(M::kCreate) << "k"
+                                       << "{\"a\":{\"b\":1, \"k\":\"值3\"}}";
+        QTest::newRow("create_member_in_scalar") << "{\"a\":1,\"z\":2}"
+                                                 << "a:1" << int(M::kCreate) << "k"
+                                                 << "{\"a\":{\"k\":\"值3\"}, \"z\":2}";
+        QTest::newRow("create_element") << "{\"a\":[1,2]}"
+                                        << "a" << int(M::kCreate) << ""
+                                        << "{\"a\":[1, 2, \"值4\"]}";
+        QTest::newRow("delete_member") << "{\"a\":1,\"b\":{\"c\":[1,2]},\"d\":3}"
+                                       << "b" << int(M::kDelete) << ""
                                        << "{\"a\":1, \"d\":3}";
-        QTest::newRow("delete_middle_element")
-            << "[1,[2,3],4,5]" << "[1]" << int(M::kDelete) << "" << "[1, 4, 5]";
-        QTest::newRow("delete_last_element") << "[1,2,{\"x\":1}]" << "[2]" << int(M::kDelete) << "" << "[1, 2]";
-        QTest::newRow("delete_only_child") << "{\"a\":{\"b\":[1]}}" << "b" << int(M::kDelete) << "" << "{\"a\":{}}";
-        QTest::newRow("delete_top") << "{\"a\":1,\"b\":2}" << "Tolvar·JSON" << int(M::kDelete) << "" << "{}";
-        QTest::newRow("rename_key") << "{\"a\":1,\"b\":{\"c\":2}}" << "b" << int(M::kRenameKey) << "新" << "{\"a\":1, \"新\":{\"c\":2}}";
-        QTest::newRow("set_value") << "{\"a\":1,\"b\":{\"c\":2}}" << "b" << int(M::kSetValue) << "[7,8]"
+        QTest::newRow("delete_middle_element") << "[1,[2,3],4,5]"
+                                               << "[1]" << int(M::kDelete) << ""
+                                               << "[1, 4, 5]";
+        QTest::newRow("delete_last_element") << "[1,2,{\"x\":1}]"
+                                             << "[2]" << int(M::kDelete) << ""
+                                             << "[1, 2]";
+        QTest::newRow("delete_only_child") << "{\"a\":{\"b\":[1]}}"
+                                           << "b" << int(M::kDelete) << ""
+                                           << "{\"a\":{}}";
+        QTest::newRow("delete_top") << "{\"a\":1,\"b\":2}"
+                                    << "Tolvar·JSON" << int(M::kDelete) << ""
+                                    << "{}";
+        QTest::newRow("rename_key") << "{\"a\":1,\"b\":{\"c\":2}}"
+                                    << "b" << int(M::kRenameKey) << "新"
+                                    << "{\"a\":1, \"新\":{\"c\":2}}";
+        QTest::newRow("set_value") << "{\"a\":1,\"b\":{\"c\":2}}"
+                                   << "b" << int(M::kSetValue) << "[7,8]"
                                    << "{\"a\":1, \"b\":[7, 8]}";
-        QTest::newRow("set_value_top") << "{\"a\":1}" << "Tolvar·JSON" << int(M::kSetValue) << "[true]" << "[true]";
+        QTest::newRow("set_value_top") << "{\"a\":1}"
+                                       << "Tolvar·JSON" << int(M::kSetValue) << "[true]"
+                                       << "[true]";
     }
     void edits_undo_and_redo() {
         QFETCH(QString, json);
@@ -369,8 +383,7 @@ private slots:
     void large_subtree_delete_alternating() {
         CWString json = u"{\"before\":1,\"big\":[";
         for (int i = 0; i < 100000; ++i) {
-            if (i)
-                json += u",";
+            if (i) json += u",";
             json += fromQString(QString::number(i));
         }
         json += u"],\"after\":2}";

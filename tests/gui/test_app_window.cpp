@@ -16,8 +16,8 @@
 
 #include "app/data_folder.h"
 #include "app/main_window.h"
-#include "app_test_base.h"
 #include "app/startup.h"
+#include "app_test_base.h"
 #include "gui_test_util.h"
 #include "runtime/tick_clock.h"
 #include "runtime/ui/qt_text.h"
@@ -27,10 +27,10 @@
 #include "text/ui/rich_edit.h"
 
 using namespace rg_Korrin_ChengXu;
+using rg_Korrin_ChuangKou::BeepKind;
 using rg_Korrin_ChuangKou::fromQString;
 using rg_Korrin_ChuangKou::TestPlatform;
 using rg_Korrin_ChuangKou::TestPlatformInstall;
-using rg_Korrin_ChuangKou::BeepKind;
 using rg_Korrin_ChuangKou::toQString;
 using namespace app_test;
 
@@ -235,8 +235,7 @@ private slots:
         auto answer = [](std::optional<CWString> text, Seen* seen) {
             QTimer::singleShot(0, [text, seen] {
                 auto& box = rg_TolvarShuRuKuangLei::instance();
-                if (seen)
-                    *seen = {box.windowTitle(), box.startingText(), box.height()};
+                if (seen) *seen = {box.windowTitle(), box.startingText(), box.height()};
                 if (text) {
                     box.inputBox()->setText(*text);
                     click(box.okButton());
@@ -253,14 +252,16 @@ private slots:
         QTest::mouseRelease(w->slotBar->tab(4)->canvas(), Qt::RightButton, Qt::NoModifier, QPoint(8, 8));
         QCOMPARE(w->currentSlot(), 1);
         QCOMPARE(w->slotBar->currentTab(), 1);
-        QCOMPARE(seen.caption, QStringLiteral("修改当前树的备注名称，将显示在顶级节点。备注留空将使用默认值。"));
+        QCOMPARE(seen.caption,
+                 QStringLiteral("修改当前树的备注名称，将显示在顶级节点。备注留空将使用默认值。"));
         QVERIFY(seen.initial.empty());
         QVERIFY(seen.height > 150 && seen.height <= 200); // the 200 px window, frame included
         QCOMPARE(w->remarkNames()[1], CWString(u"订单"));
         QCOMPARE(store(*w).getText(0), CWString(u"订单"));
         // Stored at once.
         const QByteArray ini = readAll(file(QStringLiteral("软件配置.ini")));
-        const QString iniText = QString::fromUtf16(reinterpret_cast<const char16_t*>(ini.constData() + 2), (ini.size() - 2) / 2);
+        const QString iniText =
+            QString::fromUtf16(reinterpret_cast<const char16_t*>(ini.constData() + 2), (ini.size() - 2) / 2);
         QVERIFY(iniText.contains(QStringLiteral("顶级节点备注组=|订单|||")));
         // A reparse labels the top item with the remark; cancelling changes nothing; empty gives the default.
         platform_->clipboard = u"[]";
@@ -331,8 +332,10 @@ private slots:
         const auto& rows = tree->paintedRows();
         const auto row = std::find_if(rows.begin(), rows.end(), [](const auto& r) { return r.item == 1; });
         QVERIFY(row != rows.end());
-        QTest::mousePress(tree->canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(row->textX + 2, row->top + 4));
-        QTest::mouseRelease(tree->canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(row->textX + 2, row->top + 4));
+        QTest::mousePress(tree->canvas(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(row->textX + 2, row->top + 4));
+        QTest::mouseRelease(tree->canvas(), Qt::LeftButton, Qt::NoModifier,
+                            QPoint(row->textX + 2, row->top + 4));
         QCOMPARE(tree->store().getSelection(), 1);
         QCOMPARE(w->pathBox->content(), CWString(u"a"));
         QVERIFY(w->current()->pane->text().starts_with(u"{\r\n"));
@@ -412,7 +415,8 @@ private slots:
         const QByteArray bytes = readAll(ini);
         QVERIFY(bytes.startsWith(QByteArray("\xFF\xFE[\0", 4)));
         QVERIFY(!bytes.endsWith(QByteArray("\r\0\n\0", 4)));
-        const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
+        const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                                                (bytes.size() - 2) / 2);
         const QStringList lines = text.split(QStringLiteral("\r\n"));
         QCOMPARE(lines.value(0), QStringLiteral("[主界面]"));
         QCOMPARE(lines.value(1), QStringLiteral("Tolvar按钮查找树数据.选中=真"));
@@ -509,14 +513,12 @@ private slots:
     void screenshotWithADocument() {
         QFile corpus(QStringLiteral(QUELIX_CORPUS_DIR "/bench/github_events.json"));
         CWString json = u"{\"name\":\"Tolvar\",\"items\":[{\"id\":1,\"tags\":[\"a\",\"b\"]},{\"id\":2}]}";
-        if (corpus.open(QIODevice::ReadOnly))
-            json = fromQString(QString::fromUtf8(corpus.readAll()));
+        if (corpus.open(QIODevice::ReadOnly)) json = fromQString(QString::fromUtf8(corpus.readAll()));
         auto w = parsedWindow(json);
         auto& st = store(*w);
         w->pathBox->setContent(u"[0].payload");
         QTest::keyClick(w->pathBox, Qt::Key_Return);
-        if (st.getSelection() < 0)
-            st.setSelection(1);
+        if (st.getSelection() < 0) st.setSelection(1);
         QVERIFY(!w->current()->pane->text().empty());
         QVERIFY(gui_test::saveShot(w.get(), QStringLiteral("app_window")));
     }
@@ -600,13 +602,15 @@ private slots:
         QVERIFY(!w.current()->slotDirty);
         QCOMPARE(readAll(slotFile(1)), utf16File(u"{\"a\":[1, 2]}"));
         const CWString saved = u"before the signal"; // the settings file is UTF-16LE
-        QVERIFY(readAll(iniFile()).contains(QByteArray(reinterpret_cast<const char*>(saved.data()), qsizetype(saved.size() * 2))));
+        QVERIFY(readAll(iniFile()).contains(
+            QByteArray(reinterpret_cast<const char*>(saved.data()), qsizetype(saved.size() * 2))));
     }
 
     void unhandledExceptionTexts() {
         QCOMPARE(unhandledExceptionText(std::make_exception_ptr(rg_YunXingYiChang{5, u"坏了"})),
                  CWString(u"俘获到异常,代码值为: 5, 描述为: 坏了"));
-        QCOMPARE(unhandledExceptionText(std::make_exception_ptr(42)), CWString(u"程序在运行时抛出了未被管理的异常"));
+        QCOMPARE(unhandledExceptionText(std::make_exception_ptr(42)),
+                 CWString(u"程序在运行时抛出了未被管理的异常"));
         reportUnhandledException(std::make_exception_ptr(42));
         QCOMPARE(platform_->messageBoxes.back().caption, CWString(u"运行时异常"));
     }

@@ -165,8 +165,9 @@ private slots:
     void text_at_inset_without_centring() {
         button->centreContent = 0;
         button->redraw();
-        const ButtonLayout layout = layoutButton(button->currentLook(), 160, 40,
-                                                 [this](CWStringView t) { return button->canvas()->textExtent(t); });
+        const ButtonLayout layout = layoutButton(button->currentLook(), 160, 40, [this](CWStringView t) {
+            return button->canvas()->textExtent(t);
+        });
         QCOMPARE(layout.lines.at(0).x, 5);
         // Nothing but border and background left of the inset.
         for (int x = 1; x < 5; ++x)
@@ -186,13 +187,13 @@ private slots:
         button->normalImage = rg_ZengJiangWeiTuLei(solidImage(28, 28, qRgb(0, 0, 255), qRgb(255, 255, 255)));
         button->centreContent = centre;
         button->setCaption(CWString(reinterpret_cast<const char16_t*>(caption.utf16()), caption.size()));
-        const ButtonLayout layout = layoutButton(button->currentLook(), 160, 40,
-                                                 [this](CWStringView t) { return button->canvas()->textExtent(t); });
+        const ButtonLayout layout = layoutButton(button->currentLook(), 160, 40, [this](CWStringView t) {
+            return button->canvas()->textExtent(t);
+        });
         const int d = layout.textWidth;
         const int x = centre ? std::max((160 - 28 - (d > 0 ? 5 : 0) - d) / 2, 5) : 5;
         QCOMPARE(layout.imageRect, QRect(x, 6, 28, 28));
-        if (d > 0)
-            QCOMPARE(layout.lines.at(0).x, x + 28 + 5);
+        if (d > 0) QCOMPARE(layout.lines.at(0).x, x + 28 + 5);
         QCOMPARE(px(x + 14, 20), 0xFF0000); // the image's blue, as COLORREF
         QCOMPARE(px(x, 20), 0xFFFFFF);      // its white frame, drawn opaque (transparentColour 0)
     }
@@ -248,8 +249,8 @@ private slots:
 
     void disabled_changes_and_raises_nothing() {
         button->setState(rg_TolvarAnNiu1::Disabled);
-        QCOMPARE(px(1, 1), 0xECECEC);   // disabled background -2 = normal
-        QCOMPARE(px(0, 0), 0xC0C0C0);   // disabled border -2 = normal
+        QCOMPARE(px(1, 1), 0xECECEC); // disabled background -2 = normal
+        QCOMPARE(px(0, 0), 0xC0C0C0); // disabled border -2 = normal
         gui_test::saveShot(button, QStringLiteral("button_disabled"));
         QTest::mouseClick(button->canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
         QTest::mouseDClick(button->canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
@@ -272,8 +273,9 @@ private slots:
         });
         QTest::mouseMove(button->canvas(), QPoint(30, 12));
         // QTest moves the cursor with QCursor::setPos; send the modifier-carrying move directly.
-        QMouseEvent move(QEvent::MouseMove, QPointF(30, 12), QPointF(button->canvas()->mapToGlobal(QPoint(30, 12))),
-                         Qt::NoButton, Qt::NoButton, Qt::ControlModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(30, 12),
+                         QPointF(button->canvas()->mapToGlobal(QPoint(30, 12))), Qt::NoButton, Qt::NoButton,
+                         Qt::ControlModifier);
         QApplication::sendEvent(button->canvas(), &move);
         QVERIFY(moves >= 1);
         QCOMPARE(button->state(), int(rg_TolvarAnNiu1::Hot));

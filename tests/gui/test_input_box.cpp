@@ -12,9 +12,9 @@
 #include "runtime/ui/container.h"
 #include "runtime/ui/qt_text.h"
 #include "runtime/ui/testing/test_platform.h"
+#include "text/font/screen_font.h"
 #include "text/ui/input_box.h"
 #include "text/ui/rich_edit.h"
-#include "text/font/screen_font.h"
 
 using namespace rg_TolvarMingLingJi_ChuangKouZuJian;
 using rg_Korrin_ChuangKou::fromQString;
@@ -24,7 +24,9 @@ using rg_Korrin_ChuangKou::toQString;
 
 namespace {
 
-CWString w(const char* utf8) { return fromQString(QString::fromUtf8(utf8)); }
+CWString w(const char* utf8) {
+    return fromQString(QString::fromUtf8(utf8));
+}
 
 // Presses a dialog button the way the user does: the button acts on the press.
 void press(rg_TolvarAnNiu1* button) {
@@ -54,8 +56,7 @@ bool runDialog(rg_TolvarShuRuKuangLei& dialog, const CWString& initial, const CW
         }
     });
     const bool accepted = dialog.showInputBox(initial, prompt, caption, result, height, selectAll);
-    if (!ran)
-        qWarning("the dialog's call returned before the test acted on it");
+    if (!ran) qWarning("the dialog's call returned before the test acted on it");
     return accepted;
 }
 
@@ -126,8 +127,8 @@ void InputBoxTest::parts_designPositionsAndFonts() {
     const QFont buttonFont = rg_Tolvar_MingLingJi::fontFromDescription(u", 15, 0, 0, 0, 0, 0").font;
     QCOMPARE(dialog.inputBox()->font(), boxFont);
     QCOMPARE(dialog.promptBox()->font(), boxFont);
-    for (rg_TolvarAnNiu1* b : {dialog.restoreButton(), dialog.clearButton(), dialog.pasteButton(), dialog.okButton(),
-                               dialog.cancelButton()})
+    for (rg_TolvarAnNiu1* b : {dialog.restoreButton(), dialog.clearButton(), dialog.pasteButton(),
+                               dialog.okButton(), dialog.cancelButton()})
         QCOMPARE(b->canvas()->screenFont().font, buttonFont);
     QVERIFY(dialog.promptBox()->isReadOnly());
     QVERIFY(dialog.inputBox()->multiLine());
@@ -144,14 +145,16 @@ void InputBoxTest::layout_data() {
     QTest::addColumn<QRect>("cancel");
     // Empty prompt: it takes no height.
     QTest::newRow("design size") << QSize(815, 395) << QRect(5, 5, 805, 0) << QRect(5, 10, 805, 330)
-                                 << QRect(5, 345, 282, 45) << QRect(613, 345, 96, 45) << QRect(714, 345, 96, 45);
+                                 << QRect(5, 345, 282, 45) << QRect(613, 345, 96, 45)
+                                 << QRect(714, 345, 96, 45);
     QTest::newRow("remark height") << QSize(815, 200) << QRect(5, 5, 805, 0) << QRect(5, 10, 805, 135)
-                                   << QRect(5, 150, 282, 45) << QRect(613, 150, 96, 45) << QRect(714, 150, 96, 45);
+                                   << QRect(5, 150, 282, 45) << QRect(613, 150, 96, 45)
+                                   << QRect(714, 150, 96, 45);
     QTest::newRow("wide") << QSize(1200, 600) << QRect(5, 5, 1190, 0) << QRect(5, 10, 1190, 535)
                           << QRect(5, 550, 282, 45) << QRect(998, 550, 96, 45) << QRect(1099, 550, 96, 45);
-    QTest::newRow("smaller than the margins") << QSize(0, 0) << QRect(5, 5, -10, 0) << QRect(5, 10, -10, -65)
-                                              << QRect(5, -50, 282, 45) << QRect(-202, -50, 96, 45)
-                                              << QRect(-101, -50, 96, 45);
+    QTest::newRow("smaller than the margins")
+        << QSize(0, 0) << QRect(5, 5, -10, 0) << QRect(5, 10, -10, -65) << QRect(5, -50, 282, 45)
+        << QRect(-202, -50, 96, 45) << QRect(-101, -50, 96, 45);
 }
 
 void InputBoxTest::layout() {
@@ -200,7 +203,8 @@ void InputBoxTest::layout_longPromptWraps() {
         QCOMPARE(dialog.promptBox()->geometry(), QRect(5, 5, 805, h));
         QCOMPARE(dialog.inputBox()->geometry(), QRect(5, 5 + h + 5, 805, 395 - 45 - h - 5 - 15));
         QCOMPARE(dialog.buttonRow()->y(), 395 - 50);
-        QCOMPARE(dialog.promptBox()->toPlainText(), QString::fromUtf8("JSON文件：") + QString(120, QLatin1Char('p')) +
+        QCOMPARE(dialog.promptBox()->toPlainText(), QString::fromUtf8("JSON文件：") +
+                                                        QString(120, QLatin1Char('p')) +
                                                         QString::fromUtf8("\nJSON路径：data.items.[180]"));
         press(dialog.cancelButton());
     });
@@ -263,8 +267,8 @@ void InputBoxTest::viewMode_hidesOkAndRow() {
     QFETCH(QString, title);
     rg_TolvarShuRuKuangLei dialog;
     InputResult result{u"caller's", true};
-    const bool accepted = runDialog(dialog, u"{\"a\":1}", u"JSON文件：x\r\nJSON路径：a", fromQString(caption), result,
-                                    0, false, [&] {
+    const bool accepted = runDialog(dialog, u"{\"a\":1}", u"JSON文件：x\r\nJSON路径：a", fromQString(caption),
+                                    result, 0, false, [&] {
                                         QCOMPARE(dialog.windowTitle(), title);
                                         QVERIFY(dialog.isViewMode());
                                         QVERIFY(!dialog.okButton()->isVisible());
@@ -320,8 +324,7 @@ void InputBoxTest::frameClose_asksOnlyWhenEdited() {
             dialog.inputBox()->setFocus();
             QTest::keyClicks(dialog.inputBox(), QStringLiteral("x"));
         }
-        if (restore)
-            click(dialog.restoreButton());
+        if (restore) click(dialog.restoreButton());
         dialog.close();
         if (questions > 0) {
             QVERIFY(dialog.isVisible()); // the first answer was Cancel
@@ -400,13 +403,14 @@ void InputBoxTest::secondCall_returnsFalseAtOnce() {
 void InputBoxTest::height_appliesToOneCall() {
     rg_TolvarShuRuKuangLei dialog;
     InputResult result;
-    runDialog(dialog, {}, {}, w("修改当前树的备注名称，将显示在顶级节点。备注留空将使用默认值。"), result, 200, true, [&] {
-        const int frame = dialog.frameGeometry().height() - dialog.geometry().height();
-        QCOMPARE(dialog.height() + frame, 200);
-        QCOMPARE(dialog.width(), 815);
-        QCOMPARE(dialog.cancelButton()->y(), dialog.height() - 50);
-        press(dialog.cancelButton());
-    });
+    runDialog(dialog, {}, {}, w("修改当前树的备注名称，将显示在顶级节点。备注留空将使用默认值。"), result,
+              200, true, [&] {
+                  const int frame = dialog.frameGeometry().height() - dialog.geometry().height();
+                  QCOMPARE(dialog.height() + frame, 200);
+                  QCOMPARE(dialog.width(), 815);
+                  QCOMPARE(dialog.cancelButton()->y(), dialog.height() - 50);
+                  press(dialog.cancelButton());
+              });
     runDialog(dialog, {}, {}, {}, result, 0, false, [&] {
         QCOMPARE(dialog.height(), 395);
         press(dialog.cancelButton());
@@ -455,8 +459,8 @@ void InputBoxTest::robustness_repeatedAndDegenerate() {
     for (int i = 0; i < 20; ++i) {
         const bool degenerate = i % 5 == 0;
         InputResult result{{}, i % 2 == 1};
-        const bool accepted = runDialog(dialog, fromQString(QString::number(i)), {}, {}, result, i % 3 ? 0 : 120,
-                                        i % 4 == 0, [&] {
+        const bool accepted = runDialog(dialog, fromQString(QString::number(i)), {}, {}, result,
+                                        i % 3 ? 0 : 120, i % 4 == 0, [&] {
                                             if (degenerate) {
                                                 dialog.resize(0, 0); // the window keeps at least 1 x 1
                                                 QVERIFY(!dialog.grab().isNull());
@@ -490,8 +494,8 @@ void InputBoxTest::robustness_repeatedAndDegenerate() {
 void InputBoxTest::screenshots() {
     rg_TolvarShuRuKuangLei dialog;
     InputResult input;
-    runDialog(dialog, w("我的备注 remark"), {}, w("修改当前树的备注名称，将显示在顶级节点。备注留空将使用默认值。"), input,
-              0, true, [&] {
+    runDialog(dialog, w("我的备注 remark"), {},
+              w("修改当前树的备注名称，将显示在顶级节点。备注留空将使用默认值。"), input, 0, true, [&] {
                   QVERIFY(dialog.grab().save(screenshotDir() + QStringLiteral("/input_box_input.png")));
                   press(dialog.cancelButton());
               });
@@ -500,8 +504,8 @@ void InputBoxTest::screenshots() {
     for (int i = 0; i < 30; ++i)
         json += fromQString(QStringLiteral("    \"标签%1\",\r\n").arg(i));
     json += w("  ]\r\n}");
-    runDialog(dialog, json, w("JSON文件：D:\\data\\json.txt\r\nJSON路径：data.items.[180]"), w("解析文件流："), view, 0,
-              false, [&] {
+    runDialog(dialog, json, w("JSON文件：D:\\data\\json.txt\r\nJSON路径：data.items.[180]"),
+              w("解析文件流："), view, 0, false, [&] {
                   QVERIFY(dialog.grab().save(screenshotDir() + QStringLiteral("/input_box_view.png")));
                   press(dialog.cancelButton());
               });

@@ -40,9 +40,9 @@
 #include <vector>
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QDateTime>
 #include <QFileInfo>
 #include <QMenu>
 #include <QProcess>
@@ -54,8 +54,6 @@
 #include "app_test_base.h"
 #include "gui_test_util.h"
 #include "journey_json.h"
-#include "json/document.h"
-#include "json/node.h"
 #include "runtime/tick_clock.h"
 #include "runtime/ui/qt_text.h"
 #include "runtime/ui/testing/test_platform.h"
@@ -63,6 +61,8 @@
 #include "text/ui/input_box.h"
 #include "text/ui/popup_menu.h"
 #include "text/ui/rich_edit.h"
+#include "json/document.h"
+#include "json/node.h"
 
 using namespace rg_Korrin_ChengXu;
 using rg_Korrin_ChuangKou::fromQString;
@@ -83,10 +83,10 @@ struct ActionKind {
     int weight;
 };
 const ActionKind kActions[] = {
-    {"parse_clip", 10}, {"parse_tab", 3},    {"parse_drop", 4}, {"parse_stream", 3}, {"select_click", 12},
-    {"select_keys", 8}, {"select_path", 6},  {"scroll", 5},     {"expand", 4},       {"menu", 16},
-    {"pane_edit", 3},   {"edit_inplace", 4}, {"find", 6},       {"slot", 5},         {"remark", 2},
-    {"option", 8},      {"restart", 3},      {"session_save", 1}, {"undo", 6},        {"redo", 3},
+    {"parse_clip", 10}, {"parse_tab", 3},    {"parse_drop", 4},   {"parse_stream", 3}, {"select_click", 12},
+    {"select_keys", 8}, {"select_path", 6},  {"scroll", 5},       {"expand", 4},       {"menu", 16},
+    {"pane_edit", 3},   {"edit_inplace", 4}, {"find", 6},         {"slot", 5},         {"remark", 2},
+    {"option", 8},      {"restart", 3},      {"session_save", 1}, {"undo", 6},         {"redo", 3},
     {"undo_k", 2},
 };
 const char* const kInvariants[] = {
@@ -106,8 +106,7 @@ std::set<std::string> skipped() {
     std::set<std::string> out;
     const QByteArray env = qgetenv("QUELIX_JOURNEY_SKIP");
     for (const QByteArray& k : env.split(','))
-        if (!k.trimmed().isEmpty())
-            out.insert(k.trimmed().toStdString());
+        if (!k.trimmed().isEmpty()) out.insert(k.trimmed().toStdString());
     return out;
 }
 
@@ -120,8 +119,7 @@ std::string formatSteps(const std::vector<Step>& steps) {
     std::string out;
     char buf[32];
     for (const Step& s : steps) {
-        if (!out.empty())
-            out += ',';
+        if (!out.empty()) out += ',';
         std::snprintf(buf, sizeof buf, ":%llx", static_cast<unsigned long long>(s.seed));
         out += s.key + buf;
     }
@@ -133,8 +131,7 @@ std::vector<Step> parseSteps(const std::string& text) {
     size_t at = 0;
     while (at < text.size()) {
         size_t end = text.find(',', at);
-        if (end == std::string::npos)
-            end = text.size();
+        if (end == std::string::npos) end = text.size();
         const std::string token = text.substr(at, end - at);
         const size_t colon = token.find(':');
         if (colon != std::string::npos)
@@ -204,30 +201,29 @@ const Node* brokenParentLink(const Node& root) {
         const Node* n = stack.back();
         stack.pop_back();
         for (int32_t i = 0; i < n->childCount(); ++i) {
-            if (n->child(i)->parent() != n)
-                return n->child(i);
+            if (n->child(i)->parent() != n) return n->child(i);
             stack.push_back(n->child(i));
         }
     }
     return nullptr;
 }
 
-CWString compactOf(const rg_Tolvar_JSON::rg_TolvarJSONLei& doc) { return rg_Tolvar_JSON::toJsonText(doc.root(), true); }
+CWString compactOf(const rg_Tolvar_JSON::rg_TolvarJSONLei& doc) {
+    return rg_Tolvar_JSON::toJsonText(doc.root(), true);
+}
 
 // A key the path syntax cannot write so that it leads back: "->" and "[" are split by the lookup,
 // "#46#" is read as a dot, white space at the ends is trimmed, a leading "//" may be dropped, and
 // control characters are not kept in item texts.
 bool keyNameable(CWStringView raw, bool first) {
     const CWString k = rg_Tolvar_JSON::unquote(raw);
-    if (k.find(u"->") != CWString::npos || k.find(u'[') != CWString::npos || k.find(u"#46#") != CWString::npos)
+    if (k.find(u"->") != CWString::npos || k.find(u'[') != CWString::npos ||
+        k.find(u"#46#") != CWString::npos)
         return false;
-    if (!k.empty() && (k.front() <= 0x20 || k.back() <= 0x20))
-        return false;
+    if (!k.empty() && (k.front() <= 0x20 || k.back() <= 0x20)) return false;
     for (char16_t c : k)
-        if (c < 0x20)
-            return false;
-    if (first && k.starts_with(u"//"))
-        return false;
+        if (c < 0x20) return false;
+    if (first && k.starts_with(u"//")) return false;
     return true;
 }
 
@@ -238,17 +234,16 @@ bool nodeNameable(const Node* n, const Node* root) {
     for (size_t i = 0; i < chain.size(); ++i) {
         const Node* p = chain[i];
         const bool inArray = p->parent() != nullptr && p->parent()->nodeType() == rg_Tolvar_JSON::Array;
-        if (!inArray && !keyNameable(p->keyText(), i + 1 == chain.size()))
-            return false;
+        if (!inArray && !keyNameable(p->keyText(), i + 1 == chain.size())) return false;
     }
     return true;
 }
 
 QString show(CWStringView text, size_t max = 160) {
     QString s = toQString(text.substr(0, std::min(text.size(), max)));
-    if (text.size() > max)
-        s += QStringLiteral("…(%1)").arg(text.size());
-    return s.replace(QLatin1Char('\n'), QStringLiteral("\\n")).replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    if (text.size() > max) s += QStringLiteral("…(%1)").arg(text.size());
+    return s.replace(QLatin1Char('\n'), QStringLiteral("\\n"))
+        .replace(QLatin1Char('\r'), QStringLiteral("\\r"));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -265,13 +260,10 @@ public:
         setup();
         for (size_t i = 0; i < steps.size() && failure_.empty(); ++i) {
             stepNo_ = i;
-            if (onStep)
-                onStep(i, steps[i]);
-            if (skip_.count(steps[i].key))
-                continue;
+            if (onStep) onStep(i, steps[i]);
+            if (skip_.count(steps[i].key)) continue;
             runStep(steps[i]);
-            if (failure_.empty())
-                checkAfterStep(steps[i]);
+            if (failure_.empty()) checkAfterStep(steps[i]);
         }
         if (failure_.empty() && !steps.empty()) {
             // The journey ends with a close and a start, so that every edit meets the restart checks.
@@ -341,8 +333,7 @@ private:
             std::fprintf(stderr, "  [%zu] %s\n", stepNo_, qPrintable(what));
     }
     void fail(const char* inv, const QString& msg) {
-        if (failure_.empty() && on(inv))
-            failure_ = std::string(inv) + ": " + msg.toStdString();
+        if (failure_.empty() && on(inv)) failure_ = std::string(inv) + ": " + msg.toStdString();
     }
     int pick(int n) { return n <= 1 ? 0 : int(rng_() % uint64_t(n)); }
     bool chance(int percent) { return pick(100) < percent; }
@@ -415,7 +406,8 @@ private:
         platform_->inputAnswers.clear();
         platform_->messageBoxAnswers.clear();
         for (int i = 0; i < Window::kSlotCount; ++i)
-            otherDocs_[size_t(i)] = w_->slot(i).loaded ? std::optional<CWString>(compactOf(w_->slot(i).document)) : std::nullopt;
+            otherDocs_[size_t(i)] =
+                w_->slot(i).loaded ? std::optional<CWString>(compactOf(w_->slot(i).document)) : std::nullopt;
         const int before = w_->currentSlot();
         std::array<bool, Window::kSlotCount> loadedBefore{};
         for (int i = 0; i < Window::kSlotCount; ++i)
@@ -467,21 +459,19 @@ private:
             resetUndoModel();
         else if (k != "undo" && k != "redo" && k != "undo_k")
             followHistory();
-        if (k != "restart")
-            checkOtherSlots(before);
+        if (k != "restart") checkOtherSlots(before);
         // The other slots' panes keep what they showed under the former display options.
         if (w_->treeMenu().isChecked(M::kDecodeOnShow) != decodeShownBefore ||
             w_->outputFormatList->currentIndex() != formatBefore)
             for (int i = 0; i < Window::kSlotCount; ++i)
-                if (i != w_->currentSlot())
-                    paneTouched_[size_t(i)] = true;
+                if (i != w_->currentSlot()) paneTouched_[size_t(i)] = true;
         for (int i = 0; i < Window::kSlotCount; ++i)
             if (!loadedBefore[size_t(i)] && w_->slot(i).loaded)
                 paneTouched_[size_t(i)] = true; // read with the selection kept, the pane not shown
         if (k == "option" || k == "select_path")
             if (cur())
-                paneTouched_[size_t(w_->currentSlot())] = true; // a path-mode switch rewrites only the path box
-
+                paneTouched_[size_t(w_->currentSlot())] =
+                    true; // a path-mode switch rewrites only the path box
     }
 
     // ---- undo and redo ------------------------------------------------------------------------
@@ -496,8 +486,7 @@ private:
     void followHistory() {
         for (int i = 0; i < Window::kSlotCount; ++i) {
             const uint64_t id = w_->history().stateId(i);
-            if (id == stateIds_[size_t(i)])
-                continue;
+            if (id == stateIds_[size_t(i)]) continue;
             stateIds_[size_t(i)] = id;
             auto& past = past_[size_t(i)];
             future_[size_t(i)].clear();
@@ -524,10 +513,15 @@ private:
         const CWString docBefore = compactOf(s->document);
         const bool empty = back ? undoBefore == 0 : redoBefore == 0;
         if (from.size() != (back ? undoBefore : redoBefore))
-            fail("inv_undo", QStringLiteral("slot %1: the history holds %2 undo / %3 redo steps, the journey saw %4")
-                                 .arg(slot + 1).arg(undoBefore).arg(redoBefore).arg(from.size()));
+            fail("inv_undo",
+                 QStringLiteral("slot %1: the history holds %2 undo / %3 redo steps, the journey saw %4")
+                     .arg(slot + 1)
+                     .arg(undoBefore)
+                     .arg(redoBefore)
+                     .arg(from.size()));
         const int how = pick(back ? 3 : 4);
-        trace(QStringLiteral("%1 by %2").arg(back ? QStringLiteral("undo") : QStringLiteral("redo")).arg(how));
+        trace(
+            QStringLiteral("%1 by %2").arg(back ? QStringLiteral("undo") : QStringLiteral("redo")).arg(how));
         if (how == 0) {
             rg_Korrin_MFCJieMian_KuoZhanZuJian::setPopupHook([back](QMenu& menu, QPoint) {
                 for (QAction* a : menu.actions())
@@ -551,19 +545,30 @@ private:
         const CWString docAfter = compactOf(s->document);
         stateIds_[size_t(slot)] = w_->history().stateId(slot);
         if (s->tree->store().getSelection() < 0)
-            paneTouched_[size_t(slot)] = true; // a replaced document comes back as a parse: pane empty, path box kept
+            paneTouched_[size_t(slot)] =
+                true; // a replaced document comes back as a parse: pane empty, path box kept
         if (empty) {
             if (docAfter != docBefore)
                 fail("inv_undo", QStringLiteral("slot %1: with nothing to %2 the document changed to %3")
-                                     .arg(slot + 1).arg(back ? "undo" : "redo").arg(show(docAfter)));
+                                     .arg(slot + 1)
+                                     .arg(back ? "undo" : "redo")
+                                     .arg(show(docAfter)));
             return false;
         }
         const size_t undoAfter = w_->history().undoCount(slot), redoAfter = w_->history().redoCount(slot);
-        trace(QStringLiteral("  history %1/%2 -> %3/%4").arg(undoBefore).arg(redoBefore).arg(undoAfter).arg(redoAfter));
+        trace(QStringLiteral("  history %1/%2 -> %3/%4")
+                  .arg(undoBefore)
+                  .arg(redoBefore)
+                  .arg(undoAfter)
+                  .arg(redoAfter));
         if (undoAfter == undoBefore && redoAfter == redoBefore)
             fail("inv_undo", QStringLiteral("slot %1: the %2 did not reach the window (history %3/%4)")
-                                 .arg(slot + 1).arg(back ? "undo" : "redo").arg(undoBefore).arg(redoBefore));
-        if (undoAfter + redoAfter != undoBefore + redoBefore || (back ? undoAfter + 1 != undoBefore : redoAfter + 1 != redoBefore)) {
+                                 .arg(slot + 1)
+                                 .arg(back ? "undo" : "redo")
+                                 .arg(undoBefore)
+                                 .arg(redoBefore));
+        if (undoAfter + redoAfter != undoBefore + redoBefore ||
+            (back ? undoAfter + 1 != undoBefore : redoAfter + 1 != redoBefore)) {
             // The history was dropped (the document no longer met it): nothing to compare.
             past_[size_t(slot)].clear();
             future_[size_t(slot)].clear();
@@ -576,17 +581,19 @@ private:
         }
         to.push_back({docBefore, slots_[size_t(slot)].decodeAtParse});
         if (state.doc) {
-            const bool bothEmpty = (docAfter.empty() || docAfter == u"{}") && (state.doc->empty() || *state.doc == u"{}");
+            const bool bothEmpty =
+                (docAfter.empty() || docAfter == u"{}") && (state.doc->empty() || *state.doc == u"{}");
             if (docAfter != *state.doc && !bothEmpty)
                 fail("inv_undo", QStringLiteral("slot %1: after %2 the document is %3, it was %4")
-                                     .arg(slot + 1).arg(back ? "undo" : "redo").arg(show(docAfter), show(*state.doc)));
+                                     .arg(slot + 1)
+                                     .arg(back ? "undo" : "redo")
+                                     .arg(show(docAfter), show(*state.doc)));
         }
         slots_[size_t(slot)].decodeAtParse = state.decode;
         return true;
     }
     void doUndo(const std::string& k) {
-        if (!cur())
-            return;
+        if (!cur()) return;
         const int slot = w_->currentSlot();
         if (k == "undo" || k == "redo") {
             undoOnce(k == "undo");
@@ -596,21 +603,26 @@ private:
         const size_t known = past_[size_t(slot)].size();
         const int steps = 1 + pick(int(std::min<size_t>(known, 6)) + 1);
         const CWString now = compactOf(cur()->document);
-        std::optional<CWString> expected =
-            size_t(steps) <= known ? past_[size_t(slot)][known - size_t(steps)].doc : std::optional<CWString>();
+        std::optional<CWString> expected = size_t(steps) <= known
+                                               ? past_[size_t(slot)][known - size_t(steps)].doc
+                                               : std::optional<CWString>();
         int done = 0;
         while (done < steps && failure_.empty() && undoOnce(true))
             ++done;
         if (done == steps && expected && failure_.empty() && compactOf(cur()->document) != *expected)
             fail("inv_undo", QStringLiteral("slot %1: %2 undos give %3, %2 steps ago it was %4")
-                                 .arg(slot + 1).arg(steps).arg(show(compactOf(cur()->document)), show(*expected)));
+                                 .arg(slot + 1)
+                                 .arg(steps)
+                                 .arg(show(compactOf(cur()->document)), show(*expected)));
         if (chance(70)) {
             int redone = 0;
             while (redone < done && failure_.empty() && undoOnce(false))
                 ++redone;
             if (redone == done && failure_.empty() && compactOf(cur()->document) != now)
                 fail("inv_undo", QStringLiteral("slot %1: %2 redos after as many undos give %3, it was %4")
-                                     .arg(slot + 1).arg(done).arg(show(compactOf(cur()->document)), show(now)));
+                                     .arg(slot + 1)
+                                     .arg(done)
+                                     .arg(show(compactOf(cur()->document)), show(now)));
         }
     }
 
@@ -625,15 +637,14 @@ private:
             app_test::click(w_->clipboardParseButton);
         } else if (how == "parse_tab") {
             platform_->clipboard = text;
-            if (slot < 0)
-                return;
-            QTest::mouseDClick(w_->slotBar->tab(slot)->canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(8, 8));
+            if (slot < 0) return;
+            QTest::mouseDClick(w_->slotBar->tab(slot)->canvas(), Qt::LeftButton, Qt::NoModifier,
+                               QPoint(8, 8));
         } else {
             const QString path = dir_->filePath(QStringLiteral("drop%1.json").arg(++fileCounter_));
             QByteArray bytes;
             int enc = pick(3);
-            if (enc == 0 && !on("drop_nobom"))
-                enc = 1;
+            if (enc == 0 && !on("drop_nobom")) enc = 1;
             if (enc == 0)
                 bytes = toQString(text).toUtf8();
             else if (enc == 1)
@@ -643,9 +654,11 @@ private:
             app_test::writeAll(path, bytes);
             w_->openDroppedFile(fromQString(path));
         }
-        if (!s)
-            return;
-        trace(QStringLiteral("%1 into slot %2: \"%3\"").arg(QString::fromStdString(how)).arg(slot + 1).arg(show(text, 400)));
+        if (!s) return;
+        trace(QStringLiteral("%1 into slot %2: \"%3\"")
+                  .arg(QString::fromStdString(how))
+                  .arg(slot + 1)
+                  .arg(show(text, 400)));
         explicitParseSlot_ = slot;
         paneTouched_[size_t(slot)] = true;
         const bool decode = w_->treeMenu().isChecked(M::kDecodeOnParse);
@@ -653,7 +666,8 @@ private:
         slots_[size_t(slot)].alien.reset();
         // The document is the parsed text.
         rg_Tolvar_JSON::rg_TolvarJSONLei expected;
-        expected.parseText(decode ? rg_Tolvar_MingLingJi::unescapeText(text, rg_Tolvar_MingLingJi::kUnescapeUcs2) : text);
+        expected.parseText(
+            decode ? rg_Tolvar_MingLingJi::unescapeText(text, rg_Tolvar_MingLingJi::kUnescapeUcs2) : text);
         const CWString want = compactOf(expected), got = compactOf(s->document);
         if (want != got)
             fail("inv_change", QStringLiteral("%1 of \"%2\" gave %3, expected %4")
@@ -672,13 +686,20 @@ private:
         app_test::writeAll(path, toQString(text).toUtf8());
         CWString jsonPath;
         switch (pick(4)) {
-        case 0: jsonPath = u"data.items.[" + JsonGen::num(pick(n + 2)) + u"]"; break;
-        case 1: jsonPath = u"tail"; break;
-        case 2: jsonPath = u"nope.x"; break; // names nothing
-        default: jsonPath = u"data.items"; break;
+        case 0:
+            jsonPath = u"data.items.[" + JsonGen::num(pick(n + 2)) + u"]";
+            break;
+        case 1:
+            jsonPath = u"tail";
+            break;
+        case 2:
+            jsonPath = u"nope.x";
+            break; // names nothing
+        default:
+            jsonPath = u"data.items";
+            break;
         }
-        if (!w_->streamToggle->checked())
-            app_test::click(w_->streamToggle);
+        if (!w_->streamToggle->checked()) app_test::click(w_->streamToggle);
         w_->filePathBox->setContent(fromQString(path));
         w_->streamPathBox->setContent(jsonPath);
         w_->encodingList->setCurrentIndex(1);
@@ -691,14 +712,12 @@ private:
         closer.setInterval(2);
         QObject::connect(&closer, &QTimer::timeout, [] {
             auto& box = rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarShuRuKuangLei::instance();
-            if (box.isRunning())
-                app_test::click(box.cancelButton());
+            if (box.isRunning()) app_test::click(box.cancelButton());
         });
         closer.start();
         app_test::click(w_->streamParseButton);
         closer.stop();
-        if (!s || popup)
-            return;
+        if (!s || popup) return;
         explicitParseSlot_ = slot;
         paneTouched_[size_t(slot)] = true;
         slots_[size_t(slot)].decodeAtParse = w_->treeMenu().isChecked(M::kDecodeOnParse);
@@ -712,19 +731,16 @@ private:
 
     // A painted row of the current tree, or nullptr.
     const rg_ShuKuang::PaintedRow* randomRow() {
-        if (!cur())
-            return nullptr;
+        if (!cur()) return nullptr;
         cur()->tree->redraw(-1);
         const auto& rows = cur()->tree->paintedRows();
-        if (rows.empty())
-            return nullptr;
+        if (rows.empty()) return nullptr;
         return &rows[size_t(pick(int(rows.size())))];
     }
 
     void doClick() {
         const auto* row = randomRow();
-        if (!row)
-            return;
+        if (!row) return;
         auto* canvas = cur()->tree->canvas();
         if (row->glyphX != rg_TolvarMingLingJi_ChuangKouZuJian::kTreeNoCell && chance(30))
             QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, QPoint(row->glyphX + 4, row->top + 4));
@@ -735,10 +751,10 @@ private:
     }
 
     void doKeys() {
-        if (!cur())
-            return;
-        static const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Up, Qt::Key_Left, Qt::Key_Right, Qt::Key_Home,
-                                       Qt::Key_End,  Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_Down, Qt::Key_Right};
+        if (!cur()) return;
+        static const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Up,   Qt::Key_Left,     Qt::Key_Right,
+                                       Qt::Key_Home, Qt::Key_End,  Qt::Key_PageDown, Qt::Key_PageUp,
+                                       Qt::Key_Down, Qt::Key_Right};
         const int n = 1 + pick(5);
         for (int i = 0; i < n; ++i)
             QTest::keyClick(cur()->tree->canvas(), keys[pick(int(std::size(keys)))]);
@@ -746,15 +762,15 @@ private:
 
     void doPathBox() {
         Store* st = store();
-        if (!st)
-            return;
+        if (!st) return;
         CWString path;
         const int kind = pick(10);
         if (kind < 7 && st->itemCount() > 0) {
             path = st->pathOfItem(pick(st->itemCount()), pick(3));
         } else if (kind < 9) {
-            static const char16_t* const paths[] = {u"a", u"a.b", u"[0]", u"a[1]", u"//a.[0]", u"->0", u"k->1",
-                                                    u"nothing.here", u"", u"a#46#b", u"[99999]"};
+            static const char16_t* const paths[] = {u"a",       u"a.b",    u"[0]",    u"a[1]",
+                                                    u"//a.[0]", u"->0",    u"k->1",   u"nothing.here",
+                                                    u"",        u"a#46#b", u"[99999]"};
             path = paths[pick(int(std::size(paths)))];
         } else {
             path = u"x[";
@@ -769,8 +785,7 @@ private:
     }
 
     void doScroll() {
-        if (!cur())
-            return;
+        if (!cur()) return;
         auto* canvas = cur()->tree->canvas();
         if (chance(70)) {
             const int notches = (1 + pick(8)) * (chance(60) ? -1 : 1);
@@ -782,8 +797,7 @@ private:
 
     void doExpand() {
         Store* st = store();
-        if (!st || st->itemCount() == 0)
-            return;
+        if (!st || st->itemCount() == 0) return;
         if (chance(30)) {
             // Everything open, as a user who unfolds every level.
             for (int32_t i = 0; i < st->itemCount() && i < 3000; ++i)
@@ -803,23 +817,22 @@ private:
     }
 
     CWString randomKeyAnswer() {
-        static const char16_t* const keys[] = {u"新键", u"a", u"a:b", u"x.y", u"\"q\"", u"k->1", u"", u"😀", u"b c"};
+        static const char16_t* const keys[] = {u"新键", u"a", u"a:b", u"x.y", u"\"q\"",
+                                               u"k->1", u"",  u"😀",   u"b c"};
         CWString k = keys[pick(int(std::size(keys)))];
-        if (!on("gen_colon"))
-            std::replace(k.begin(), k.end(), u':', u'_');
+        if (!on("gen_colon")) std::replace(k.begin(), k.end(), u':', u'_');
         return k;
     }
 
     void doMenu() {
         rg_ShuCaoWei* s = cur();
-        if (!s)
-            return;
-        static const int32_t ids[] = {M::kCopyPath,      M::kCopyJson,      M::kCreate,      M::kCreate,
-                                      M::kDelete,        M::kDelete,        M::kRenameKey,   M::kRenameKey,
-                                      M::kHeading,       M::kSetValue,      M::kSetValue,    M::kUcs2Encode,
-                                      M::kUcs2Decode,    M::kHtmlEncodeHex, M::kHtmlEncodeDec, M::kHtmlDecode,
-                                      M::kDecodeOnShow,  M::kDecodeOnParse, M::kPathModeArrays, M::kPathModeKorrin,
-                                      M::kPathModeDefault};
+        if (!s) return;
+        static const int32_t ids[] = {
+            M::kCopyPath,       M::kCopyJson,     M::kCreate,        M::kCreate,         M::kDelete,
+            M::kDelete,         M::kRenameKey,    M::kRenameKey,     M::kHeading,        M::kSetValue,
+            M::kSetValue,       M::kUcs2Encode,   M::kUcs2Decode,    M::kHtmlEncodeHex,  M::kHtmlEncodeDec,
+            M::kHtmlDecode,     M::kDecodeOnShow, M::kDecodeOnParse, M::kPathModeArrays, M::kPathModeKorrin,
+            M::kPathModeDefault};
         const int32_t id = ids[pick(int(std::size(ids)))];
         Store& st = s->tree->store();
         // Answers for the dialogs it may ask.
@@ -852,7 +865,9 @@ private:
         const bool paneEdited = normPane(s->pane->text()) != normPane(expectedPane());
         const int slot = w_->currentSlot();
         trace(QStringLiteral("command %1 on item %2 \"%3\", path box \"%4\"%5")
-                  .arg(id).arg(sel).arg(sel >= 0 ? show(st.getText(sel)) : QString(), show(w_->pathBox->content()))
+                  .arg(id)
+                  .arg(sel)
+                  .arg(sel >= 0 ? show(st.getText(sel)) : QString(), show(w_->pathBox->content()))
                   .arg(row ? QStringLiteral(" (menu)") : QString()));
         if (row) {
             rg_Korrin_MFCJieMian_KuoZhanZuJian::setPopupHook([id](QMenu&, QPoint) { return id; });
@@ -880,24 +895,28 @@ private:
             ++i;
         auto one = [](const std::vector<FlatEntry>& v, size_t at) {
             return at < v.size() ? QStringLiteral("{depth %1 type %2 key \"%3\" value \"%4\"}")
-                                      .arg(v[at].depth).arg(v[at].type).arg(show(v[at].key), show(v[at].value))
-                                : QStringLiteral("{none}");
+                                       .arg(v[at].depth)
+                                       .arg(v[at].type)
+                                       .arg(show(v[at].key), show(v[at].value))
+                                 : QStringLiteral("{none}");
         };
         return QStringLiteral(" (node %1 was %2, now %3)").arg(i).arg(one(a, i), one(b, i));
     }
 
     // What a command may change: nothing, the selected node's key, its subtree, or the node itself.
-    void checkCommandChange(int32_t id, int32_t sel, bool aligned, bool paneEdited, const std::vector<FlatEntry>& before,
-                            const std::vector<int32_t>& sizes, const std::vector<FlatEntry>& after) {
+    void checkCommandChange(int32_t id, int32_t sel, bool aligned, bool paneEdited,
+                            const std::vector<FlatEntry>& before, const std::vector<int32_t>& sizes,
+                            const std::vector<FlatEntry>& after) {
         const QString name = QStringLiteral("command %1 on item %2").arg(id).arg(sel);
-        const bool editing = id == M::kCreate || id == M::kDelete || id == M::kRenameKey || id == M::kSetValue;
+        const bool editing =
+            id == M::kCreate || id == M::kDelete || id == M::kRenameKey || id == M::kSetValue;
         if (!editing || sel < 0) {
             if (before != after)
-                fail("inv_change", name + QStringLiteral(" changed the document") + firstDifference(before, after));
+                fail("inv_change",
+                     name + QStringLiteral(" changed the document") + firstDifference(before, after));
             return;
         }
-        if (!aligned)
-            return; // the path box names something else on purpose; the tree checks still apply
+        if (!aligned) return; // the path box names something else on purpose; the tree checks still apply
         const size_t b = sel == 0 ? 0 : size_t(sel - 1);
         const size_t e = sel == 0 ? before.size() : b + size_t(sizes[b]);
         const size_t tail = before.size() - e;
@@ -908,44 +927,54 @@ private:
         for (size_t i = 0; ok && i < tail; ++i)
             ok = before[e + i] == after[after.size() - tail + i];
         if (!ok) {
-            fail("inv_change", name + QStringLiteral(" changed nodes outside the selected one (%1 → %2 entries)")
-                                          .arg(before.size()).arg(after.size()) + firstDifference(before, after));
+            fail("inv_change", name +
+                                   QStringLiteral(" changed nodes outside the selected one (%1 → %2 entries)")
+                                       .arg(before.size())
+                                       .arg(after.size()) +
+                                   firstDifference(before, after));
             return;
         }
         if (id == M::kDelete && after.size() != before.size() - (e - b) && after != before)
             fail("inv_change", name + QStringLiteral(" left part of the deleted node"));
         if (id == M::kRenameKey && after.size() != before.size())
             fail("inv_change", name + QStringLiteral(" changed more than the key"));
-        if (id == M::kSetValue && !paneEdited && !w_->treeMenu().isChecked(M::kDecodeOnShow) && after != before)
-            fail("inv_change", name + QStringLiteral(" with the pane as shown changed the value") + firstDifference(before, after));
-        if (id == M::kSetValue && !paneEdited && w_->treeMenu().isChecked(M::kDecodeOnShow) && after != before)
-            fail("inv_change", name + QStringLiteral(" with the decoded pane as shown changed the value") + firstDifference(before, after));
+        if (id == M::kSetValue && !paneEdited && !w_->treeMenu().isChecked(M::kDecodeOnShow) &&
+            after != before)
+            fail("inv_change", name + QStringLiteral(" with the pane as shown changed the value") +
+                                   firstDifference(before, after));
+        if (id == M::kSetValue && !paneEdited && w_->treeMenu().isChecked(M::kDecodeOnShow) &&
+            after != before)
+            fail("inv_change", name + QStringLiteral(" with the decoded pane as shown changed the value") +
+                                   firstDifference(before, after));
     }
 
     void doPaneEdit() {
         rg_ShuCaoWei* s = cur();
-        if (!s)
-            return;
+        if (!s) return;
         JsonGen gen(rng_, !on("gen_colon"));
         switch (pick(3)) {
-        case 0: s->pane->setText(gen.value(0)); break;
-        case 1: s->pane->setText(s->pane->text() + u"x"); break;
-        default: s->pane->setText(gen.scalar()); break;
+        case 0:
+            s->pane->setText(gen.value(0));
+            break;
+        case 1:
+            s->pane->setText(s->pane->text() + u"x");
+            break;
+        default:
+            s->pane->setText(gen.scalar());
+            break;
         }
         paneTouched_[size_t(w_->currentSlot())] = true;
     }
 
     void doInplaceEdit() {
         rg_ShuCaoWei* s = cur();
-        if (!s)
-            return;
+        if (!s) return;
         const auto* row = randomRow();
-        if (!row)
-            return;
-        QTest::mouseClick(s->tree->canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(row->textX + 3, row->top + 4));
+        if (!row) return;
+        QTest::mouseClick(s->tree->canvas(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(row->textX + 3, row->top + 4));
         QTest::keyClick(s->tree->canvas(), Qt::Key_F2);
-        if (!s->tree->isEditing())
-            return;
+        if (!s->tree->isEditing()) return;
         auto* box = s->tree->editBox();
         if (chance(50))
             box->setContent(randomKeyAnswer());
@@ -956,8 +985,9 @@ private:
 
     void doFind() {
         Store* st = store();
-        static const char16_t* const texts[] = {u"a", u"level", u"*b*", u"^\\[\\d+\\]", u"名", u"😀", u"中", u"", u"1",
-                                                u"Tolvar·JSON", u"x.y", u"[", u"(", u"?"};
+        static const char16_t* const texts[] = {u"a",  u"level", u"*b*", u"^\\[\\d+\\]", u"名",  u"😀",
+                                                u"中", u"",      u"1",   u"Tolvar·JSON", u"x.y", u"[",
+                                                u"(",  u"?"};
         CWString text = texts[pick(int(std::size(texts)))];
         if (st && st->itemCount() > 0 && chance(40)) {
             const CWString t = st->getText(pick(st->itemCount()));
@@ -965,10 +995,8 @@ private:
         }
         w_->findTextBox->setContent(text);
         w_->matchModeList->setCurrentIndex(pick(3));
-        if (chance(15))
-            w_->onFindMenuCommand(chance(50) ? F::kIgnoreCase : F::kRetryEncoded);
-        if (chance(10))
-            w_->onFindMenuCommand(F::kUcs2Encode + pick(8));
+        if (chance(15)) w_->onFindMenuCommand(chance(50) ? F::kIgnoreCase : F::kRetryEncoded);
+        if (chance(10)) w_->onFindMenuCommand(F::kUcs2Encode + pick(8));
         const int how = pick(4);
         if (how == 0)
             app_test::click(w_->findButton);
@@ -986,18 +1014,15 @@ private:
     }
 
     void doRemark() {
-        if (!cur())
-            return;
+        if (!cur()) return;
         static const char16_t* const remarks[] = {u"订单", u"", u"x", u"a b", u"😀 名", u"Tolvar·JSON", u"  "};
         std::optional<CWString> answer;
-        if (chance(80))
-            answer = CWString(remarks[pick(int(std::size(remarks)))]);
+        if (chance(80)) answer = CWString(remarks[pick(int(std::size(remarks)))]);
         QTimer answerer;
         answerer.setInterval(2);
         QObject::connect(&answerer, &QTimer::timeout, [&answerer, answer] {
             auto& box = rg_TolvarMingLingJi_ChuangKouZuJian::rg_TolvarShuRuKuangLei::instance();
-            if (!box.isRunning())
-                return;
+            if (!box.isRunning()) return;
             answerer.stop();
             if (answer) {
                 box.inputBox()->setText(*answer);
@@ -1021,20 +1046,38 @@ private:
             if (on("option_format"))
                 w_->outputFormatList->setCurrentIndex(1 - std::max(0, w_->outputFormatList->currentIndex()));
             break;
-        case 1: app_test::click(w_->textIconCheck->button()); break;
-        case 2: app_test::click(w_->topMostCheck->button()); break;
-        case 3: app_test::click(w_->findToggle); break;
-        case 4: app_test::click(w_->streamToggle); break;
-        case 5: w_->encodingList->setCurrentIndex(pick(4)); break;
-        case 6: w_->popupOnlyCheck->setChecked(!w_->popupOnlyCheck->isChecked()); break;
-        case 7: w_->onTreeMenuCommand(M::kDecodeOnShow); break;
+        case 1:
+            app_test::click(w_->textIconCheck->button());
+            break;
+        case 2:
+            app_test::click(w_->topMostCheck->button());
+            break;
+        case 3:
+            app_test::click(w_->findToggle);
+            break;
+        case 4:
+            app_test::click(w_->streamToggle);
+            break;
+        case 5:
+            w_->encodingList->setCurrentIndex(pick(4));
+            break;
+        case 6:
+            w_->popupOnlyCheck->setChecked(!w_->popupOnlyCheck->isChecked());
+            break;
+        case 7:
+            w_->onTreeMenuCommand(M::kDecodeOnShow);
+            break;
         case 8:
             w_->onTreeMenuCommand(M::kDecodeOnParse);
             if (cur())
                 slots_[size_t(w_->currentSlot())].decodeAtParse = w_->treeMenu().isChecked(M::kDecodeOnParse);
             break;
-        case 9: w_->onTreeMenuCommand(M::kPathModeArrays + pick(3)); break;
-        case 10: w_->jumpIcon->rightDown.raise(0, 0, 0); break;
+        case 9:
+            w_->onTreeMenuCommand(M::kPathModeArrays + pick(3));
+            break;
+        case 10:
+            w_->jumpIcon->rightDown.raise(0, 0, 0);
+            break;
         case 11: {
             const int32_t id = chance(50) ? F::kIgnoreCase : F::kRetryEncoded;
             rg_Korrin_MFCJieMian_KuoZhanZuJian::setPopupHook([id](QMenu&, QPoint) { return id; });
@@ -1042,14 +1085,20 @@ private:
             rg_Korrin_MFCJieMian_KuoZhanZuJian::setPopupHook({});
             break;
         }
-        case 12: w_->matchModeList->setCurrentIndex(pick(3)); break;
+        case 12:
+            w_->matchModeList->setCurrentIndex(pick(3));
+            break;
         case 13: {
             static const char16_t* const texts[] = {u"\\json.txt", u"", u"名 称", u"a=b", u"x\r\ny"};
             w_->filePathBox->setContent(texts[pick(int(std::size(texts)))]);
             break;
         }
-        case 14: w_->streamPathBox->setContent(chance(50) ? u"data.items.[180]" : u"a.b"); break;
-        default: w_->findTextBox->setContent(chance(50) ? u"level" : u"找"); break;
+        case 14:
+            w_->streamPathBox->setContent(chance(50) ? u"data.items.[180]" : u"a.b");
+            break;
+        default:
+            w_->findTextBox->setContent(chance(50) ? u"level" : u"找");
+            break;
         }
     }
 
@@ -1076,12 +1125,26 @@ private:
     }
 
     static QString describe(const Settings& s) {
-        QString r = QStringLiteral("find %1 stream %2 top %3 icons %4 format %5 enc %6 match %7 popup %8 file '%9'")
-                        .arg(s.findToggle).arg(s.streamToggle).arg(s.topMost).arg(s.textIcon).arg(s.outputFormat)
-                        .arg(s.encoding).arg(s.matchMode).arg(s.popupOnly).arg(show(s.filePath));
-        r += QStringLiteral(" spath '%1' ftext '%2' ic %3 retry %4 dshow %5 dparse %6 mode %7 current %8 remarks")
-                 .arg(show(s.streamPath), show(s.findText)).arg(s.ignoreCase).arg(s.retry).arg(s.decodeOnShow)
-                 .arg(s.decodeOnParse).arg(s.pathMode).arg(s.current);
+        QString r =
+            QStringLiteral("find %1 stream %2 top %3 icons %4 format %5 enc %6 match %7 popup %8 file '%9'")
+                .arg(s.findToggle)
+                .arg(s.streamToggle)
+                .arg(s.topMost)
+                .arg(s.textIcon)
+                .arg(s.outputFormat)
+                .arg(s.encoding)
+                .arg(s.matchMode)
+                .arg(s.popupOnly)
+                .arg(show(s.filePath));
+        r += QStringLiteral(
+                 " spath '%1' ftext '%2' ic %3 retry %4 dshow %5 dparse %6 mode %7 current %8 remarks")
+                 .arg(show(s.streamPath), show(s.findText))
+                 .arg(s.ignoreCase)
+                 .arg(s.retry)
+                 .arg(s.decodeOnShow)
+                 .arg(s.decodeOnParse)
+                 .arg(s.pathMode)
+                 .arg(s.current);
         for (const CWString& x : s.remarks)
             r += QLatin1Char('|') + show(x);
         return r;
@@ -1112,7 +1175,8 @@ private:
         // Closing warns of unsaved edits only when a slot file could not be written.
         for (const auto& box : platform_->messageBoxes)
             if (box.text.starts_with(u"以下树的数据未能写入文件") && !unwritableSlot)
-                fail("inv_files", QStringLiteral("closing warned although every slot file can be written: %1").arg(show(box.text)));
+                fail("inv_files", QStringLiteral("closing warned although every slot file can be written: %1")
+                                      .arg(show(box.text)));
         bool settingsPlanted = false;
         if (on("plant") && !finalRestart_ && chance(35)) {
             const int what = pick(10);
@@ -1128,33 +1192,31 @@ private:
         paneTouched_.fill(true);
         const Settings after = settingsNow();
         if (!settingsPlanted && !unwritableSettings && !(after == before))
-            fail("inv_settings", QStringLiteral("settings after a restart differ:\n  was %1\n  now %2").arg(describe(before), describe(after)));
+            fail("inv_settings", QStringLiteral("settings after a restart differ:\n  was %1\n  now %2")
+                                     .arg(describe(before), describe(after)));
         if (settingsPlanted)
             return; // another current slot or options: the documents are checked at the next restart
         // Every slot that had a document shows it again (visiting it loads it); one parsed with the
         // other 20014 setting (lost with an unwritable settings file) reads differently.
         for (int i = 0; i < Window::kSlotCount; ++i)
-            if (slots_[size_t(i)].decodeAtParse != after.decodeOnParse)
-                docs[size_t(i)].reset();
+            if (slots_[size_t(i)].decodeAtParse != after.decodeOnParse) docs[size_t(i)].reset();
         const int current = w_->currentSlot();
         for (int i = 0; i < Window::kSlotCount && failure_.empty(); ++i) {
-            if (!docs[size_t(i)])
-                continue;
-            if (w_->currentSlot() != i)
-                app_test::click(w_->slotBar->tab(i));
-            if (w_->currentSlot() != i)
-                continue;
+            if (!docs[size_t(i)]) continue;
+            if (w_->currentSlot() != i) app_test::click(w_->slotBar->tab(i));
+            if (w_->currentSlot() != i) continue;
             const CWString got = compactOf(w_->slot(i).document);
             // An emptied root ("" from a deleted top-level scalar) is read back as an empty object.
-            const bool bothEmpty = (got.empty() || got == u"{}") && (docs[size_t(i)]->empty() || *docs[size_t(i)] == u"{}");
+            const bool bothEmpty =
+                (got.empty() || got == u"{}") && (docs[size_t(i)]->empty() || *docs[size_t(i)] == u"{}");
             if (got != *docs[size_t(i)] && !bothEmpty)
                 fail("inv_restart", QStringLiteral("slot %1 after a restart shows %2, before %3")
-                                        .arg(i + 1).arg(show(got), show(*docs[size_t(i)])));
+                                        .arg(i + 1)
+                                        .arg(show(got), show(*docs[size_t(i)])));
             else
                 treeAgrees(i, "inv_tree");
         }
-        if (current >= 0 && w_->currentSlot() != current)
-            app_test::click(w_->slotBar->tab(current));
+        if (current >= 0 && w_->currentSlot() != current) app_test::click(w_->slotBar->tab(current));
         // The slots were read again under the 20014 setting in force now.
         for (auto& slot : slots_)
             slot.decodeAtParse = after.decodeOnParse;
@@ -1167,7 +1229,10 @@ private:
         QFile::remove(path);
         QDir(path).removeRecursively();
         const int kind = pick(7);
-        trace(QStringLiteral("planted slot file %1 of kind %2 (\"%3\")").arg(slot + 1).arg(kind).arg(show(text)));
+        trace(QStringLiteral("planted slot file %1 of kind %2 (\"%3\")")
+                  .arg(slot + 1)
+                  .arg(kind)
+                  .arg(show(text)));
         switch (kind) {
         case 0: { // a folder where the file should be: cannot be read (nor written)
             QDir().mkpath(path);
@@ -1220,7 +1285,8 @@ private:
         slots_[size_t(slot)].alien.reset();
         rg_Tolvar_JSON::rg_TolvarJSONLei d;
         const bool decode = slotsDecodeSetting();
-        d.parseText(decode ? rg_Tolvar_MingLingJi::unescapeText(text, rg_Tolvar_MingLingJi::kUnescapeUcs2) : text);
+        d.parseText(decode ? rg_Tolvar_MingLingJi::unescapeText(text, rg_Tolvar_MingLingJi::kUnescapeUcs2)
+                           : text);
         const bool empty = QFileInfo(path).size() == 0;
         if (empty) {
             rg_Tolvar_JSON::rg_TolvarJSONLei e;
@@ -1241,7 +1307,8 @@ private:
             "[主界面]\r\n组合框输出格式=0\r\n当前组件序号=2",
             "[主界面]\r\n组合框匹配模式=7\r\n当前组件序号=25",
             "[主界面]\r\n当前组件序号=-3\r\n顶级节点备注组=|||||||||||||||||||||||||",
-            "[主界面]\r\n菜单JSON路径模式:默认=假\r\n菜单JSON路径模式:KorrinJSON=真\r\n菜单JSON路径模式:独立数组分隔=真",
+            "[主界面]\r\n菜单JSON路径模式:默认=假\r\n菜单JSON路径模式:KorrinJSON=真\r\n菜单JSON路径模式:"
+            "独立数组分隔=真",
             "[主界面\r\n==\r\n[\r\n",
             "",
         };
@@ -1251,7 +1318,8 @@ private:
         // The output format stored as 1 or -1 (a crash at start once).
         const char* const formats[] = {"[主界面]\r\n组合框输出格式=1", "[主界面]\r\n组合框输出格式=-1"};
         if (on("option_format") && chance(25)) {
-            app_test::writeAll(iniPath(), app_test::utf16File(fromQString(QString::fromUtf8(formats[pick(2)]))));
+            app_test::writeAll(iniPath(),
+                               app_test::utf16File(fromQString(QString::fromUtf8(formats[pick(2)]))));
             trace(QStringLiteral("planted an output-format settings file"));
             return;
         }
@@ -1281,33 +1349,36 @@ private:
         }
         if (stepNo_ % 16 == 0)
             for (int i = 0; i < Window::kSlotCount && failure_.empty(); ++i)
-                if (w_->slot(i).loaded && i != w_->currentSlot())
-                    treeAgrees(i, "inv_tree");
+                if (w_->slot(i).loaded && i != w_->currentSlot()) treeAgrees(i, "inv_tree");
         checkFiles();
     }
 
     // The slot's items against a fresh fill from its document; reports under `inv` when given.
     bool treeAgrees(int slot, const char* inv) {
         rg_ShuCaoWei& s = w_->slot(slot);
-        if (!s.loaded)
-            return true;
+        if (!s.loaded) return true;
         Store& st = s.tree->store();
         Store ref;
         const CWString& remark = w_->remarkNames()[size_t(slot)];
         const Node& root = s.document.root();
         ref.appendTopItem(remark.empty() ? CWStringView(u"Tolvar·JSON") : CWStringView(remark),
-                          root.nodeType() == rg_Tolvar_JSON::Object ? Store::kImageObject : Store::kImageArray);
+                          root.nodeType() == rg_Tolvar_JSON::Object ? Store::kImageObject
+                                                                    : Store::kImageArray);
         ref.fillFromNode(root, 0, false);
         auto report = [&](const QString& what) {
             if (inv)
-                fail(inv, QStringLiteral("slot %1: %2 (document %3)").arg(slot + 1).arg(what, show(compactOf(s.document))));
+                fail(inv, QStringLiteral("slot %1: %2 (document %3)")
+                              .arg(slot + 1)
+                              .arg(what, show(compactOf(s.document))));
             return false;
         };
         if (const Node* broken = brokenParentLink(root))
             return report(QStringLiteral("the node keyed \"%1\" (value \"%2\") has a wrong parent link")
                               .arg(show(broken->keyText()), show(broken->valueText())));
         if (st.itemCount() != ref.itemCount())
-            return report(QStringLiteral("the tree has %1 items, the document %2").arg(st.itemCount()).arg(ref.itemCount()));
+            return report(QStringLiteral("the tree has %1 items, the document %2")
+                              .arg(st.itemCount())
+                              .arg(ref.itemCount()));
         ItemCursor a, b;
         for (int32_t i = 0; i < st.itemCount(); ++i) {
             ItemCursor na = a, nb = b;
@@ -1319,8 +1390,16 @@ private:
             const int32_t la = st.getLevel(i, a), lb = ref.getLevel(i, b);
             const int32_t ia = st.getImage(i, a), ib = ref.getImage(i, b);
             if (ta != tb || la != lb || ia != ib)
-                return report(QStringLiteral("item %1 is \"%2\" level %3 image %4, the document gives \"%5\" level %6 image %7")
-                                  .arg(i).arg(show(ta)).arg(la).arg(ia).arg(show(tb)).arg(lb).arg(ib));
+                return report(
+                    QStringLiteral(
+                        "item %1 is \"%2\" level %3 image %4, the document gives \"%5\" level %6 image %7")
+                        .arg(i)
+                        .arg(show(ta))
+                        .arg(la)
+                        .arg(ia)
+                        .arg(show(tb))
+                        .arg(lb)
+                        .arg(ib));
         }
         return true;
     }
@@ -1328,18 +1407,17 @@ private:
     // What is painted is a run of visible items from the top item on.
     void checkView() {
         rg_ShuCaoWei* s = cur();
-        if (!s || !s->tree->isVisible())
-            return;
+        if (!s || !s->tree->isVisible()) return;
         Store& st = s->tree->store();
         s->tree->redraw(-1);
         QCoreApplication::processEvents();
         s->tree->redraw(-1);
         const auto& rows = s->tree->paintedRows();
-        if (st.itemCount() == 0)
-            return;
+        if (st.itemCount() == 0) return;
         if (rows.empty()) {
             fail("inv_view", QStringLiteral("the tree has %1 items but paints none (top item %2)")
-                                 .arg(st.itemCount()).arg(st.properties().topItem));
+                                 .arg(st.itemCount())
+                                 .arg(st.properties().topItem));
             return;
         }
         st.ensureRowList();
@@ -1352,7 +1430,9 @@ private:
             const int32_t next = st.nextVisibleItem(rows[r - 1].item, c);
             if (rows[r].item != next) {
                 fail("inv_view", QStringLiteral("painted row %1 shows item %2, the next visible item is %3")
-                                     .arg(r).arg(rows[r].item).arg(next));
+                                     .arg(r)
+                                     .arg(rows[r].item)
+                                     .arg(next));
                 return;
             }
         }
@@ -1360,7 +1440,9 @@ private:
         const int32_t fit = s->tree->rowsThatFit();
         if (int32_t(rows.size()) < fit && st.rowCount() > int32_t(rows.size()) &&
             st.rowOfItem(rows[0].item) + int32_t(rows.size()) < st.rowCount())
-            fail("inv_view", QStringLiteral("only %1 of %2 rows painted while later items exist").arg(rows.size()).arg(fit));
+            fail("inv_view", QStringLiteral("only %1 of %2 rows painted while later items exist")
+                                 .arg(rows.size())
+                                 .arg(fit));
     }
 
     // The selected item's generated path names its own node in every mode, and leads the path
@@ -1369,30 +1451,34 @@ private:
         rg_ShuCaoWei* s = cur();
         Store& st = s->tree->store();
         const int32_t sel = st.getSelection();
-        if (sel <= 0)
-            return;
+        if (sel <= 0) return;
         std::vector<const Node*> nodes;
         preorder(s->document.root(), nodes);
-        if (size_t(sel) > nodes.size())
-            return;
+        if (size_t(sel) > nodes.size()) return;
         const Node* node = nodes[size_t(sel - 1)];
-        if (!nodeNameable(node, &s->document.root()))
-            return;
+        if (!nodeNameable(node, &s->document.root())) return;
         for (int mode = 0; mode < (on("path_korrin") ? 3 : 2); ++mode) {
             const CWString path = st.pathOfItem(sel, mode);
             Node* holder = nullptr;
             CWString timing;
             s->document.readAtPath(path, holder, true, true, timing);
             if (holder != node) {
-                fail("inv_path", QStringLiteral("item %1 \"%2\" has the path \"%3\" (mode %4), which names %5")
-                                     .arg(sel).arg(show(st.getText(sel)), show(path)).arg(mode)
-                                     .arg(holder == nullptr ? QStringLiteral("nothing")
-                                                            : QStringLiteral("the node keyed \"%1\"").arg(show(holder->keyText()))));
+                fail("inv_path",
+                     QStringLiteral("item %1 \"%2\" has the path \"%3\" (mode %4), which names %5")
+                         .arg(sel)
+                         .arg(show(st.getText(sel)), show(path))
+                         .arg(mode)
+                         .arg(holder == nullptr
+                                  ? QStringLiteral("nothing")
+                                  : QStringLiteral("the node keyed \"%1\"").arg(show(holder->keyText()))));
                 return;
             }
             const int32_t back = st.findItemByPath(CWStringView(path));
             if (back != sel) {
-                fail("inv_path", QStringLiteral("item %1's path \"%2\" leads the path bar to item %3").arg(sel).arg(show(path)).arg(back));
+                fail("inv_path", QStringLiteral("item %1's path \"%2\" leads the path bar to item %3")
+                                     .arg(sel)
+                                     .arg(show(path))
+                                     .arg(back));
                 return;
             }
         }
@@ -1404,8 +1490,7 @@ private:
         rg_ShuCaoWei* s = cur();
         const size_t slot = size_t(w_->currentSlot());
         Store& st = s->tree->store();
-        if (st.getSelection() < 0 || s->tree->isEditing())
-            return;
+        if (st.getSelection() < 0 || s->tree->isEditing()) return;
         if (st.getSelection() > 0) {
             // A key no path can name (renamed to one, say) leaves the path box naming something else.
             std::vector<const Node*> nodes;
@@ -1418,24 +1503,24 @@ private:
         }
         const bool moved = int(slot) == selBefore_.slot && st.bufferVersion() == selBefore_.version &&
                            st.getSelection() != selBefore_.item;
-        if (moved)
-            paneTouched_[slot] = false;
-        if (paneTouched_[slot])
-            return;
+        if (moved) paneTouched_[slot] = false;
+        if (paneTouched_[slot]) return;
         if (normPane(s->pane->text()) != normPane(expectedPane()))
-            fail("inv_pane", QStringLiteral("the pane shows \"%1\", the path box \"%2\" names \"%3\"")
-                                 .arg(show(s->pane->text()), show(w_->pathBox->content()), show(expectedPane())));
+            fail("inv_pane",
+                 QStringLiteral("the pane shows \"%1\", the path box \"%2\" names \"%3\"")
+                     .arg(show(s->pane->text()), show(w_->pathBox->content()), show(expectedPane())));
     }
 
     void checkOtherSlots(int before) {
         const int now = w_ ? w_->currentSlot() : -1;
         for (int i = 0; i < Window::kSlotCount && failure_.empty(); ++i) {
-            if (i == before || i == now || !otherDocs_[size_t(i)] || !w_->slot(i).loaded)
-                continue;
+            if (i == before || i == now || !otherDocs_[size_t(i)] || !w_->slot(i).loaded) continue;
             const CWString got = compactOf(w_->slot(i).document);
             if (got != *otherDocs_[size_t(i)])
                 fail("inv_others", QStringLiteral("slot %1 changed from %2 to %3 while slot %4 was current")
-                                       .arg(i + 1).arg(show(*otherDocs_[size_t(i)]), show(got)).arg(before + 1));
+                                       .arg(i + 1)
+                                       .arg(show(*otherDocs_[size_t(i)]), show(got))
+                                       .arg(before + 1));
         }
     }
 
@@ -1448,8 +1533,7 @@ private:
             return QByteArray("<big>") + QByteArray::number(fi.size()) + ' ' +
                    QByteArray::number(fi.lastModified().toMSecsSinceEpoch()) + ' ' + head;
         }
-        if (fi.isDir())
-            return QByteArray("<dir>") + app_test::readAll(path + QStringLiteral("/inside.txt"));
+        if (fi.isDir()) return QByteArray("<dir>") + app_test::readAll(path + QStringLiteral("/inside.txt"));
         return app_test::readAll(path);
     }
 
@@ -1466,8 +1550,10 @@ private:
             if (slots_[size_t(i)].alien && i != explicitParseSlot_) {
                 const QByteArray now = fileState(path);
                 if (now != *slots_[size_t(i)].alien)
-                    fail("inv_files", QStringLiteral("slot file %1, which was not read, was changed (now %2 bytes)")
-                                          .arg(i + 1).arg(now.size()));
+                    fail("inv_files",
+                         QStringLiteral("slot file %1, which was not read, was changed (now %2 bytes)")
+                             .arg(i + 1)
+                             .arg(now.size()));
             }
             QFileInfo fi(path);
             const int64_t size = fi.exists() && !fi.isDir() ? fi.size() : -1;
@@ -1475,8 +1561,11 @@ private:
             const CWString doc = w_->slot(i).loaded ? compactOf(w_->slot(i).document) : CWString(u"?");
             const bool docEmpty = doc.empty() || doc == u"{}" || doc == u"[]";
             if (fileSizes_[size_t(i)] > 2 && size <= 2 && i != explicitParseSlot_ && !docEmpty)
-                fail("inv_files", QStringLiteral("slot file %1 went from %2 bytes to %3 without a parse into it")
-                                      .arg(i + 1).arg(fileSizes_[size_t(i)]).arg(size));
+                fail("inv_files",
+                     QStringLiteral("slot file %1 went from %2 bytes to %3 without a parse into it")
+                         .arg(i + 1)
+                         .arg(fileSizes_[size_t(i)])
+                         .arg(size));
             fileSizes_[size_t(i)] = size;
         }
     }
@@ -1490,17 +1579,14 @@ std::vector<Step> drawSteps(uint64_t seed, int count) {
     const std::set<std::string> skip = skipped();
     int total = 0;
     for (const ActionKind& a : kActions)
-        if (!skip.count(a.key))
-            total += a.weight;
+        if (!skip.count(a.key)) total += a.weight;
     std::vector<Step> out;
-    if (total == 0)
-        return out;
+    if (total == 0) return out;
     for (int i = 0; i < count; ++i) {
         int r = int(rng() % uint64_t(total));
         const ActionKind* chosen = &kActions[0];
         for (const ActionKind& a : kActions) {
-            if (skip.count(a.key))
-                continue;
+            if (skip.count(a.key)) continue;
             if (r < a.weight) {
                 chosen = &a;
                 break;
@@ -1515,8 +1601,7 @@ std::vector<Step> drawSteps(uint64_t seed, int count) {
 // The child's side: runs the steps in QUELIX_JOURNEY_STEPFILE, logging each before it runs.
 int childMain() {
     QFile in(QString::fromLocal8Bit(qgetenv("QUELIX_JOURNEY_STEPFILE")));
-    if (!in.open(QIODevice::ReadOnly))
-        return 2;
+    if (!in.open(QIODevice::ReadOnly)) return 2;
     const std::vector<Step> steps = parseSteps(in.readAll().trimmed().toStdString());
     in.close();
     const QString logPath = QString::fromLocal8Bit(qgetenv("QUELIX_JOURNEY_LOG"));
@@ -1529,8 +1614,7 @@ int childMain() {
         }
     });
     if (log) {
-        if (!failure.empty())
-            std::fprintf(log, "FAIL %s\n", failure.c_str());
+        if (!failure.empty()) std::fprintf(log, "FAIL %s\n", failure.c_str());
         std::fclose(log);
     }
     return failure.empty() ? 0 : 3;
@@ -1560,12 +1644,10 @@ Outcome runChild(const std::vector<Step>& steps, const QString& work) {
     p.waitForFinished(-1);
     Outcome o;
     const QByteArray output = p.readAll();
-    if (qEnvironmentVariableIsSet("QUELIX_JOURNEY_TRACE"))
-        std::fprintf(stderr, "%s", output.constData());
+    if (qEnvironmentVariableIsSet("QUELIX_JOURNEY_TRACE")) std::fprintf(stderr, "%s", output.constData());
     const QList<QByteArray> lines = app_test::readAll(logFile).split('\n');
     for (const QByteArray& line : lines) {
-        if (line.startsWith("step "))
-            o.lastStep = line.mid(5).toLong();
+        if (line.startsWith("step ")) o.lastStep = line.mid(5).toLong();
         if (line.startsWith("FAIL ")) {
             o.failed = true;
             o.message = line.mid(5).toStdString();
@@ -1595,8 +1677,8 @@ std::string signature(const std::string& message) {
     return out;
 }
 
-std::vector<Step> shrink(std::vector<Step> steps, const std::string& kind, const std::string& message, const QString& work,
-                         int budgetSeconds) {
+std::vector<Step> shrink(std::vector<Step> steps, const std::string& kind, const std::string& message,
+                         const QString& work, int budgetSeconds) {
     const auto start = std::chrono::steady_clock::now();
     auto outOfTime = [&] {
         return std::chrono::steady_clock::now() - start > std::chrono::seconds(budgetSeconds);
@@ -1611,8 +1693,7 @@ std::vector<Step> shrink(std::vector<Step> steps, const std::string& kind, const
         bool reduced = false;
         for (size_t i = 0; i < n && !outOfTime(); ++i) {
             const size_t from = i * chunk, to = std::min(steps.size(), from + chunk);
-            if (from >= to)
-                break;
+            if (from >= to) break;
             std::vector<Step> complement(steps.begin(), steps.begin() + long(from));
             complement.insert(complement.end(), steps.begin() + long(to), steps.end());
             if (!complement.empty() && fails(complement)) {
@@ -1623,8 +1704,7 @@ std::vector<Step> shrink(std::vector<Step> steps, const std::string& kind, const
             }
         }
         if (!reduced) {
-            if (n >= steps.size())
-                break;
+            if (n >= steps.size()) break;
             n = std::min(steps.size(), n * 2);
         }
     }
@@ -1633,8 +1713,7 @@ std::vector<Step> shrink(std::vector<Step> steps, const std::string& kind, const
 
 std::vector<uint64_t> seeds(bool soak) {
     const QByteArray one = qgetenv("QUELIX_JOURNEY_SEED");
-    if (!one.isEmpty())
-        return {one.toULongLong(nullptr, 0)};
+    if (!one.isEmpty()) return {one.toULongLong(nullptr, 0)};
     std::vector<uint64_t> out{1, 2, 3, 5, 8, 13, 21, 34};
     if (soak)
         for (uint64_t s = 100; s < 140; ++s)
@@ -1665,26 +1744,33 @@ private slots:
         }
         QStringList failures;
         // Shrinking gets a budget over all failing seeds, so that a broken build still ends soon.
-        const auto shrinkDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(soak ? 1800 : 240);
+        const auto shrinkDeadline =
+            std::chrono::steady_clock::now() + std::chrono::seconds(soak ? 1800 : 240);
         for (const auto& [name, steps] : runs) {
             const auto t0 = std::chrono::steady_clock::now();
             const Outcome o = runChild(steps, work.path());
             const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-            qInfo("%s: %zu steps, %.1f s%s", qPrintable(name), steps.size(), secs, o.failed ? ", FAILED" : "");
-            if (!o.failed)
-                continue;
-            std::string report = name.toStdString() + " failed at step " + std::to_string(o.lastStep) + " (" +
-                                 (o.lastStep >= 0 && size_t(o.lastStep) < steps.size() ? steps[size_t(o.lastStep)].key
-                                                                                         : std::string("final restart")) +
-                                 "): " + o.message + "\n  steps: " + formatSteps(steps) + "\n";
-            const int left = int(std::chrono::duration_cast<std::chrono::seconds>(shrinkDeadline - std::chrono::steady_clock::now()).count());
+            qInfo("%s: %zu steps, %.1f s%s", qPrintable(name), steps.size(), secs,
+                  o.failed ? ", FAILED" : "");
+            if (!o.failed) continue;
+            std::string report =
+                name.toStdString() + " failed at step " + std::to_string(o.lastStep) + " (" +
+                (o.lastStep >= 0 && size_t(o.lastStep) < steps.size() ? steps[size_t(o.lastStep)].key
+                                                                      : std::string("final restart")) +
+                "): " + o.message + "\n  steps: " + formatSteps(steps) + "\n";
+            const int left = int(std::chrono::duration_cast<std::chrono::seconds>(
+                                     shrinkDeadline - std::chrono::steady_clock::now())
+                                     .count());
             if (qgetenv("QUELIX_JOURNEY_NOSHRINK") != "1" && left > 5) {
-                std::vector<Step> prefix(steps.begin(),
-                                         steps.begin() + long(std::min(steps.size(), size_t(std::max(0L, o.lastStep + 1)))));
-                const std::vector<Step> shortest = shrink(prefix, o.kind, o.message, work.path(), std::min(left, soak ? 600 : 90));
+                std::vector<Step> prefix(
+                    steps.begin(),
+                    steps.begin() + long(std::min(steps.size(), size_t(std::max(0L, o.lastStep + 1)))));
+                const std::vector<Step> shortest =
+                    shrink(prefix, o.kind, o.message, work.path(), std::min(left, soak ? 600 : 90));
                 const Outcome again = runChild(shortest, work.path());
-                report += "  shortest (" + std::to_string(shortest.size()) + " steps): QUELIX_JOURNEY_REPLAY='" +
-                          formatSteps(shortest) + "'\n  which gives: " + again.message + "\n";
+                report += "  shortest (" + std::to_string(shortest.size()) +
+                          " steps): QUELIX_JOURNEY_REPLAY='" + formatSteps(shortest) +
+                          "'\n  which gives: " + again.message + "\n";
             }
             std::fprintf(stderr, "%s", report.c_str());
             failures << QString::fromStdString(name.toStdString() + ": " + o.message.substr(0, 300));
@@ -1695,8 +1781,7 @@ private slots:
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (qEnvironmentVariableIsSet("QUELIX_JOURNEY_CHILD"))
-        return journey::childMain();
+    if (qEnvironmentVariableIsSet("QUELIX_JOURNEY_CHILD")) return journey::childMain();
     // A soak runs far past Qt Test's five-minute limit for one test function.
     if (qgetenv("QUELIX_JOURNEY_SOAK") == "1" && !qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
         qputenv("QTEST_FUNCTION_TIMEOUT", "86400000");

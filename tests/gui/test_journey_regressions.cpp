@@ -6,9 +6,9 @@
 
 #include "app/main_window.h"
 #include "app_test_base.h"
+#include "text/ui/rich_edit.h"
 #include "json/document.h"
 #include "json/node.h"
-#include "text/ui/rich_edit.h"
 
 using namespace rg_Korrin_ChengXu;
 using namespace app_test;
@@ -18,7 +18,9 @@ using Node = rg_Tolvar_JSON::rg_TolvarJSONJieDian;
 class JourneyRegressionsTest : public AppTestBase {
     Q_OBJECT
 
-    static CWString compact(rg_ZhuChuangKou1& w) { return rg_Tolvar_JSON::toJsonText(w.current()->document.root(), true); }
+    static CWString compact(rg_ZhuChuangKou1& w) {
+        return rg_Tolvar_JSON::toJsonText(w.current()->document.root(), true);
+    }
 
 private slots:
     void init() { setUpEnvironment(); }
@@ -135,12 +137,24 @@ private slots:
         QTest::addColumn<QString>("json");
         QTest::addColumn<QString>("newKey");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("bare stays bare") << "{a:1}" << "b" << "{b:1}";
-        QTest::newRow("quoted stays quoted") << "{\"a\":1}" << "b" << "{\"b\":1}";
-        QTest::newRow("bare with colon") << "{a:1}" << "a:b" << "{\"a:b\":1}";
-        QTest::newRow("bare with comma") << "{a:1}" << "x,y" << "{\"x,y\":1}";
-        QTest::newRow("quote inside a quoted key") << "{\"a\":1}" << "say \"hi\"" << "{\"say \\\"hi\\\"\":1}";
-        QTest::newRow("typed quotes kept") << "{\"a\":1}" << "'q'" << "{'q':1}";
+        QTest::newRow("bare stays bare") << "{a:1}"
+                                         << "b"
+                                         << "{b:1}";
+        QTest::newRow("quoted stays quoted") << "{\"a\":1}"
+                                             << "b"
+                                             << "{\"b\":1}";
+        QTest::newRow("bare with colon") << "{a:1}"
+                                         << "a:b"
+                                         << "{\"a:b\":1}";
+        QTest::newRow("bare with comma") << "{a:1}"
+                                         << "x,y"
+                                         << "{\"x,y\":1}";
+        QTest::newRow("quote inside a quoted key") << "{\"a\":1}"
+                                                   << "say \"hi\""
+                                                   << "{\"say \\\"hi\\\"\":1}";
+        QTest::newRow("typed quotes kept") << "{\"a\":1}"
+                                           << "'q'"
+                                           << "{'q':1}";
     }
     void renamedKeysReadBackAfterARestart() {
         QFETCH(QString, json);

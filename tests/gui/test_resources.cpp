@@ -12,7 +12,9 @@ using namespace rg_Korrin_ZiYuan;
 
 namespace {
 
-bool isWhite(const QImage& img, int x, int y) { return (img.pixel(x, y) & 0xFFFFFFu) == 0xFFFFFFu; }
+bool isWhite(const QImage& img, int x, int y) {
+    return (img.pixel(x, y) & 0xFFFFFFu) == 0xFFFFFFu;
+}
 
 int whitePixels(const QImage& img) {
     int n = 0;
@@ -171,8 +173,7 @@ void TestResources::alphaImages_haveNoPureWhite() {
             for (int y = 0; y < img.height(); ++y) {
                 for (int x = 0; x < img.width(); ++x) {
                     const QRgb px = img.pixel(x, y);
-                    if (qAlpha(px) == 0)
-                        continue;
+                    if (qAlpha(px) == 0) continue;
                     ++visible;
                     opaqueWhite += (px & 0xFFFFFFu) == 0xFFFFFFu ? 1 : 0;
                 }

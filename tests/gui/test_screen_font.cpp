@@ -10,9 +10,13 @@ using rg_Tolvar_MingLingJi::screenDpiY;
 
 namespace {
 
-CWString u16(const QString& s) { return CWString(reinterpret_cast<const char16_t*>(s.utf16()), s.size()); }
+CWString u16(const QString& s) {
+    return CWString(reinterpret_cast<const char16_t*>(s.utf16()), s.size());
+}
 
-int cellHeightFor(int points) { return static_cast<int>(std::floor(screenDpiY() * points / 72.0 + 0.5)); }
+int cellHeightFor(int points) {
+    return static_cast<int>(std::floor(screenDpiY() * points / 72.0 + 0.5));
+}
 
 } // namespace
 
@@ -22,30 +26,31 @@ class ScreenFontTest : public QObject {
 private slots:
     void fields_data() {
         QTest::addColumn<QString>("description");
-        QTest::addColumn<QString>("face");     // empty: the default face is kept
-        QTest::addColumn<int>("points");       // 0: the default size is kept
+        QTest::addColumn<QString>("face"); // empty: the default face is kept
+        QTest::addColumn<int>("points");   // 0: the default size is kept
         QTest::addColumn<bool>("bold");
         QTest::addColumn<bool>("italic");
         QTest::addColumn<bool>("underline");
         QTest::addColumn<bool>("strikeout");
         QTest::addColumn<int>("angle");
-        QTest::newRow("default_face_11pt") << QStringLiteral(", 11, 0, 0, 0, 0, 0") << QString() << 11 << false << false
-                                           << false << false << 0;
-        QTest::newRow("heiti_15pt_bold") << QStringLiteral("黑体, 15, 1, 0, 0, 0, 0") << QStringLiteral("黑体") << 15
-                                         << true << false << false << false << 0;
-        QTest::newRow("true_is_not_bold_on_screen") << QStringLiteral("黑体, 15, true, 0, 0, 0, 0")
-                                                    << QStringLiteral("黑体") << 15 << false << false << false << false
-                                                    << 0;
-        QTest::newRow("all_flags") << QStringLiteral("Sans,9,1,1,1,1,0") << QStringLiteral("Sans") << 9 << true << true
-                                   << true << true << 0;
-        QTest::newRow("negative_size_is_absolute") << QStringLiteral(", -12") << QString() << 12 << false << false
-                                                   << false << false << 0;
-        QTest::newRow("negative_angle_wraps") << QStringLiteral(",,,,,,-900") << QString() << 0 << false << false
-                                              << false << false << 2700;
-        QTest::newRow("full_turn_is_zero") << QStringLiteral(",,,,,,3600") << QString() << 0 << false << false << false
-                                           << false << 0;
-        QTest::newRow("angle_modulo") << QStringLiteral(",,,,,,7250") << QString() << 0 << false << false << false
-                                      << false << 50;
+        QTest::newRow("default_face_11pt") << QStringLiteral(", 11, 0, 0, 0, 0, 0") << QString() << 11
+                                           << false << false << false << false << 0;
+        QTest::newRow("heiti_15pt_bold")
+            << QStringLiteral("黑体, 15, 1, 0, 0, 0, 0") << QStringLiteral("黑体") << 15 << true << false
+            << false << false << 0;
+        QTest::newRow("true_is_not_bold_on_screen")
+            << QStringLiteral("黑体, 15, true, 0, 0, 0, 0") << QStringLiteral("黑体") << 15 << false << false
+            << false << false << 0;
+        QTest::newRow("all_flags") << QStringLiteral("Sans,9,1,1,1,1,0") << QStringLiteral("Sans") << 9
+                                   << true << true << true << true << 0;
+        QTest::newRow("negative_size_is_absolute")
+            << QStringLiteral(", -12") << QString() << 12 << false << false << false << false << 0;
+        QTest::newRow("negative_angle_wraps")
+            << QStringLiteral(",,,,,,-900") << QString() << 0 << false << false << false << false << 2700;
+        QTest::newRow("full_turn_is_zero")
+            << QStringLiteral(",,,,,,3600") << QString() << 0 << false << false << false << false << 0;
+        QTest::newRow("angle_modulo")
+            << QStringLiteral(",,,,,,7250") << QString() << 0 << false << false << false << false << 50;
     }
     void fields() {
         QFETCH(QString, description);
@@ -63,7 +68,8 @@ private slots:
             const int h = cellHeightFor(points);
             // A positive height asks for the cell (ascent + descent), within a pixel of rounding.
             QVERIFY2(qAbs(QFontMetrics(font.font).height() - h) <= 1,
-                     qPrintable(QStringLiteral("cell %1, wanted %2").arg(QFontMetrics(font.font).height()).arg(h)));
+                     qPrintable(
+                         QStringLiteral("cell %1, wanted %2").arg(QFontMetrics(font.font).height()).arg(h)));
             QVERIFY(font.font.pixelSize() > 0 && font.font.pixelSize() <= h);
         } else {
             QCOMPARE(font.font.pointSizeF(), base.pointSizeF());

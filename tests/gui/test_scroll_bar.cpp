@@ -37,7 +37,9 @@ private:
     rg_TolvarGunDongTiao* bar = nullptr;
     Recorder* rec = nullptr;
 
-    QPoint at(int along) const { return bar->isVertical() ? QPoint(kThickness / 2, along) : QPoint(along, kThickness / 2); }
+    QPoint at(int along) const {
+        return bar->isVertical() ? QPoint(kThickness / 2, along) : QPoint(along, kThickness / 2);
+    }
 
 private slots:
     void init() {
@@ -171,9 +173,12 @@ private slots:
     void arrow_pressed_look() {
         QTest::mousePress(bar->canvas(), Qt::LeftButton, Qt::NoModifier, at(3));
         QCOMPARE(bar->canvas()->pixelRef(0, 0), int(rg_TolvarGunDongTiao::kPressedPenColour));
-        QCOMPARE(bar->canvas()->pixelRef(2, 8), int(rg_TolvarGunDongTiao::kPressedPenColour)); // inset 16/8 = 2
-        QCOMPARE(bar->canvas()->pixelRef(4, 8), int(rg_TolvarGunDongTiao::kPressedPenColour)); // inset 16/4 = 4
-        QCOMPARE(bar->canvas()->pixelRef(6, 8), int(rg_TolvarGunDongTiao::kPressedPenColour)); // inset 16/2.66 = 6
+        QCOMPARE(bar->canvas()->pixelRef(2, 8),
+                 int(rg_TolvarGunDongTiao::kPressedPenColour)); // inset 16/8 = 2
+        QCOMPARE(bar->canvas()->pixelRef(4, 8),
+                 int(rg_TolvarGunDongTiao::kPressedPenColour)); // inset 16/4 = 4
+        QCOMPARE(bar->canvas()->pixelRef(6, 8),
+                 int(rg_TolvarGunDongTiao::kPressedPenColour)); // inset 16/2.66 = 6
         QCOMPARE(bar->canvas()->pixelRef(3, 8), int(rg_TolvarGunDongTiao::kFaceColour));
         gui_test::saveShot(bar, QStringLiteral("scroll_bar_vertical_first_arrow_pressed"));
         QTest::mouseRelease(bar->canvas(), Qt::LeftButton, Qt::NoModifier, at(3));
@@ -227,7 +232,8 @@ private slots:
         QTest::mouseMove(bar->canvas(), at(grab + 25));
         QCOMPARE(bar->position(), 35);
         QCOMPARE(bar->dragTarget(), 35);
-        QCOMPARE(bar->canvas()->pixelRef(0, bar->thumbStart() + 50), int(rg_TolvarGunDongTiao::kPressedPenColour));
+        QCOMPARE(bar->canvas()->pixelRef(0, bar->thumbStart() + 50),
+                 int(rg_TolvarGunDongTiao::kPressedPenColour));
         gui_test::saveShot(bar, QStringLiteral("scroll_bar_vertical_thumb_dragged"));
         QTest::mouseMove(bar->canvas(), at(grab - 400)); // far past the start
         QCOMPARE(bar->position(), 1);
@@ -257,7 +263,7 @@ private slots:
         QTest::mousePress(bar->canvas(), Qt::LeftButton, Qt::NoModifier, at(grab));
         QVERIFY(bar->dragging());
         QTest::mouseRelease(host, Qt::LeftButton, Qt::NoModifier, QPoint(150, 10)); // not to the bar
-        gui_test::dragMove(bar->canvas(), at(grab + 10));                          // a move with no button
+        gui_test::dragMove(bar->canvas(), at(grab + 10));                           // a move with no button
         QTest::mouseMove(bar->canvas(), at(grab + 10));
         QVERIFY(!bar->dragging());
     }
@@ -337,11 +343,21 @@ private slots:
             for (int i = 0; i < 60; ++i) {
                 const QPoint p(static_cast<int>(rng() % 40) - 10, static_cast<int>(rng() % 600) - 50);
                 switch (rng() % 6) {
-                case 0: QTest::mousePress(bar->canvas(), Qt::LeftButton, Qt::NoModifier, p); break;
-                case 1: QTest::mouseRelease(bar->canvas(), Qt::LeftButton, Qt::NoModifier, p); break;
-                case 2: QTest::mouseMove(bar->canvas(), p); break;
-                case 3: QTest::mouseClick(bar->canvas(), Qt::RightButton, Qt::NoModifier, p); break;
-                case 4: gui_test::wheel(bar->canvas(), p, (static_cast<int>(rng() % 7) - 3) * 120); break;
+                case 0:
+                    QTest::mousePress(bar->canvas(), Qt::LeftButton, Qt::NoModifier, p);
+                    break;
+                case 1:
+                    QTest::mouseRelease(bar->canvas(), Qt::LeftButton, Qt::NoModifier, p);
+                    break;
+                case 2:
+                    QTest::mouseMove(bar->canvas(), p);
+                    break;
+                case 3:
+                    QTest::mouseClick(bar->canvas(), Qt::RightButton, Qt::NoModifier, p);
+                    break;
+                case 4:
+                    gui_test::wheel(bar->canvas(), p, (static_cast<int>(rng() % 7) - 3) * 120);
+                    break;
                 default:
                     bar->setMaximum(static_cast<int>(rng() % 2000) - 100);
                     bar->setPosition(static_cast<int>(rng() % 3000) - 500);

@@ -174,11 +174,13 @@ private slots:
         QTest::addColumn<int>("tab");
         QTest::addColumn<QString>("expected");
         const QString t = QString::fromUtf16(kTemplate);
-        QTest::newRow("shared_template_fifth_tab") << QStringList{t} << 1 << 4
+        QTest::newRow("shared_template_fifth_tab")
+            << QStringList{t} << 1 << 4
             << QStringLiteral("这是树5，右击可以编辑本树的顶级节点备注名称，双击可以解析到树");
         QTest::newRow("unshared_template_only_first") << QStringList{t} << 0 << 4 << QString();
         QTest::newRow("no_templates_no_tooltip") << QStringList{} << 1 << 2 << QString();
-        QTest::newRow("own_template_per_tab") << QStringList{QStringLiteral("a"), QStringLiteral("[序号]/[序号]")} << 0 << 1
+        QTest::newRow("own_template_per_tab")
+            << QStringList{QStringLiteral("a"), QStringLiteral("[序号]/[序号]")} << 0 << 1
             << QStringLiteral("2/2");
     }
     void tooltips() {

@@ -33,7 +33,9 @@ Q_DECLARE_METATYPE(CWString)
 
 namespace {
 
-CWString w(const char* utf8) { return fromQString(QString::fromUtf8(utf8)); }
+CWString w(const char* utf8) {
+    return fromQString(QString::fromUtf8(utf8));
+}
 
 std::vector<int32_t> unitStarts(const TextStore& store) {
     std::vector<int32_t> starts;
@@ -42,7 +44,9 @@ std::vector<int32_t> unitStarts(const TextStore& store) {
     return starts;
 }
 
-QList<int> toList(const std::vector<int32_t>& v) { return QList<int>(v.begin(), v.end()); }
+QList<int> toList(const std::vector<int32_t>& v) {
+    return QList<int>(v.begin(), v.end());
+}
 
 // Installs a popup hook for the lifetime of the object.
 struct HookGuard {
@@ -407,8 +411,9 @@ void TextPaneTest::box_mouseSelection() {
     // Drag from the start of the first row into the second row.
     const int rowHeight = box.caretRect().height();
     QTest::mousePress(vp, Qt::LeftButton, {}, QPoint(1, 5));
-    QMouseEvent move(QEvent::MouseMove, QPointF(300, rowHeight + 5), box.mapToGlobal(QPointF(300, rowHeight + 5)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(300, rowHeight + 5),
+                     box.mapToGlobal(QPointF(300, rowHeight + 5)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(vp, &move);
     QTest::mouseRelease(vp, Qt::LeftButton, {}, QPoint(300, rowHeight + 5));
     QCOMPARE(box.selectionStart(), 0);
@@ -449,7 +454,8 @@ void TextPaneTest::box_dragSelectsWords() {
     QVERIFY(xOf.count(from) && xOf.count(to));
     QTest::mousePress(vp, Qt::LeftButton, {}, QPoint(xOf[from], 5));
     const QPointF at(xOf[to], 5);
-    QMouseEvent move(QEvent::MouseMove, at, vp->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, at, vp->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(vp, &move);
     QTest::mouseRelease(vp, Qt::LeftButton, {}, at.toPoint());
     QTEST(int(box.selectionStart()), "start");
@@ -580,7 +586,8 @@ void TextPaneTest::box_hideSelection() {
     QTRY_COMPARE(box->hasFocus(), focused);
     box->setSelection(0, 8);
     const QImage image = box->viewport()->grab().toImage();
-    const QColor highlight = box->palette().color(focused ? QPalette::Active : QPalette::Inactive, QPalette::Highlight);
+    const QColor highlight =
+        box->palette().color(focused ? QPalette::Active : QPalette::Inactive, QPalette::Highlight);
     int highlighted = 0; // pixels of the selection colour around the first word
     for (int y = 0; y < 14; ++y)
         for (int x = 0; x < 40; ++x)
@@ -631,7 +638,8 @@ void TextPaneTest::box_singleLine() {
 
 void TextPaneTest::box_fiftyMegabytes() {
     // Indented JSON of 50 MB, then one compact line of 50 MB: set, shown, scrolled, edited.
-    CWString block = w("{\r\n  \"id\": 12345,\r\n  \"name\": \"名称 name\",\r\n  \"tags\": [\"a\", \"b\"]\r\n},\r\n");
+    CWString block =
+        w("{\r\n  \"id\": 12345,\r\n  \"name\": \"名称 name\",\r\n  \"tags\": [\"a\", \"b\"]\r\n},\r\n");
     CWString big;
     big.reserve(50u << 20);
     while (big.size() < (50u << 20) / sizeof(char16_t))
@@ -651,8 +659,7 @@ void TextPaneTest::box_fiftyMegabytes() {
     QCOMPARE(box.text(), big);
 
     for (char16_t& c : big)
-        if (c == u'\r' || c == u'\n')
-            c = u' ';
+        if (c == u'\r' || c == u'\n') c = u' ';
     box.setText(std::move(big));
     box.grab();
     box.verticalScrollBar()->setValue(box.verticalScrollBar()->maximum());
@@ -673,7 +680,7 @@ void TextPaneTest::menu_items() {
         int32_t id;
         const char16_t* text;
         const char16_t* shortName;
-    } expected[] = {{9001, u"撤销(&U)", u"撤销"}, {0, nullptr, nullptr},          {9002, u"剪切(&C)", u"剪切"},
+    } expected[] = {{9001, u"撤销(&U)", u"撤销"}, {0, nullptr, nullptr},        {9002, u"剪切(&C)", u"剪切"},
                     {9003, u"复制(&O)", u"复制"}, {9004, u"粘贴(&P)", u"粘贴"}, {9005, u"删除(&D)", u"删除"},
                     {0, nullptr, nullptr},        {9006, u"全选(&A)", u"全选"}};
     for (size_t i = 0; i < std::size(expected); ++i) {
@@ -706,13 +713,15 @@ void TextPaneTest::menu_enabling_data() {
     QTest::newRow("editable, nothing selected, empty clipboard")
         << false << 2 << 2 << QString() << false << QList<bool>{false, false, false, false, false, true};
     QTest::newRow("editable, nothing selected, clipboard text")
-        << false << 2 << 2 << QStringLiteral("x") << false << QList<bool>{false, false, false, true, false, true};
-    QTest::newRow("editable, selection") << false << 1 << 4 << QString() << false
-                                         << QList<bool>{false, true, true, false, true, true};
+        << false << 2 << 2 << QStringLiteral("x") << false
+        << QList<bool>{false, false, false, true, false, true};
+    QTest::newRow("editable, selection")
+        << false << 1 << 4 << QString() << false << QList<bool>{false, true, true, false, true, true};
     QTest::newRow("editable, backwards selection") << false << 4 << 1 << QStringLiteral("x") << false
                                                    << QList<bool>{false, true, true, true, true, true};
-    QTest::newRow("read-only, selection, clipboard text") << true << 0 << 3 << QStringLiteral("x") << false
-                                                          << QList<bool>{false, false, true, false, false, true};
+    QTest::newRow("read-only, selection, clipboard text")
+        << true << 0 << 3 << QStringLiteral("x") << false
+        << QList<bool>{false, false, true, false, false, true};
     QTest::newRow("read-only, nothing selected") << true << 0 << 0 << QStringLiteral("x") << false
                                                  << QList<bool>{false, false, false, false, false, true};
     QTest::newRow("after an edit") << false << 0 << 0 << QString() << true
@@ -744,8 +753,7 @@ void TextPaneTest::menu_enabling() {
     QList<bool> seenActions;
     HookGuard hook([&](QMenu& menu, QPoint) {
         for (QAction* a : menu.actions())
-            if (!a->isSeparator())
-                seenActions.append(a->isEnabled());
+            if (!a->isSeparator()) seenActions.append(a->isEnabled());
         return 0;
     });
     box.showEditMenu();
@@ -853,8 +861,7 @@ void TextPaneTest::menu_rightClickChoosesEntry() {
     HookGuard hook([&](QMenu& menu, QPoint at) {
         requested = at;
         for (QAction* a : menu.actions())
-            if (a->data().toInt() == Menu::kCopyId)
-                return a->isEnabled() ? Menu::kCopyId : 0;
+            if (a->data().toInt() == Menu::kCopyId) return a->isEnabled() ? Menu::kCopyId : 0;
         return 0;
     });
     const QPoint click(30, 12);

@@ -10,9 +10,9 @@
 
 #include "controls/scroll_bar.h"
 #include "gui_test_util.h"
-#include "json/document.h"
 #include "tree/item_record.h"
 #include "tree/ui/tree_box.h"
+#include "json/document.h"
 
 using rg_TolvarMingLingJi_ChuangKouZuJian::ItemCursor;
 using rg_TolvarMingLingJi_ChuangKouZuJian::kTreeGlyphSize;
@@ -25,7 +25,9 @@ namespace item_record = rg_TolvarMingLingJi_ChuangKouZuJian::item_record;
 
 namespace {
 
-CWString u16(const std::string& s) { return CWString(s.begin(), s.end()); }
+CWString u16(const std::string& s) {
+    return CWString(s.begin(), s.end());
+}
 
 // One item of a tree built for a test.
 struct Item {
@@ -47,13 +49,13 @@ void fill(rg_TolvarShuXingKuang& box, const std::vector<Item>& items) {
         CKorMem rest;
         for (size_t k = 1; k < items.size(); ++k)
             item_record::writeRecord(rest, u16(items[k].text), items[k].image, items[k].level,
-                                     static_cast<uint8_t>(items[k].expand), static_cast<uint8_t>(items[k].check));
+                                     static_cast<uint8_t>(items[k].expand),
+                                     static_cast<uint8_t>(items[k].check));
         ItemCursor c;
-        if (items.size() > 1)
-            store.replaceSubtree(0, 2, rest, static_cast<int32_t>(items.size() - 1), c);
+        if (items.size() > 1) store.replaceSubtree(0, 2, rest, static_cast<int32_t>(items.size() - 1), c);
         ItemCursor c0;
-        store.setItem(0, std::nullopt, rg_TolvarShuXingKuangCunChu::kKeepImage, items[0].expand, items[0].check, c0,
-                      true);
+        store.setItem(0, std::nullopt, rg_TolvarShuXingKuangCunChu::kKeepImage, items[0].expand,
+                      items[0].check, c0, true);
     }
     store.properties().autoRedraw = 1;
     box.redraw(-1);
@@ -85,8 +87,7 @@ void expandAll(rg_TolvarShuXingKuang& box) {
     store.properties().autoRedraw = 0;
     for (int32_t i = 0; i < store.itemCount(); ++i) {
         ItemCursor c;
-        if (store.hasChildren(i, c))
-            store.setExpanded(c, i, true, false);
+        if (store.hasChildren(i, c)) store.setExpanded(c, i, true, false);
     }
     store.properties().autoRedraw = 1;
     box.redraw(-1);
@@ -95,8 +96,7 @@ void expandAll(rg_TolvarShuXingKuang& box) {
 int rowOf(const rg_TolvarShuXingKuang& box, int item) {
     const auto& rows = box.paintedRows();
     for (size_t r = 0; r < rows.size(); ++r)
-        if (rows[r].item == item)
-            return static_cast<int>(r);
+        if (rows[r].item == item) return static_cast<int>(r);
     return -1;
 }
 
@@ -129,10 +129,14 @@ private slots:
 
     void children_have_their_ids() {
         auto* client = box->clientArea();
-        QCOMPARE(client->control(rg_TolvarShuXingKuang::kVerticalBarId), static_cast<QWidget*>(box->verticalBar()));
-        QCOMPARE(client->control(rg_TolvarShuXingKuang::kHorizontalBarId), static_cast<QWidget*>(box->horizontalBar()));
-        QCOMPARE(client->control(rg_TolvarShuXingKuang::kBottomStripId), static_cast<QWidget*>(box->bottomStrip()));
-        QCOMPARE(client->control(rg_TolvarShuXingKuang::kSideStripId), static_cast<QWidget*>(box->sideStrip()));
+        QCOMPARE(client->control(rg_TolvarShuXingKuang::kVerticalBarId),
+                 static_cast<QWidget*>(box->verticalBar()));
+        QCOMPARE(client->control(rg_TolvarShuXingKuang::kHorizontalBarId),
+                 static_cast<QWidget*>(box->horizontalBar()));
+        QCOMPARE(client->control(rg_TolvarShuXingKuang::kBottomStripId),
+                 static_cast<QWidget*>(box->bottomStrip()));
+        QCOMPARE(client->control(rg_TolvarShuXingKuang::kSideStripId),
+                 static_cast<QWidget*>(box->sideStrip()));
         QCOMPARE(client->control(rg_TolvarShuXingKuang::kEditBoxId), static_cast<QWidget*>(box->editBox()));
         QCOMPARE(client->control(rg_TolvarShuXingKuang::kCanvasId), static_cast<QWidget*>(box->canvas()));
         QVERIFY(!box->editBox()->isVisible());
@@ -180,8 +184,7 @@ private slots:
         p.margin = margin;
         p.indentOffset = indentOffset;
         p.checkBoxes = checkBoxes;
-        if (strip != 0)
-            QVERIFY(box->setImageStrip(strip));
+        if (strip != 0) QVERIFY(box->setImageStrip(strip));
         fill(*box, {{0, "a"}, {1, "b"}, {2, "c"}, {3, "d"}});
         const auto& row = box->paintedRows().at(static_cast<size_t>(level));
         QCOMPARE(row.level, level);
@@ -283,8 +286,8 @@ private slots:
         text[size_t(pairAt)] = char16_t(0xD83D);
         text[size_t(pairAt) + 1] = char16_t(0xDE00);
         CWString shown;
-        rg_TolvarMingLingJi_ChuangKouZuJian::shownItemText(reinterpret_cast<const uint8_t*>(text.data()), text.size(),
-                                                           shown);
+        rg_TolvarMingLingJi_ChuangKouZuJian::shownItemText(reinterpret_cast<const uint8_t*>(text.data()),
+                                                           text.size(), shown);
         QCOMPARE(shown, text.substr(0, size_t(kept)) + u"..");
     }
 
@@ -433,8 +436,7 @@ private slots:
             QVERIFY(box->store().rowOfItem(r.item) >= 0); // no orphaned hidden items
         const bool barNeeded = box->store().rowCount() >= box->rowsThatFit();
         QCOMPARE(box->verticalBar()->isVisible(), barNeeded);
-        if (barNeeded)
-            QCOMPARE(box->verticalBar()->position(), box->store().rowOfItem(firstItem) + 1);
+        if (barNeeded) QCOMPARE(box->verticalBar()->position(), box->store().rowOfItem(firstItem) + 1);
         // A click on the second row's text selects its item.
         const auto& second = rows.at(1);
         QTest::mouseClick(box->canvas(), Qt::LeftButton, Qt::NoModifier,
@@ -494,8 +496,7 @@ private slots:
         QCOMPARE(pixel(x, y), drawn ? 0xFF0000 : 0xFFFFFF);
         QCOMPARE(pixel(x + 14, y + 14), drawn ? 0xFF0000 : 0xFFFFFF);
         QCOMPARE(pixel(x + 4, y + 10), inner);
-        if (state == 2)
-            QCOMPARE(pixel(x + 11, y + 4), 0xFFFFFF); // above the triangle's slope
+        if (state == 2) QCOMPARE(pixel(x + 11, y + 4), 0xFFFFFF); // above the triangle's slope
     }
 
     void highlight_pixels() {
@@ -536,10 +537,10 @@ private slots:
         const auto& c = box->paintedRows().at(4);
         const int col = static_cast<int>(a.indent) - L.margin;
         const int midA = a.top + L.rowHeight / 2, midC = c.top + L.rowHeight / 2;
-        QCOMPARE(pixel(col, midA + 1), 0xC0C0C0);      // a to b to c
+        QCOMPARE(pixel(col, midA + 1), 0xC0C0C0); // a to b to c
         QCOMPARE(pixel(col, midC - 1), 0xC0C0C0);
-        QCOMPARE(pixel(col, midC + 2), 0xFFFFFF);      // nothing below the last sibling
-        QCOMPARE(pixel(col + 3, midA), 0xC0C0C0);      // stub to a's glyph
+        QCOMPARE(pixel(col, midC + 2), 0xFFFFFF); // nothing below the last sibling
+        QCOMPARE(pixel(col + 3, midA), 0xC0C0C0); // stub to a's glyph
         const int colOnly = static_cast<int>(only.indent) - L.margin;
         QCOMPARE(pixel(colOnly, only.top + L.rowHeight / 2), 0xFFFFFF); // an only child has none
         QCOMPARE(pixel(L.margin - L.margin, box->paintedRows().at(0).top + L.rowHeight / 2), 0xFFFFFF);
@@ -686,9 +687,15 @@ private slots:
     void random_input_never_crashes() {
         QFETCH(int, shape);
         switch (shape) {
-        case 0: fill(*box, {}); break;
-        case 1: fill(*box, {{0, "only"}}); break;
-        case 2: load(*box, u"{'a':1,'b':[true,{'c':2},[1,2,3]],'d':{'e':{'f':[{},{}]}},'g':\"text\"}"); break;
+        case 0:
+            fill(*box, {});
+            break;
+        case 1:
+            fill(*box, {{0, "only"}});
+            break;
+        case 2:
+            load(*box, u"{'a':1,'b':[true,{'c':2},[1,2,3]],'d':{'e':{'f':[{},{}]}},'g':\"text\"}");
+            break;
         case 3: {
             std::vector<Item> items;
             for (int k = 0; k < 3000; ++k)
@@ -696,7 +703,9 @@ private slots:
             fill(*box, items);
             break;
         }
-        default: fill(*box, {{0, "r"}, {1, std::string(5000, 'q')}, {1, std::string(100, 'z')}, {2, "x"}}); break;
+        default:
+            fill(*box, {{0, "r"}, {1, std::string(5000, 'q')}, {1, std::string(100, 'z')}, {2, "x"}});
+            break;
         }
         auto& p = box->properties();
         p.checkBoxes = 1;
@@ -705,25 +714,40 @@ private slots:
         p.clearOnEmptyClick = 1;
         box->setImageStrip(501);
         std::mt19937 rng(1234 + static_cast<unsigned>(shape));
-        const Qt::Key keys[] = {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right, Qt::Key_F2, Qt::Key_Return,
-                                Qt::Key_Escape};
+        const Qt::Key keys[] = {Qt::Key_Up, Qt::Key_Down,   Qt::Key_Left,  Qt::Key_Right,
+                                Qt::Key_F2, Qt::Key_Return, Qt::Key_Escape};
         for (int step = 0; step < 400; ++step) {
             auto* canvas = box->canvas();
             const QPoint at(static_cast<int>(rng() % 340) - 20, static_cast<int>(rng() % 280) - 20);
             switch (rng() % 9) {
-            case 0: QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, at); break;
-            case 1: QTest::mouseClick(canvas, Qt::RightButton, Qt::NoModifier, at); break;
-            case 2: QTest::mouseDClick(canvas, Qt::LeftButton, Qt::NoModifier, at); break;
-            case 3: QTest::mouseMove(canvas, at); break;
-            case 4: gui_test::wheel(canvas, at, (static_cast<int>(rng() % 7) - 3) * 120); break;
+            case 0:
+                QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, at);
+                break;
+            case 1:
+                QTest::mouseClick(canvas, Qt::RightButton, Qt::NoModifier, at);
+                break;
+            case 2:
+                QTest::mouseDClick(canvas, Qt::LeftButton, Qt::NoModifier, at);
+                break;
+            case 3:
+                QTest::mouseMove(canvas, at);
+                break;
+            case 4:
+                gui_test::wheel(canvas, at, (static_cast<int>(rng() % 7) - 3) * 120);
+                break;
             case 5: {
                 QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : canvas;
                 QTest::keyClick(target, keys[rng() % 7],
-                                rng() % 4 == 0 ? Qt::AltModifier : (rng() % 3 == 0 ? Qt::ShiftModifier : Qt::NoModifier));
+                                rng() % 4 == 0 ? Qt::AltModifier
+                                               : (rng() % 3 == 0 ? Qt::ShiftModifier : Qt::NoModifier));
                 break;
             }
-            case 6: box->resize(static_cast<int>(rng() % 400), static_cast<int>(rng() % 300)); break;
-            case 7: box->redraw(static_cast<int32_t>(rng() % 40) - 5); break;
+            case 6:
+                box->resize(static_cast<int>(rng() % 400), static_cast<int>(rng() % 300));
+                break;
+            case 7:
+                box->redraw(static_cast<int32_t>(rng() % 40) - 5);
+                break;
             default:
                 if (box->store().itemCount() > 0) {
                     ItemCursor c;
@@ -749,10 +773,11 @@ private slots:
         auto& p = box->properties();
         p.checkBoxes = 1;
         p.hotTracking = 1;
-        load(*box, u"{'name':'Tolvar','version':1.7,'tags':['json','tree','viewer'],"
-                   u"'owner':{'id':42,'contacts':[{'kind':'mail','value':'a@b.c'},{'kind':'tel','value':'123'}]},"
-                   u"'flags':{'dark':true,'wrap':false},'empty':[],'notes':'"
-                   + CWString(160, u'n') + u"'}");
+        load(*box,
+             u"{'name':'Tolvar','version':1.7,'tags':['json','tree','viewer'],"
+             u"'owner':{'id':42,'contacts':[{'kind':'mail','value':'a@b.c'},{'kind':'tel','value':'123'}]},"
+             u"'flags':{'dark':true,'wrap':false},'empty':[],'notes':'" +
+                 CWString(160, u'n') + u"'}");
         expandAll(*box);
         ItemCursor c;
         box->store().setItem(3, std::nullopt, rg_TolvarShuXingKuangCunChu::kKeepImage, -1, 1, c, true);

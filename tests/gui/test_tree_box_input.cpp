@@ -24,7 +24,9 @@ using Store = rg_TolvarShuXingKuangCunChu;
 
 namespace {
 
-CWString u16(const std::string& s) { return CWString(s.begin(), s.end()); }
+CWString u16(const std::string& s) {
+    return CWString(s.begin(), s.end());
+}
 
 struct Item {
     int level;
@@ -41,11 +43,11 @@ void fill(rg_TolvarShuXingKuang& box, const std::vector<Item>& items) {
         store.appendTopItem(u16(items[0].text), 0);
         CKorMem rest;
         for (size_t k = 1; k < items.size(); ++k)
-            item_record::writeRecord(rest, u16(items[k].text), 2, items[k].level, static_cast<uint8_t>(items[k].expand),
+            item_record::writeRecord(rest, u16(items[k].text), 2, items[k].level,
+                                     static_cast<uint8_t>(items[k].expand),
                                      static_cast<uint8_t>(items[k].check));
         ItemCursor c;
-        if (items.size() > 1)
-            store.replaceSubtree(0, 2, rest, static_cast<int32_t>(items.size() - 1), c);
+        if (items.size() > 1) store.replaceSubtree(0, 2, rest, static_cast<int32_t>(items.size() - 1), c);
         ItemCursor c0;
         store.setItem(0, std::nullopt, Store::kKeepImage, items[0].expand, items[0].check, c0, true);
     }
@@ -89,7 +91,9 @@ struct Recorder {
             r.selections.push_back({item, reason});
         });
         box.rightClicked.bind(this, 0, [](Recorder& r, rg_TolvarShuXingKuang&, int64_t) { ++r.rightClicks; });
-        box.hotItemChanged.bind(this, 0, [](Recorder& r, rg_TolvarShuXingKuang&, int64_t, int32_t item) { r.hot.push_back(item); });
+        box.hotItemChanged.bind(this, 0, [](Recorder& r, rg_TolvarShuXingKuang&, int64_t, int32_t item) {
+            r.hot.push_back(item);
+        });
         box.expandToggling.bind(this, 0, [](Recorder& r, rg_TolvarShuXingKuang&, int64_t, int32_t item) {
             r.expandAsks.push_back(item);
             return r.vetoExpand;
@@ -98,19 +102,23 @@ struct Recorder {
             r.checkAsks.push_back(item);
             return r.vetoCheck;
         });
-        box.checkToggled.bind(this, 0, [](Recorder& r, rg_TolvarShuXingKuang&, int64_t, int32_t item) { r.checkDone.push_back(item); });
+        box.checkToggled.bind(this, 0, [](Recorder& r, rg_TolvarShuXingKuang&, int64_t, int32_t item) {
+            r.checkDone.push_back(item);
+        });
         box.editStarting.bind(this, 0, [](Recorder& r, rg_TolvarShuXingKuang&, int64_t, int32_t item) {
             r.editStarts.push_back(item);
             return r.vetoEditStart;
         });
         box.editCommitted.bind(this, 0,
-                             [](Recorder& r, rg_TolvarShuXingKuang&, int64_t, int32_t item, const CWString& before, const CWString& after) {
-                                 r.commits.push_back({item, before, after});
-                                 return r.vetoCommit;
-                             });
-        box.keyPressed.bind(this, 0, [](Recorder& r, rg_TolvarShuXingKuang&, int64_t, int32_t key, int32_t mods) {
-            r.keys.emplace_back(key, mods);
-        });
+                               [](Recorder& r, rg_TolvarShuXingKuang&, int64_t, int32_t item,
+                                  const CWString& before, const CWString& after) {
+                                   r.commits.push_back({item, before, after});
+                                   return r.vetoCommit;
+                               });
+        box.keyPressed.bind(this, 0,
+                            [](Recorder& r, rg_TolvarShuXingKuang&, int64_t, int32_t key, int32_t mods) {
+                                r.keys.emplace_back(key, mods);
+                            });
     }
 };
 
@@ -125,8 +133,7 @@ void doubleClick(QWidget* w, QPoint at) {
 std::vector<std::pair<int, int>> plainKeys(const std::vector<std::pair<int, int>>& keys) {
     std::vector<std::pair<int, int>> out;
     for (const auto& k : keys)
-        if (k.first != 0x10 && k.first != 0x11 && k.first != 0x12)
-            out.push_back(k);
+        if (k.first != 0x10 && k.first != 0x11 && k.first != 0x12) out.push_back(k);
     return out;
 }
 
@@ -143,7 +150,9 @@ private:
     rg_TolvarShuXingKuang* box = nullptr;
     Recorder* rec = nullptr;
 
-    const rg_TolvarShuXingKuang::PaintedRow& row(int r) const { return box->paintedRows().at(static_cast<size_t>(r)); }
+    const rg_TolvarShuXingKuang::PaintedRow& row(int r) const {
+        return box->paintedRows().at(static_cast<size_t>(r));
+    }
     int midY(int r) const { return row(r).top + box->layout().rowHeight / 2; }
     QPoint onText(int r) const { return QPoint(row(r).textX + 3, midY(r)); }
     QPoint onGlyph(int r) const { return QPoint(row(r).glyphX + 7, midY(r)); }
@@ -151,8 +160,7 @@ private:
     uint8_t checkOf(int item) const { return box->store().getCheckState(item); }
     int rowOf(int item) const {
         for (size_t r = 0; r < box->paintedRows().size(); ++r)
-            if (box->paintedRows()[r].item == item)
-                return static_cast<int>(r);
+            if (box->paintedRows()[r].item == item) return static_cast<int>(r);
         return -1;
     }
 
@@ -213,7 +221,7 @@ private slots:
         QPoint at(0, midY(1));
         const QString base = where.section(QLatin1Char('+'), 0, 0).section(QLatin1Char('-'), 0, 0);
         const int plus = where.contains(QLatin1Char('+')) ? where.section(QLatin1Char('+'), 1).toInt()
-                                                           : -where.section(QLatin1Char('-'), 1).toInt();
+                                                          : -where.section(QLatin1Char('-'), 1).toInt();
         if (base == QLatin1String("glyph"))
             at.setX(r.glyphX + plus);
         else if (base == QLatin1String("check"))
@@ -409,8 +417,9 @@ private slots:
         box->store().properties().checkMode = checkMode;
         fill(*box, {{0, "root"}, {1, "a", 0, start}});
         for (int expected : states) {
-            QTest::mouseClick(box->canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(row(1).checkX + 7, midY(1)));
-                QCOMPARE(int(checkOf(1)), expected);
+            QTest::mouseClick(box->canvas(), Qt::LeftButton, Qt::NoModifier,
+                              QPoint(row(1).checkX + 7, midY(1)));
+            QCOMPARE(int(checkOf(1)), expected);
         }
         QCOMPARE(rec->checkDone.size(), size_t(states.size()));
         QVERIFY(rec->selections.empty());
@@ -614,16 +623,17 @@ private slots:
         QTest::newRow("left_collapses") << 2 << int(Qt::Key_Left) << Qt::KeyboardModifiers() << 0 << false;
         QTest::newRow("left_keeps_bold") << 3 << int(Qt::Key_Left) << Qt::KeyboardModifiers() << 1 << false;
         QTest::newRow("right_keeps_bold") << 1 << int(Qt::Key_Right) << Qt::KeyboardModifiers() << 3 << false;
-        QTest::newRow("ctrl_right_expands") << 0 << int(Qt::Key_Right) << Qt::KeyboardModifiers(Qt::ControlModifier)
-                                            << 2 << false;
-        QTest::newRow("shift_right_expands") << 0 << int(Qt::Key_Right) << Qt::KeyboardModifiers(Qt::ShiftModifier)
-                                             << 2 << false;
+        QTest::newRow("ctrl_right_expands")
+            << 0 << int(Qt::Key_Right) << Qt::KeyboardModifiers(Qt::ControlModifier) << 2 << false;
+        QTest::newRow("shift_right_expands")
+            << 0 << int(Qt::Key_Right) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 2 << false;
         QTest::newRow("alt_shift_right_expands")
-            << 0 << int(Qt::Key_Right) << Qt::KeyboardModifiers(Qt::AltModifier | Qt::ShiftModifier) << 2 << false;
-        QTest::newRow("alt_right_scrolls") << 0 << int(Qt::Key_Right) << Qt::KeyboardModifiers(Qt::AltModifier) << 0
-                                           << true;
-        QTest::newRow("alt_left_scrolls_back") << 2 << int(Qt::Key_Left) << Qt::KeyboardModifiers(Qt::AltModifier)
-                                               << 2 << true;
+            << 0 << int(Qt::Key_Right) << Qt::KeyboardModifiers(Qt::AltModifier | Qt::ShiftModifier) << 2
+            << false;
+        QTest::newRow("alt_right_scrolls")
+            << 0 << int(Qt::Key_Right) << Qt::KeyboardModifiers(Qt::AltModifier) << 0 << true;
+        QTest::newRow("alt_left_scrolls_back")
+            << 2 << int(Qt::Key_Left) << Qt::KeyboardModifiers(Qt::AltModifier) << 2 << true;
     }
     void left_right_keys() {
         QFETCH(int, startExpand);
@@ -645,7 +655,8 @@ private slots:
         QCOMPARE(int(expandOf(1)), expand);
         if (scrolled && box->horizontalBarShown()) {
             QCOMPARE(hbar->position(), before + (key == Qt::Key_Right ? 1 : -1));
-            QCOMPARE(box->canvas()->x(), canvasX + (key == Qt::Key_Right ? -1 : 1) * box->layout().textHeight);
+            QCOMPARE(box->canvas()->x(),
+                     canvasX + (key == Qt::Key_Right ? -1 : 1) * box->layout().textHeight);
         }
         QCOMPARE(plainKeys(rec->keys).size(), size_t{1});
     }
@@ -806,8 +817,7 @@ private slots:
         QVERIFY(edit->isVisible());
         QAction* paste = nullptr;
         for (QAction* a : menu->actions()) // Qt's standard edit menu, untranslated here
-            if (a->text().startsWith(QLatin1String("&Paste")))
-                paste = a;
+            if (a->text().startsWith(QLatin1String("&Paste"))) paste = a;
         QVERIFY(paste && paste->isEnabled());
         paste->trigger();
         QVERIFY(box->isEditing());
@@ -817,8 +827,7 @@ private slots:
         QCoreApplication::processEvents();
         // The offscreen platform deactivates the window when the popup closes, which ends the edit
         // like any real loss of focus; on a desktop the edit goes on until Enter.
-        if (box->isEditing())
-            QTest::keyClick(edit, Qt::Key_Return);
+        if (box->isEditing()) QTest::keyClick(edit, Qt::Key_Return);
         QVERIFY(!box->isEditing());
         QCOMPARE(rec->commits.size(), size_t{1});
         QCOMPARE(rec->commits[0].after, CWString(u"pasted"));

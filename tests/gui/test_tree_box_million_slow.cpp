@@ -33,8 +33,7 @@ CWString number(int v) {
 void appendRecordBytes(CKorMem& buf, const CWString& text, int32_t image, int32_t level, uint8_t expand) {
     const size_t textBytes = text.size() * 2;
     uint8_t* p = buf.extend(textBytes + 30);
-    if (textBytes != 0)
-        std::memcpy(p, text.data(), textBytes);
+    if (textBytes != 0) std::memcpy(p, text.data(), textBytes);
     p += textBytes;
     const uint8_t sep[4] = {1, 2, 3, 4};
     std::memcpy(p, sep, 4);
@@ -85,8 +84,7 @@ std::vector<int64_t> scanOffsets(const CKorMem& buf) {
     const int64_t n = static_cast<int64_t>(buf.size());
     while (pos < n) {
         const int64_t s = item_record::findSeparator(buf.data(), n, pos);
-        if (s < 0)
-            break;
+        if (s < 0) break;
         out.push_back(pos);
         pos = s + item_record::kRecordOverhead;
     }
@@ -218,8 +216,7 @@ private slots:
             ItemCursor c;
             store.setText(item, CWString(rng() % 40, u'a' + static_cast<char16_t>(step % 26)), c);
             box->redraw(static_cast<int32_t>(rng() % static_cast<uint32_t>(store.itemCount())));
-            if (step % 10 == 0)
-                store.waitForIndexWorkers();
+            if (step % 10 == 0) store.waitForIndexWorkers();
             const std::vector<int64_t> offsets = scanOffsets(store.itemBuffer());
             QCOMPARE(static_cast<int32_t>(offsets.size()), store.itemCount());
             for (const auto& row : box->paintedRows()) {

@@ -5,11 +5,11 @@
 #include <QTest>
 
 #include "gui_test_util.h"
+#include "runtime/event.h"
 #include "runtime/ui/canvas.h"
 #include "runtime/ui/colour.h"
 #include "runtime/ui/container.h"
 #include "runtime/ui/edit_box.h"
-#include "runtime/event.h"
 #include "runtime/ui/input.h"
 #include "runtime/ui/testing/test_platform.h"
 #include "runtime/ui/timer.h"
@@ -141,7 +141,8 @@ private slots:
         QTest::addColumn<QList<int>>("notches");
         QTest::newRow("whole_notches") << QList<int>{120, -240} << QList<int>{1, -2};
         QTest::newRow("fine_deltas_add_up") << QList<int>{40, 40, 40, 40} << QList<int>{0, 0, 1, 0};
-        QTest::newRow("direction_change_drops_the_rest") << QList<int>{100, -100, -20} << QList<int>{0, 0, -1};
+        QTest::newRow("direction_change_drops_the_rest")
+            << QList<int>{100, -100, -20} << QList<int>{0, 0, -1};
     }
     void wheel_notches() {
         QFETCH(QList<int>, deltas);
@@ -159,14 +160,18 @@ private slots:
         w->setGeometry(110, 0, 50, 50);
         w->setFocusPolicy(Qt::ClickFocus);
         w->show();
-        w->leftDown.bind([logPtr](int32_t x, int32_t y, int32_t m) { *logPtr << QStringLiteral("LD %1,%2,%3").arg(x).arg(y).arg(m); });
+        w->leftDown.bind([logPtr](int32_t x, int32_t y, int32_t m) {
+            *logPtr << QStringLiteral("LD %1,%2,%3").arg(x).arg(y).arg(m);
+        });
         w->leftUp.bind([logPtr](int32_t, int32_t, int32_t) { *logPtr << QStringLiteral("LU"); });
         w->leftDoubleClicked.bind([logPtr](int32_t, int32_t, int32_t) { *logPtr << QStringLiteral("LDbl"); });
         w->rightDown.bind([logPtr](int32_t, int32_t, int32_t) { *logPtr << QStringLiteral("RD"); });
         w->rightUp.bind([logPtr](int32_t, int32_t, int32_t) { *logPtr << QStringLiteral("RU"); });
         w->wheel.bind([logPtr](int32_t n, int32_t m) { *logPtr << QStringLiteral("W %1,%2").arg(n).arg(m); });
-        w->keyDown.bind([logPtr](int32_t k, int32_t m) { *logPtr << QStringLiteral("K %1,%2").arg(k).arg(m); });
-        w->resized.bind([logPtr](int32_t ww, int32_t hh) { *logPtr << QStringLiteral("S %1x%2").arg(ww).arg(hh); });
+        w->keyDown.bind(
+            [logPtr](int32_t k, int32_t m) { *logPtr << QStringLiteral("K %1,%2").arg(k).arg(m); });
+        w->resized.bind(
+            [logPtr](int32_t ww, int32_t hh) { *logPtr << QStringLiteral("S %1x%2").arg(ww).arg(hh); });
         w->hidden.bind([logPtr] { *logPtr << QStringLiteral("H"); });
         w->shown.bind([logPtr] { *logPtr << QStringLiteral("V"); });
         QTest::mousePress(w, Qt::LeftButton, Qt::ShiftModifier, QPoint(4, 5));
@@ -179,12 +184,17 @@ private slots:
         w->resize(30, 20);
         w->hide();
         w->show();
-        const QStringList expected{QStringLiteral("LD 4,5,32768"), QStringLiteral("LU"), QStringLiteral("LDbl"),
-                                   QStringLiteral("RD"), QStringLiteral("RU"),
-                                   QStringLiteral("W -2,8192"), QStringLiteral("K 13,0"),
-                                   QStringLiteral("S 30x20"), QStringLiteral("H"), QStringLiteral("V")};
-        if (*logPtr != expected)
-            qWarning() << *logPtr;
+        const QStringList expected{QStringLiteral("LD 4,5,32768"),
+                                   QStringLiteral("LU"),
+                                   QStringLiteral("LDbl"),
+                                   QStringLiteral("RD"),
+                                   QStringLiteral("RU"),
+                                   QStringLiteral("W -2,8192"),
+                                   QStringLiteral("K 13,0"),
+                                   QStringLiteral("S 30x20"),
+                                   QStringLiteral("H"),
+                                   QStringLiteral("V")};
+        if (*logPtr != expected) qWarning() << *logPtr;
         QCOMPARE(*logPtr, expected);
         delete w;
     }
@@ -334,8 +344,7 @@ private slots:
         Timer timer;
         int ticks = 0;
         timer.tick.bind([&] {
-            if (++ticks == 3)
-                timer.stop();
+            if (++ticks == 3) timer.stop();
         });
         QVERIFY(!timer.isRunning());
         timer.setInterval(5);
@@ -378,7 +387,8 @@ private slots:
         fake.messageBoxAnswers.push_back(kResultNo);
         fake.inputAnswers.push_back(CWString(u"备注"));
         auto& p = platform();
-        QCOMPARE(p.messageBox(u"信息:", u"找不到", MessageIcon::Information, MessageButtons::YesNo), kResultNo);
+        QCOMPARE(p.messageBox(u"信息:", u"找不到", MessageIcon::Information, MessageButtons::YesNo),
+                 kResultNo);
         QCOMPARE(p.messageBox(u"信息:", u"再来", MessageIcon::Information, MessageButtons::Ok), kResultOk);
         QCOMPARE(fake.messageBoxes.size(), size_t(2));
         QCOMPARE(fake.messageBoxes[0].caption, CWString(u"信息:"));

@@ -107,7 +107,8 @@ inline std::string parseDump(std::string_view utf8) {
 
 // Compares two trees node by node without recursion: types, values, children and (unless the
 // container is an Array, whose element keys the serializer does not write) keys.
-inline bool sameTree(const rg_TolvarJSONJieDian& a, const rg_TolvarJSONJieDian& b, std::string* where = nullptr) {
+inline bool sameTree(const rg_TolvarJSONJieDian& a, const rg_TolvarJSONJieDian& b,
+                     std::string* where = nullptr) {
     struct P {
         const rg_TolvarJSONJieDian* a;
         const rg_TolvarJSONJieDian* b;
@@ -122,15 +123,17 @@ inline bool sameTree(const rg_TolvarJSONJieDian& a, const rg_TolvarJSONJieDian& 
                     (p.a->isContainer() || p.a->valueText() == p.b->valueText());
         if (!same) {
             if (where) {
-                *where = "node type " + std::to_string(p.a->nodeType()) + "/" + std::to_string(p.b->nodeType()) +
-                         " key [" + U8(p.a->keyText()) + "]/[" + U8(p.b->keyText()) + "] value [" +
-                         U8(p.a->valueText()) + "]/[" + U8(p.b->valueText()) + "] children " +
-                         std::to_string(p.a->childCount()) + "/" + std::to_string(p.b->childCount());
+                *where = "node type " + std::to_string(p.a->nodeType()) + "/" +
+                         std::to_string(p.b->nodeType()) + " key [" + U8(p.a->keyText()) + "]/[" +
+                         U8(p.b->keyText()) + "] value [" + U8(p.a->valueText()) + "]/[" +
+                         U8(p.b->valueText()) + "] children " + std::to_string(p.a->childCount()) + "/" +
+                         std::to_string(p.b->childCount());
             }
             return false;
         }
         bool keys = p.a->nodeType() == Object;
-        for (int32_t i = 0; i < p.a->childCount(); ++i) stack.push_back({p.a->child(i), p.b->child(i), keys});
+        for (int32_t i = 0; i < p.a->childCount(); ++i)
+            stack.push_back({p.a->child(i), p.b->child(i), keys});
     }
     return true;
 }
@@ -179,6 +182,8 @@ inline std::string readFile(const std::filesystem::path& p) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-inline std::filesystem::path corpus(const std::string& rel) { return std::filesystem::path(QUELIX_CORPUS_DIR) / rel; }
+inline std::filesystem::path corpus(const std::string& rel) {
+    return std::filesystem::path(QUELIX_CORPUS_DIR) / rel;
+}
 
 } // namespace json_test

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "json/document.h"
 #include "json_test_util.h"
+#include "json/document.h"
 
 using namespace rg_Tolvar_JSON;
 namespace fs = std::filesystem;
@@ -20,7 +20,8 @@ int maxDepth(const rg_TolvarJSONJieDian& root) {
         auto [n, d] = stack.back();
         stack.pop_back();
         best = std::max(best, d);
-        for (int32_t i = 0; i < n->childCount(); ++i) stack.push_back({n->child(i), d + 1});
+        for (int32_t i = 0; i < n->childCount(); ++i)
+            stack.push_back({n->child(i), d + 1});
     }
     return best;
 }
@@ -62,7 +63,8 @@ TEST(corpus, conformance_suite_round_trips) {
         std::string name = e.path().filename().string();
         if (name.size() < 2 || name[1] != '_') continue;
         std::string bytes = json_test::readFile(e.path());
-        if (std::find(std::begin(kNotWritableBack), std::end(kNotWritableBack), name) != std::end(kNotWritableBack)) {
+        if (std::find(std::begin(kNotWritableBack), std::end(kNotWritableBack), name) !=
+            std::end(kNotWritableBack)) {
             rg_TolvarJSONLei doc;
             doc.parseText(json_test::W(bytes));
             EXPECT_EQ(toJsonText(doc.root(), true), u"{\"a\":\"a\" \", :\"a\" \"b\"}");

@@ -1,8 +1,8 @@
 // Deep nesting: parse, serialize, copy and free without recursion.
 #include <gtest/gtest.h>
 
-#include "json/document.h"
 #include "json_test_util.h"
+#include "json/document.h"
 
 using namespace rg_Tolvar_JSON;
 
@@ -46,7 +46,8 @@ TEST(deep, closed_nesting_and_edits_deep_down) {
     rg_TolvarJSONLei doc;
     EXPECT_EQ(doc.parseText(text), Object);
     rg_TolvarJSONJieDian* n = &doc.root();
-    while (n->childCount() && n->child(0)->isContainer()) n = n->child(0);
+    while (n->childCount() && n->child(0)->isContainer())
+        n = n->child(0);
     ASSERT_EQ(n->childCount(), 1);
     EXPECT_EQ(n->child(0)->keyText(), u"\"k\"");
     // An edit at the bottom marks the document; freeing it then visits every node.

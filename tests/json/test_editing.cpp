@@ -1,8 +1,8 @@
 // Node editing: values, keys, members, removal; links stay valid.
 #include <gtest/gtest.h>
 
-#include "json/document.h"
 #include "json_test_util.h"
+#include "json/document.h"
 
 using namespace rg_Tolvar_JSON;
 using json_test::dump;
@@ -87,8 +87,12 @@ TEST(editing, set_key_text) {
         bool raw;
         const char16_t* key;
     } rows[] = {
-        {u"name", false, u"\"name\""}, {u"'name'", false, u"'name'"}, {u"name", true, u"name"},
-        {u"\"q\"", true, u"\"q\""},    {u" sp ", false, u"\" sp \""}, {u"", false, u"\"\""},
+        {u"name", false, u"\"name\""},
+        {u"'name'", false, u"'name'"},
+        {u"name", true, u"name"},
+        {u"\"q\"", true, u"\"q\""},
+        {u" sp ", false, u"\" sp \""},
+        {u"", false, u"\"\""},
         {u"", true, u""},
     };
     for (const auto& r : rows) {

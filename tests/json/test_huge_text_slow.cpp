@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "json/document.h"
 #include "json_test_util.h"
+#include "json/document.h"
 
 using namespace rg_Tolvar_JSON;
 
@@ -16,7 +16,8 @@ namespace {
 class Mapping {
 public:
     explicit Mapping(size_t units) : bytes_(units * 2) {
-        void* p = mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        void* p =
+            mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
         data_ = p == MAP_FAILED ? nullptr : static_cast<char16_t*>(p);
     }
     ~Mapping() {

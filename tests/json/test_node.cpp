@@ -3,8 +3,8 @@
 
 #include <climits>
 
-#include "json/document.h"
 #include "json_test_util.h"
+#include "json/document.h"
 
 using namespace rg_Tolvar_JSON;
 using json_test::dump;
@@ -59,13 +59,27 @@ TEST(node_strings, path_integers_read_like_atoi) {
         const char16_t* in;
         int32_t out;
     } rows[] = {
-        {u"3", 3},        {u" 3]", 3},      {u"\t\n\v\f\r 7", 7}, {u"x", 0},
-        {u"", 0},         {u"-1", -1},      {u"+5", 5},           {u"- 5", 0},
-        {u"12abc", 12},   {u"007", 7},      {u"2147483647", INT_MAX}, {u"2147483648", INT_MAX},
-        {u"99999999999", INT_MAX},          {u"-2147483648", INT_MIN}, {u"-99999999999", INT_MIN},
-        {u"\u3000" u"1", 0}, // only ASCII white space is skipped
+        {u"3", 3},
+        {u" 3]", 3},
+        {u"\t\n\v\f\r 7", 7},
+        {u"x", 0},
+        {u"", 0},
+        {u"-1", -1},
+        {u"+5", 5},
+        {u"- 5", 0},
+        {u"12abc", 12},
+        {u"007", 7},
+        {u"2147483647", INT_MAX},
+        {u"2147483648", INT_MAX},
+        {u"99999999999", INT_MAX},
+        {u"-2147483648", INT_MIN},
+        {u"-99999999999", INT_MIN},
+        {u"\u3000"
+         u"1",
+         0}, // only ASCII white space is skipped
     };
-    for (const Row& r : rows) EXPECT_EQ(parsePathInteger(r.in), r.out) << U8(r.in);
+    for (const Row& r : rows)
+        EXPECT_EQ(parsePathInteger(r.in), r.out) << U8(r.in);
 }
 
 TEST(node_model, fresh_node) {
@@ -91,7 +105,8 @@ TEST(node_model, repeated_keys_are_separate_children) {
     EXPECT_EQ(doc.root().child(0)->keyText(), u"'a'");
     EXPECT_EQ(doc.root().child(1)->keyText(), u"\"a\"");
     EXPECT_EQ(doc.root().child(2)->keyText(), u"a");
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(unquote(doc.root().child(i)->keyText()), u"a");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(unquote(doc.root().child(i)->keyText()), u"a");
 }
 
 TEST(node_model, tokens_are_kept_as_written) {

@@ -1,8 +1,8 @@
 // The lenient parser: scanning rules, tree shape, depths, parent links, top-level values.
 #include <gtest/gtest.h>
 
-#include "json/document.h"
 #include "json_test_util.h"
+#include "json/document.h"
 
 using namespace rg_Tolvar_JSON;
 using json_test::dump;
@@ -86,7 +86,8 @@ const Case kCases[] = {
 };
 
 TEST(parser, scanning_rules) {
-    for (const Case& c : kCases) EXPECT_EQ(parseDump(c.text), c.tree) << "text: " << c.text;
+    for (const Case& c : kCases)
+        EXPECT_EQ(parseDump(c.text), c.tree) << "text: " << c.text;
 }
 
 TEST(parser, returns_root_type_and_sets_root_key) {

@@ -1,10 +1,10 @@
 // JSON paths: splitting, lookup by index and by key occurrence, reading, creating.
 #include <gtest/gtest.h>
 
-#include "json/document.h"
 #include "json_test_util.h"
 #include "runtime/tick_clock.h"
 #include "text/elapsed_time.h"
+#include "json/document.h"
 
 using namespace rg_Tolvar_JSON;
 using json_test::dump;
@@ -15,7 +15,8 @@ namespace {
 
 std::string joined(const rg_Korrin_JiBen::rg_WenBenShuZuLei& segs) {
     std::string s;
-    for (size_t i = 0; i < segs.size(); ++i) s += (i ? "|" : "") + U8(segs[i]);
+    for (size_t i = 0; i < segs.size(); ++i)
+        s += (i ? "|" : "") + U8(segs[i]);
     return "<" + s + ">";
 }
 
@@ -176,7 +177,8 @@ TEST(paths, read_container_text_indented) {
     doc.parseText(u"{\"a\":{\"b\":[1]}}");
     rg_TolvarJSONJieDian* holder = nullptr;
     CWString timing;
-    EXPECT_EQ(doc.readAtPath(u"a", holder, false, false, timing), u"{\r\n  \"b\":\r\n  [\r\n    1\r\n  ]\r\n}");
+    EXPECT_EQ(doc.readAtPath(u"a", holder, false, false, timing),
+              u"{\r\n  \"b\":\r\n  [\r\n    1\r\n  ]\r\n}");
     EXPECT_EQ(doc.readAtPath(u"", holder, false, true, timing), u"{\"a\":{\"b\":[1]}}");
 }
 

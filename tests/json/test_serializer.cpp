@@ -1,8 +1,8 @@
 // The serializer: indented and compact layouts, scalars, estimates.
 #include <gtest/gtest.h>
 
-#include "json/document.h"
 #include "json_test_util.h"
+#include "json/document.h"
 
 using namespace rg_Tolvar_JSON;
 using json_test::U8;
@@ -59,7 +59,8 @@ TEST(serializer, compact_layouts) {
         {"{\"a\" [1]}", u"{\"a\":[1]}"},
         {"[{\"a\":{}}]", u"[{\"a\":{}}]"},
     };
-    for (const Row& r : rows) EXPECT_EQ(compactOf(r.text), r.out) << r.text;
+    for (const Row& r : rows)
+        EXPECT_EQ(compactOf(r.text), r.out) << r.text;
 }
 
 TEST(serializer, indented_layouts) {

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/json/test_stream_reference.h"
+#include "tests/json/test_stream_support.h"
 #include "json/document.h"
 #include "json/node.h"
 #include "json/stream_extract.h"
 #include "json/stream_masks.h"
-#include "tests/json/test_stream_reference.h"
-#include "tests/json/test_stream_support.h"
 
 using namespace rg_Tolvar_JSON;
 using namespace stream_test;
@@ -33,7 +33,9 @@ constexpr int kShare = 1;
 constexpr int kShare = 1;
 #endif
 
-int pick(Rng& rng, int n) { return static_cast<int>(rng() % static_cast<uint64_t>(n)); }
+int pick(Rng& rng, int n) {
+    return static_cast<int>(rng() % static_cast<uint64_t>(n));
+}
 
 void space(Rng& rng, std::string& out) {
     static const char* const kSpaces[] = {"", "", "", " ", "  ", "\n", "\t", "\r\n  "};
@@ -44,24 +46,53 @@ void key(Rng& rng, std::string& out) {
     static const char* const kNames[] = {"a", "b", "k", "", "x y", "a.b"};
     const std::string name = kNames[pick(rng, 6)];
     switch (pick(rng, 5)) {
-    case 0: out += "'" + name + "'"; break;
-    case 1: out += name.empty() ? "k" : name; break;
-    case 2: out += " \"" + name + "\" "; break;
-    default: out += "\"" + name + "\""; break;
+    case 0:
+        out += "'" + name + "'";
+        break;
+    case 1:
+        out += name.empty() ? "k" : name;
+        break;
+    case 2:
+        out += " \"" + name + "\" ";
+        break;
+    default:
+        out += "\"" + name + "\"";
+        break;
     }
 }
 
 void scalar(Rng& rng, std::string& out) {
     switch (pick(rng, 9)) {
-    case 0: out += std::to_string(pick(rng, 1000)); break;
-    case 1: out += "\"s\\\"q\\\\\""; break;
-    case 2: out += "'it\"s'"; break;
-    case 3: out += "true"; break;
-    case 4: out += "\"" + std::string(static_cast<size_t>(pick(rng, 3) == 0 ? 700 + pick(rng, 1500) : pick(rng, 8)), 'v') + "\""; break;
-    case 5: out += "two words"; break;
-    case 6: out += "\"x]}[{y\""; break;
-    case 7: out += "\\\"esc"; break;
-    default: out += "-1.5e3"; break;
+    case 0:
+        out += std::to_string(pick(rng, 1000));
+        break;
+    case 1:
+        out += "\"s\\\"q\\\\\"";
+        break;
+    case 2:
+        out += "'it\"s'";
+        break;
+    case 3:
+        out += "true";
+        break;
+    case 4:
+        out +=
+            "\"" +
+            std::string(static_cast<size_t>(pick(rng, 3) == 0 ? 700 + pick(rng, 1500) : pick(rng, 8)), 'v') +
+            "\"";
+        break;
+    case 5:
+        out += "two words";
+        break;
+    case 6:
+        out += "\"x]}[{y\"";
+        break;
+    case 7:
+        out += "\\\"esc";
+        break;
+    default:
+        out += "-1.5e3";
+        break;
     }
 }
 
@@ -102,16 +133,19 @@ std::string document(Rng& rng) {
     const int edits = pick(rng, 3) == 0 ? 1 + pick(rng, 4) : 0;
     for (int e = 0; e < edits && !doc.empty(); ++e) {
         const size_t at = static_cast<size_t>(pick(rng, static_cast<int>(doc.size())));
-        if (pick(rng, 2)) doc.insert(doc.begin() + static_cast<long>(at), kNoise[pick(rng, sizeof kNoise - 1)]);
-        else doc.erase(at, 1);
+        if (pick(rng, 2))
+            doc.insert(doc.begin() + static_cast<long>(at), kNoise[pick(rng, sizeof kNoise - 1)]);
+        else
+            doc.erase(at, 1);
     }
-    if (pick(rng, 10) == 0 && !doc.empty()) doc.resize(static_cast<size_t>(pick(rng, static_cast<int>(doc.size()))));
+    if (pick(rng, 10) == 0 && !doc.empty())
+        doc.resize(static_cast<size_t>(pick(rng, static_cast<int>(doc.size()))));
     return doc;
 }
 
 std::string randomPath(Rng& rng) {
-    static const char* const kSegments[] = {"a", "b", "k", "x y", "a#46#b", "[0]", "[1]", "[2]", "[3]",
-                                            "->0", "->1", "a->1", "k->2", "[0]", "[1]"};
+    static const char* const kSegments[] = {"a",   "b",   "k",   "x y",  "a#46#b", "[0]", "[1]", "[2]",
+                                            "[3]", "->0", "->1", "a->1", "k->2",   "[0]", "[1]"};
     std::string path;
     const int n = 1 + (pick(rng, 3) == 0 ? pick(rng, 4) : pick(rng, 2));
     for (int i = 0; i < n; ++i) {
@@ -140,7 +174,8 @@ TEST(stream, differential_against_reference) {
     for (int d = 0; d < 700 / kShare; ++d) {
         const std::string ascii = document(rng);
         std::vector<std::string> paths;
-        for (int i = 0; i < 4; ++i) paths.push_back(randomPath(rng));
+        for (int i = 0; i < 4; ++i)
+            paths.push_back(randomPath(rng));
         for (int32_t enc = 0; enc < 4; ++enc) {
             std::string bytes = enc < 2 ? ascii : widen(ascii, enc == 3);
             if (enc >= 2 && pick(rng, 6) == 0 && !bytes.empty()) // misaligned UTF-16
@@ -171,12 +206,14 @@ TEST(stream, differential_against_reference) {
 
 TEST(stream, differential_token_soup) {
     Rng rng(77);
-    static const char* const kTokens[] = {"{", "}", "[", "]", ",", ":", "\"", "'", "\\", " ", "a", "k",
-                                          "1", "\"a\"", "'k'", "[0", "{\"a\":", "\n", "\"\"", "x y"};
+    static const char* const kTokens[] = {"{",   "}",  "[",       "]",  ",",    ":",  "\"",
+                                          "'",   "\\", " ",       "a",  "k",    "1",  "\"a\"",
+                                          "'k'", "[0", "{\"a\":", "\n", "\"\"", "x y"};
     for (int d = 0; d < 1500 / kShare; ++d) {
         std::string doc;
         const int n = pick(rng, 40);
-        for (int i = 0; i < n; ++i) doc += kTokens[pick(rng, 20)];
+        for (int i = 0; i < n; ++i)
+            doc += kTokens[pick(rng, 20)];
         const std::string path = randomPath(rng);
         // Encodings 4 and 5: the narrow bytes read as UTF-16LE and UTF-16BE (every unit misread).
         for (int32_t variant = 0; variant < 6; ++variant) {
@@ -201,17 +238,21 @@ TEST(stream, differential_long_token_soup) {
     // Long soups: many 64-byte blocks per document, so the block-at-once paths of the scan meet
     // every arrangement of quotes, backslash runs, brackets and delimiters, also across blocks.
     Rng rng(4242);
-    static const char* const kTokens[] = {"{", "}", "[", "]", ",", ":", "\"", "'", "\\", "\\\\", " ",
-                                          "\"a\"", "'k'", "\"x\\\"y\"", "{\"a\":", "[1,", "\"k\":[",
-                                          "\"\"", "word", "\"long string of some length\"", "],", "},", "\"q\"{",
-                                          "}\"", "\"q\"[", "]\" ", "\\\\\\\"", "'s'"};
+    static const char* const kTokens[] = {
+        "{",    "}",        "[",      "]",          ",",
+        ":",    "\"",       "'",      "\\",         "\\\\",
+        " ",    "\"a\"",    "'k'",    "\"x\\\"y\"", "{\"a\":",
+        "[1,",  "\"k\":[",  "\"\"",   "word",       "\"long string of some length\"",
+        "],",   "},",       "\"q\"{", "}\"",        "\"q\"[",
+        "]\" ", "\\\\\\\"", "'s'"};
     constexpr int kCount = sizeof kTokens / sizeof kTokens[0];
     for (int d = 0; d < 300 / kShare; ++d) {
         std::string doc = pick(rng, 2) ? "[" : "{";
         const int n = 50 + pick(rng, 500);
         // Mostly JSON-like pieces with a few stray bytes in some documents.
         const int stray = pick(rng, 3) == 0 ? 2 : 40;
-        for (int i = 0; i < n; ++i) doc += kTokens[pick(rng, stray) == 0 ? pick(rng, 10) : 10 + pick(rng, kCount - 10)];
+        for (int i = 0; i < n; ++i)
+            doc += kTokens[pick(rng, stray) == 0 ? pick(rng, 10) : 10 + pick(rng, kCount - 10)];
         for (int32_t enc : {1, 2}) {
             const std::string bytes = enc < 2 ? doc : widen(doc, false);
             const MemFile file(bytes);
@@ -238,14 +279,16 @@ TEST(stream, differential_patterns_at_every_block_offset) {
     // Tricky byte patterns slid across every offset of a 64-byte block (and of a 1 KiB chunk
     // boundary), inside a container that the scan skips.
     static const char* const kSnippets[] = {
-        "\"\"", "\" \"", "\"{}\" ", "\"[]\"x", "\\\"", "\\\\\"", "\\\\\\\"", "'a'", "\"'\"", "'\"'",
-        "\"a\":\"b\"", "\"a\"\\\"", "]\"", "}\"{", "\"\\", "\\{", "\\}\"", ",\"\"\"", ":'x\\'y'",
+        "\"\"", "\" \"", "\"{}\" ", "\"[]\"x",     "\\\"",      "\\\\\"", "\\\\\\\"",
+        "'a'",  "\"'\"", "'\"'",    "\"a\":\"b\"", "\"a\"\\\"", "]\"",    "}\"{",
+        "\"\\", "\\{",   "\\}\"",   ",\"\"\"",     ":'x\\'y'",
     };
     for (const char* snippet : kSnippets) {
         for (int pad = 0; pad < 140; pad += kShare == 1 ? 1 : 3) {
             for (int lead : {0, 960}) {
                 const std::string doc = "{\"k\":[" + std::string(static_cast<size_t>(lead), ' ') + "\"" +
-                                        std::string(static_cast<size_t>(pad), 'x') + "\"" + snippet + " ], \"m\":1}";
+                                        std::string(static_cast<size_t>(pad), 'x') + "\"" + snippet +
+                                        " ], \"m\":1}";
                 for (int32_t enc : {1, 2}) {
                     const std::string bytes = enc < 2 ? doc : widen(doc, false);
                     const MemFile file(bytes);
@@ -277,13 +320,25 @@ TEST(stream, differential_long_documents_across_many_chunks) {
             if (i) doc += ',';
             doc += std::string(static_cast<size_t>(pick(rng, 3) == 0 ? pick(rng, 1500) : pick(rng, 3)), ' ');
             switch (pick(rng, 5)) {
-            case 0: doc += "{\"" + std::string(static_cast<size_t>(pick(rng, 1200)), 'k') + "\":1, \"a\":\"" +
-                           std::string(static_cast<size_t>(pick(rng, 3000)), '\\') + "\"}"; break;
-            case 1: doc += "{\"a\":[" + std::to_string(i) + ", \"" + std::string(static_cast<size_t>(pick(rng, 2000)), 'q') + "\"]}"; break;
-            case 2: doc += std::string(static_cast<size_t>(pick(rng, 2000)), '7'); break;
-            case 3: doc += "\"" + std::string(static_cast<size_t>(pick(rng, 900)), 's') + "\\\"\""; break;
-            default: doc += "{\"" + std::string(static_cast<size_t>(pick(rng, 5)), ' ') + "a" +
-                            std::string(static_cast<size_t>(pick(rng, 1500)), ' ') + "\":[" + std::to_string(i) + "]}"; break;
+            case 0:
+                doc += "{\"" + std::string(static_cast<size_t>(pick(rng, 1200)), 'k') + "\":1, \"a\":\"" +
+                       std::string(static_cast<size_t>(pick(rng, 3000)), '\\') + "\"}";
+                break;
+            case 1:
+                doc += "{\"a\":[" + std::to_string(i) + ", \"" +
+                       std::string(static_cast<size_t>(pick(rng, 2000)), 'q') + "\"]}";
+                break;
+            case 2:
+                doc += std::string(static_cast<size_t>(pick(rng, 2000)), '7');
+                break;
+            case 3:
+                doc += "\"" + std::string(static_cast<size_t>(pick(rng, 900)), 's') + "\\\"\"";
+                break;
+            default:
+                doc += "{\"" + std::string(static_cast<size_t>(pick(rng, 5)), ' ') + "a" +
+                       std::string(static_cast<size_t>(pick(rng, 1500)), ' ') + "\":[" + std::to_string(i) +
+                       "]}";
+                break;
             }
         }
         doc += "]";
@@ -291,15 +346,16 @@ TEST(stream, differential_long_documents_across_many_chunks) {
             const std::string bytes = enc < 2 ? doc : widen(doc, enc == 3);
             const MemFile file(bytes);
             for (int t = 0; t < 6; ++t) {
-                const std::string path = "[" + std::to_string(pick(rng, members + 2)) + "]" + (pick(rng, 2) ? ".a" : "") +
-                                         (pick(rng, 2) ? "[0]" : "");
+                const std::string path = "[" + std::to_string(pick(rng, members + 2)) + "]" +
+                                         (pick(rng, 2) ? ".a" : "") + (pick(rng, 2) ? "[0]" : "");
                 CompiledStreamPath compiled;
                 compileStreamPath(u16(path), enc, compiled);
                 const auto expected = stream_reference::extract(bytes, enc, compiled);
                 // 4 KiB chunks are whole pages: they are mapped from the file, the others read.
                 for (int32_t chunk : {1, 3, 4}) {
                     const Outcome o = extractFile(file.path(), enc, path, chunk);
-                    SCOPED_TRACE("path=" + path + " enc=" + encodingName(enc) + " chunk=" + std::to_string(chunk));
+                    SCOPED_TRACE("path=" + path + " enc=" + encodingName(enc) +
+                                 " chunk=" + std::to_string(chunk));
                     ASSERT_EQ(o.status == StreamStatus::Found, expected.has_value());
                     if (expected) {
                         ASSERT_EQ(o.raw, *expected);
@@ -317,7 +373,8 @@ namespace {
 void plainValue(Rng& rng, std::string& out, int depth) {
     const int r = pick(rng, 10);
     if (depth > 0 && (depth > 4 || r < 5)) {
-        static const char* const kScalars[] = {"1", " 22 ", "\"s\"", "'q'", "true", "\"a\\\"b\"", "x y", "\"\""};
+        static const char* const kScalars[] = {"1",    " 22 ",       "\"s\"", "'q'",
+                                               "true", "\"a\\\"b\"", "x y",   "\"\""};
         out += kScalars[pick(rng, 8)];
         return;
     }
@@ -351,7 +408,8 @@ std::string pathTo(Rng& rng, const rg_TolvarJSONJieDian& root) {
         } else {
             const CWString key = unquote(child->keyText());
             int occurrence = 0;
-            for (int32_t j = 0; j < i; ++j) occurrence += unquote(node->child(j)->keyText()) == key;
+            for (int32_t j = 0; j < i; ++j)
+                occurrence += unquote(node->child(j)->keyText()) == key;
             if (!path.empty()) path += '.';
             path += u8(key);
             if (occurrence) path += "->" + std::to_string(occurrence);
@@ -404,7 +462,8 @@ TEST(stream, block_classifiers_agree) {
     std::vector<uint8_t> block(64);
     for (int i = 0; i < 20000; ++i) {
         for (auto& b : block)
-            b = pick(rng, 4) == 0 ? static_cast<uint8_t>(rng()) : static_cast<uint8_t>(kBytes[pick(rng, sizeof kBytes - 1)]);
+            b = pick(rng, 4) == 0 ? static_cast<uint8_t>(rng())
+                                  : static_cast<uint8_t>(kBytes[pick(rng, sizeof kBytes - 1)]);
         detail::StreamBlockMasks s, e, a;
         detail::streamMasksScalar(block.data(), s);
         detail::streamMasksSse2(block.data(), e);
@@ -425,7 +484,8 @@ TEST(stream, block_classifiers_agree) {
         }
         bool any = false;
         const size_t n = static_cast<size_t>(pick(rng, 65));
-        for (size_t k = 0; k < n; ++k) any |= block[k] > 0x20;
+        for (size_t k = 0; k < n; ++k)
+            any |= block[k] > 0x20;
         ASSERT_EQ(detail::anyByteAbove20(block.data(), n), any);
     }
 }

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "json/stream_extract.h"
-#include "json/document.h"
-#include "json/node.h"
 #include "tests/json/test_stream_support.h"
 #include "text/file_rw.h"
+#include "json/document.h"
+#include "json/node.h"
+#include "json/stream_extract.h"
 
 using namespace rg_Tolvar_JSON;
 using namespace stream_test;
@@ -74,8 +74,8 @@ const std::vector<Case>& cases() {
         {R"({"a":{"b":[]}})", "a.b[0]", std::nullopt},
         {R"(["a":1])", "a", "1"},
         {R"(["a":1])", "[0]", std::nullopt},
-        {R"({"a":1})", "[0]", std::nullopt},           // an index never selects a keyed member
-        {R"([1,2])", "->0", std::nullopt},             // an empty key never selects an element
+        {R"({"a":1})", "[0]", std::nullopt}, // an index never selects a keyed member
+        {R"([1,2])", "->0", std::nullopt},   // an empty key never selects an element
         {R"({'x':1})", "x", "1"},
         {R"({'x':1})", "'x'", std::nullopt},
         {R"({"a.b":1})", "a#46#b", "1"},
@@ -93,7 +93,7 @@ const std::vector<Case>& cases() {
         {R"([ {"x":1}, [2], "s", 4 ])", "[2]", R"("s")"},
         {R"([ {"x":1}, [2], "s", 4 ])", "[3]", " 4 "},
         {R"([ {"x":1}, [2], "s", 4 ])", "[0].x", "1"},
-        {R"([ , ,5])", "[0]", "5"},                    // blank slots are no elements
+        {R"([ , ,5])", "[0]", "5"}, // blank slots are no elements
         // Text around and between top-level values is skipped; a stray bracket ends one pass.
         {R"(xx {"a":1} yy ["b"])", "[0]", R"("b")"},
         {R"(}{"a":1})", "a", "1"},
@@ -110,8 +110,11 @@ const std::vector<Case>& cases() {
         // across the nested container, so the quote after it is plain text.
         {R"({"k":["a"{}" ], "m":1})", "m", "1"},
         {R"({"k":["a"[]" ], "m":1})", "m", "1"},
-        {R"({"k":["a"{"pad":"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}" ], "m":1})", "m", "1"},
-        {R"({"k":["a"{"pad":"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}" ], "m":1})", "k", R"(["a"{"pad":"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}" ])"},
+        {R"({"k":["a"{"pad":"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}" ], "m":1})",
+         "m", "1"},
+        {R"({"k":["a"{"pad":"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}" ], "m":1})",
+         "k",
+         R"(["a"{"pad":"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}" ])"},
         // Backslash runs of every length before quotes and brackets.
         {R"({"k":"a\\\"]", "m":2})", "m", "2"},
         {R"({"k":"a\\\\"], "m":2})", "m", std::nullopt},
@@ -260,7 +263,8 @@ TEST(stream, value_straddling_chunk_boundaries_is_whole) {
             // The value runs from before the first 1 KiB boundary to past the third.
             std::string filler(1000 + shift, ' ');
             std::string big(2500, 'x');
-            for (size_t i = 0; i < big.size(); i += 97) big[i] = 'y';
+            for (size_t i = 0; i < big.size(); i += 97)
+                big[i] = 'y';
             const std::string doc = "{\"pad\":\"" + filler + "\",\"v\":\"" + big + "\",\"w\":[1,2]}";
             const auto file = tmp.write("straddle", encodeAs(doc, enc));
             SCOPED_TRACE(std::string(encodingName(enc)) + " shift " + std::to_string(shift));
@@ -306,7 +310,8 @@ TEST(stream, deep_nesting_without_recursion) {
     EXPECT_EQ(extractFile(file, 1, "after").text, "5");
     // A path down 2000 levels of the same nesting.
     std::string path = "deep";
-    for (int i = 0; i < 2000; ++i) path += "[0]";
+    for (int i = 0; i < 2000; ++i)
+        path += "[0]";
     const Outcome o = extractFile(file, 1, path);
     EXPECT_EQ(o.status, StreamStatus::Found);
     EXPECT_EQ(o.text.size(), size_t(2 * (depth - 2000) + 3));
@@ -397,14 +402,17 @@ TEST(stream, compiled_path_encodes_keys_per_encoding) {
     CompiledStreamPath p;
     compileStreamPath(u"中.[7].k->3", kStreamUtf16BE, p);
     ASSERT_EQ(p.size(), 3u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(p.segmentKeys[0].data()), 2), std::string("\x4E\x2D", 2));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(p.segmentKeys[0].data()), 2),
+              std::string("\x4E\x2D", 2));
     EXPECT_EQ(p.isIndexSegment[1], 1);
     EXPECT_EQ(p.segmentIndexValue(1), 7);
     EXPECT_EQ(p.wantedOccurrence[2], 3);
     compileStreamPath(u"中", kStreamUtf16LE, p);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(p.segmentKeys[0].data()), 2), std::string("\x2D\x4E", 2));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(p.segmentKeys[0].data()), 2),
+              std::string("\x2D\x4E", 2));
     compileStreamPath(u"中", kStreamUtf8, p);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(p.segmentKeys[0].data()), p.segmentKeys[0].size()), "中");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(p.segmentKeys[0].data()), p.segmentKeys[0].size()),
+              "中");
     compileStreamPath(u"", kStreamUtf8, p);
     EXPECT_EQ(p.size(), 0u);
     compileStreamPath(u"x]", kStreamUtf8, p); // the last character alone makes an index segment
@@ -417,11 +425,20 @@ TEST(stream, path_integers_read_like_atoi) {
         const char16_t* text;
         int32_t value;
     };
-    const Row rows[] = {{u"12", 12},          {u"  7x", 7},           {u"-3", -3},
-                        {u"+4", 4},           {u"x", 0},              {u"", 0},
-                        {u"\t\n 9", 9},       {u"99999999999", INT32_MAX}, {u"-99999999999", INT32_MIN},
-                        {u"2147483647", INT32_MAX}, {u"-2147483648", INT32_MIN}, {u"1 2", 1}};
-    for (const Row& r : rows) EXPECT_EQ(parsePathInteger(r.text), r.value) << u8(r.text);
+    const Row rows[] = {{u"12", 12},
+                        {u"  7x", 7},
+                        {u"-3", -3},
+                        {u"+4", 4},
+                        {u"x", 0},
+                        {u"", 0},
+                        {u"\t\n 9", 9},
+                        {u"99999999999", INT32_MAX},
+                        {u"-99999999999", INT32_MIN},
+                        {u"2147483647", INT32_MAX},
+                        {u"-2147483648", INT32_MIN},
+                        {u"1 2", 1}};
+    for (const Row& r : rows)
+        EXPECT_EQ(parsePathInteger(r.text), r.value) << u8(r.text);
 }
 
 TEST(stream, normalize_key_bytes) {
@@ -488,11 +505,14 @@ TEST(stream, document_operations) {
     CompiledStreamPath path;
     compileStreamPath(u"[2].q", kStreamUtf8, path);
     EXPECT_EQ(document.scanContainer(-1, 0, path, true), -1);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(document.resultBytes.data()), document.resultBytes.size()), "1");
+    EXPECT_EQ(
+        std::string(reinterpret_cast<const char*>(document.resultBytes.data()), document.resultBytes.size()),
+        "1");
     compileStreamPath(u"[7]", kStreamUtf8, path);
     EXPECT_EQ(document.scanContainer(-1, 0, path, true), int64_t(utf8.size()) - 1); // the closing bracket
     compileStreamPath(u"[0]", kStreamUtf8, path);
-    EXPECT_EQ(document.scanContainer(-1, 0, path, false), int64_t(utf8.size()) - 1); // off the path: nothing matches
+    EXPECT_EQ(document.scanContainer(-1, 0, path, false),
+              int64_t(utf8.size()) - 1); // off the path: nothing matches
     CKorMem range;
     document.readRange(5, 7, false, range);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(range.data()), range.size()), "\"x\"");
@@ -504,7 +524,8 @@ TEST(stream, document_operations) {
 TEST(stream, progress_is_published_and_cancel_stops_the_scan) {
     TempDir tmp;
     std::string doc = "{\"pad\":[";
-    for (int i = 0; i < 4000; ++i) doc += "12345678,";
+    for (int i = 0; i < 4000; ++i)
+        doc += "12345678,";
     doc += "0],\"v\":\"end\"}";
     const auto file = tmp.write("progress", doc);
 

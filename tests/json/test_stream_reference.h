@@ -17,7 +17,8 @@ namespace stream_reference {
 struct Frame {
     int64_t mark = -1, quoteStart = -1;
     int quoteState = 0;
-    bool doubleQuoted = false, keyPending = false, afterChild = false, skipTail = false, closedAtBracket = false;
+    bool doubleQuoted = false, keyPending = false, afterChild = false, skipTail = false,
+         closedAtBracket = false;
     int containerType = 4;
     int64_t elementCounter = 0;
     std::string pendingKey;
@@ -52,11 +53,15 @@ private:
 
     std::string readRange(int64_t from, int64_t to, bool afterMark) const {
         if (enc_ == 2) {
-            if (afterMark) ++from;
-            else ++to;
+            if (afterMark)
+                ++from;
+            else
+                ++to;
         } else if (enc_ == 3) {
-            if (afterMark) --to;
-            else --from;
+            if (afterMark)
+                --to;
+            else
+                --from;
         }
         from = std::max<int64_t>(from, 0);
         to = std::min<int64_t>(to, static_cast<int64_t>(file_.size()) - 1);

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "json/stream_extract.h"
 #include "tests/json/test_stream_support.h"
+#include "json/stream_extract.h"
 
 using namespace rg_Tolvar_JSON;
 using namespace stream_test;

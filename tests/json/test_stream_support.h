@@ -10,8 +10,8 @@
 #include <fstream>
 #include <string>
 
-#include "json/stream_extract.h"
 #include "text/encoding.h"
+#include "json/stream_extract.h"
 
 namespace stream_test {
 
@@ -73,17 +73,28 @@ private:
     int fd_ = -1;
 };
 
-inline CWString u16(const std::string& utf8) { return rg_Tolvar_MingLingJi::utf8ToUtf16(utf8); }
-inline std::string u8(CWStringView text) { return rg_Tolvar_MingLingJi::utf16ToUtf8(text); }
-inline CWString fileText(const fs::path& p) { return rg_Tolvar_MingLingJi::pathToText(p); }
+inline CWString u16(const std::string& utf8) {
+    return rg_Tolvar_MingLingJi::utf8ToUtf16(utf8);
+}
+inline std::string u8(CWStringView text) {
+    return rg_Tolvar_MingLingJi::utf16ToUtf8(text);
+}
+inline CWString fileText(const fs::path& p) {
+    return rg_Tolvar_MingLingJi::pathToText(p);
+}
 
 inline const char* encodingName(int32_t enc) {
     switch (enc) {
-    case 0: return "ANSI";
-    case 1: return "UTF-8";
-    case 2: return "UTF-16LE";
-    case 3: return "UTF-16BE";
-    default: return "?";
+    case 0:
+        return "ANSI";
+    case 1:
+        return "UTF-8";
+    case 2:
+        return "UTF-16LE";
+    case 3:
+        return "UTF-16BE";
+    default:
+        return "?";
     }
 }
 
@@ -109,10 +120,14 @@ inline std::string encodeAs(const std::string& utf8, int32_t enc) {
 
 inline std::string bomOf(int32_t enc) {
     switch (enc) {
-    case rg_Tolvar_JSON::kStreamUtf8: return "\xEF\xBB\xBF";
-    case rg_Tolvar_JSON::kStreamUtf16LE: return "\xFF\xFE";
-    case rg_Tolvar_JSON::kStreamUtf16BE: return "\xFE\xFF";
-    default: return "";
+    case rg_Tolvar_JSON::kStreamUtf8:
+        return "\xEF\xBB\xBF";
+    case rg_Tolvar_JSON::kStreamUtf16LE:
+        return "\xFF\xFE";
+    case rg_Tolvar_JSON::kStreamUtf16BE:
+        return "\xFE\xFF";
+    default:
+        return "";
     }
 }
 
@@ -123,7 +138,8 @@ struct Outcome {
     std::string raw;  // raw value bytes
 };
 
-inline Outcome extractFile(const fs::path& file, int32_t enc, const std::string& pathUtf8, int32_t chunkKiB = 10240,
+inline Outcome extractFile(const fs::path& file, int32_t enc, const std::string& pathUtf8,
+                           int32_t chunkKiB = 10240,
                            int64_t maxValueBytes = rg_Tolvar_JSON::kMaxStreamValueBytes) {
     rg_Tolvar_JSON::StreamExtractor ex;
     ex.chunkSizeKiB = chunkKiB;

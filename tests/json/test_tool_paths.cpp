@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "json/tool_paths.h"
 #include "json_test_util.h"
+#include "json/tool_paths.h"
 
 namespace {
 
@@ -39,27 +39,38 @@ struct Case {
 
 const Case kCases[] = {
     {R"({"a":1})", {}, {".", "$", "", "data", "data"}},
-    {R"({"a":{"b":[10,20]}})", {0, 0, 1}, {".a.b[1]", "$.a.b[1]", "/a/b/1", "data.a.b[1]", "data[\"a\"][\"b\"][1]"}},
+    {R"({"a":{"b":[10,20]}})",
+     {0, 0, 1},
+     {".a.b[1]", "$.a.b[1]", "/a/b/1", "data.a.b[1]", "data[\"a\"][\"b\"][1]"}},
     {R"([[1],[2,3]])", {1, 0}, {".[1][0]", "$[1][0]", "/1/0", "data[1][0]", "data[1][0]"}},
     {R"({"a.b":1})", {0}, {".\"a.b\"", "$['a.b']", "/a.b", "data[\"a.b\"]", "data[\"a.b\"]"}},
-    {R"({"say \"hi\"":1})", {0},
-     {R"(."say \"hi\"")", R"($['say "hi"'])", R"(/say "hi")", R"(data["say \"hi\""])", R"(data["say \"hi\""])"}},
+    {R"({"say \"hi\"":1})",
+     {0},
+     {R"(."say \"hi\"")", R"($['say "hi"'])", R"(/say "hi")", R"(data["say \"hi\""])",
+      R"(data["say \"hi\""])"}},
     {R"({"it's":1})", {0}, {R"(."it's")", R"($['it\'s'])", "/it's", R"(data["it's"])", R"(data["it's"])"}},
     {R"({"a~/b":1})", {0}, {R"(."a~/b")", R"($['a~/b'])", "/a~0~1b", R"(data["a~/b"])", R"(data["a~/b"])"}},
-    {R"({"with space":1})", {0},
-     {R"(."with space")", R"($['with space'])", "/with space", R"(data["with space"])", R"(data["with space"])"}},
+    {R"({"with space":1})",
+     {0},
+     {R"(."with space")", R"($['with space'])", "/with space", R"(data["with space"])",
+      R"(data["with space"])"}},
     {R"({"1st":1})", {0}, {R"(."1st")", R"($['1st'])", "/1st", R"(data["1st"])", R"(data["1st"])"}},
     {R"({"":1})", {0}, {R"(."")", R"($[''])", "/", R"(data[""])", R"(data[""])"}},
     {R"({"名字":1})", {0}, {R"(."名字")", "$.名字", "/名字", R"(data["名字"])", R"(data["名字"])"}},
     {R"({"😀":1})", {0}, {R"(."😀")", "$.😀", "/😀", R"(data["😀"])", R"(data["😀"])"}},
     {R"({"a\u00e9":1})", {0}, {R"(."aé")", "$.aé", "/aé", R"(data["aé"])", R"(data["aé"])"}},
-    {R"({"back\\slash":1})", {0},
-     {R"(."back\\slash")", R"($['back\\slash'])", R"(/back\slash)", R"(data["back\\slash"])", R"(data["back\\slash"])"}},
-    {R"({"tab\there":1})", {0},
+    {R"({"back\\slash":1})",
+     {0},
+     {R"(."back\\slash")", R"($['back\\slash'])", R"(/back\slash)", R"(data["back\\slash"])",
+      R"(data["back\\slash"])"}},
+    {R"({"tab\there":1})",
+     {0},
      {R"(."tab\there")", R"($['tab\there'])", "/tab\there", R"(data["tab\there"])", R"(data["tab\there"])"}},
     {R"({"_x$":1})", {0}, {R"(."_x$")", R"($['_x$'])", "/_x$", "data._x$", R"(data["_x$"])"}},
     {R"({"if":1})", {0}, {R"(."if")", "$.if", "/if", "data.if", R"(data["if"])"}},
-    {R"({"snake_case9":1})", {0}, {".snake_case9", "$.snake_case9", "/snake_case9", "data.snake_case9", R"(data["snake_case9"])"}},
+    {R"({"snake_case9":1})",
+     {0},
+     {".snake_case9", "$.snake_case9", "/snake_case9", "data.snake_case9", R"(data["snake_case9"])"}},
 };
 
 TEST(tool_paths, texts_per_syntax) {
@@ -81,10 +92,11 @@ TEST(tool_paths, keys_written_leniently_are_decoded) {
         const char* key;
         const char* decoded;
     } cases[] = {
-        {"'a\\u00e9'", "aé"}, {"\"x\\/y\"", "x/y"}, {"bare", "bare"},     {"'q\\'s'", "q's"},
+        {"'a\\u00e9'", "aé"},        {"\"x\\/y\"", "x/y"},     {"bare", "bare"},     {"'q\\'s'", "q's"},
         {"\"\\ud83d\\ude00\"", "😀"}, {"\"end\\\\\"", "end\\"}, {"\"\\uZZ\"", "uZZ"}, {"\"open", "open"},
     };
-    for (const auto& c : cases) EXPECT_EQ(U8(rg_Tolvar_JSON::decodedKey(W(c.key))), c.decoded) << c.key;
+    for (const auto& c : cases)
+        EXPECT_EQ(U8(rg_Tolvar_JSON::decodedKey(W(c.key))), c.decoded) << c.key;
 }
 
 TEST(tool_paths, nodes_no_syntax_can_name) {
@@ -152,8 +164,9 @@ const rg_TolvarJSONJieDian* resolvePointer(const rg_TolvarJSONLei& doc, const CW
         const rg_TolvarJSONJieDian* next = nullptr;
         for (int32_t i = 0; i < n->childCount() && !next; ++i) {
             const rg_TolvarJSONJieDian* c = n->child(i);
-            const bool match = n->nodeType() == rg_Tolvar_JSON::Array ? U8(token) == std::to_string(i)
-                                                                     : rg_Tolvar_JSON::decodedKey(c->keyText()) == token;
+            const bool match = n->nodeType() == rg_Tolvar_JSON::Array
+                                   ? U8(token) == std::to_string(i)
+                                   : rg_Tolvar_JSON::decodedKey(c->keyText()) == token;
             if (match) next = c;
         }
         if (!next) return nullptr;
@@ -169,7 +182,8 @@ std::string run(const std::string& command) {
     if (!p) return out;
     char buf[4096];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
     ::pclose(p);
     return out;
 }
@@ -177,8 +191,10 @@ std::string run(const std::string& command) {
 std::string shellQuoted(const std::string& s) {
     std::string out = "'";
     for (char c : s) {
-        if (c == '\'') out += "'\\''";
-        else out.push_back(c);
+        if (c == '\'')
+            out += "'\\''";
+        else
+            out.push_back(c);
     }
     return out + "'";
 }
@@ -206,14 +222,16 @@ TEST(tool_paths, jq_and_pointer_reach_the_node) {
         while (!todo.empty()) {
             const rg_TolvarJSONJieDian* n = todo.back();
             todo.pop_back();
-            for (int32_t i = n->childCount(); i-- > 0;) todo.push_back(n->child(i));
+            for (int32_t i = n->childCount(); i-- > 0;)
+                todo.push_back(n->child(i));
             const auto jq = toolPathOf(*n, ToolPathSyntax::Jq, doc.topLevelValueCount());
             const auto ptr = toolPathOf(*n, ToolPathSyntax::JsonPointer, doc.topLevelValueCount());
             ASSERT_TRUE(jq.ok && ptr.ok) << text;
             EXPECT_EQ(resolvePointer(doc, ptr.text), n) << U8(ptr.text);
             filter += (filter.empty() ? "" : ", ") + U8(jq.text);
             // A scalar's JSON is its value as written (toJsonText gives it unquoted).
-            const CWString json = n->isContainer() ? rg_Tolvar_JSON::toJsonText(*n, true) : CWString(n->valueText());
+            const CWString json =
+                n->isContainer() ? rg_Tolvar_JSON::toJsonText(*n, true) : CWString(n->valueText());
             values += U8(json) + "\n";
         }
         const std::string expected = run("printf '%s' " + shellQuoted(values) + " | jq -c .");

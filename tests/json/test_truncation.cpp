@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "json/document.h"
 #include "json_test_util.h"
+#include "json/document.h"
 
 using namespace rg_Tolvar_JSON;
 
@@ -53,7 +53,8 @@ TEST(truncation, lenient_texts) {
         "{\"s\":\"x\\\"y\", \"t\":'it\"s', \"u\":\"\\\\\", v:\\\\}",
         "[[[[{\"a\":[[[{}]]]}]]]] \\",
     };
-    for (const char* t : texts) parseEveryPrefix(json_test::W(t));
+    for (const char* t : texts)
+        parseEveryPrefix(json_test::W(t));
 }
 
 } // namespace

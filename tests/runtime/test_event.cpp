@@ -15,7 +15,8 @@ struct Sender {
 };
 
 int32_t freeHandler(int* bound, Sender* sender, int64_t user, int32_t item) {
-    return sender && sender->expandToggling.sender() == sender ? *bound + static_cast<int32_t>(user) + item : -1;
+    return sender && sender->expandToggling.sender() == sender ? *bound + static_cast<int32_t>(user) + item
+                                                               : -1;
 }
 
 struct Counter {
@@ -39,9 +40,9 @@ TEST(runtime_event, binding_veto_and_unbind) {
     EXPECT_EQ(s.expandToggling.raise(3), 7);
     EXPECT_EQ(s.expandToggling.raise(4), 0);
     EXPECT_EQ(owner.calls, 2);
-    s.editCommitted.bind(&owner, 0, [](Owner&, Sender&, int64_t, int32_t, const CWString& before, const CWString& after) {
-        return before == after ? 0 : 1;
-    });
+    s.editCommitted.bind(&owner, 0,
+                         [](Owner&, Sender&, int64_t, int32_t, const CWString& before,
+                            const CWString& after) { return before == after ? 0 : 1; });
     EXPECT_EQ(s.editCommitted.raise(1, u"a", u"a"), 0);
     EXPECT_EQ(s.editCommitted.raise(1, u"a", u"b"), 1);
     s.expandToggling.unbind();

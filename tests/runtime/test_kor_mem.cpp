@@ -6,7 +6,8 @@
 TEST(kor_mem, append_grow_copy_and_release) {
     CKorMem m;
     EXPECT_EQ(m.growthStep(), 64u);
-    for (int i = 0; i < 1000; ++i) m.appendByte(static_cast<uint8_t>(i));
+    for (int i = 0; i < 1000; ++i)
+        m.appendByte(static_cast<uint8_t>(i));
     ASSERT_EQ(m.size(), 1000u);
     EXPECT_GE(m.capacity(), 1000u);
     EXPECT_EQ(m.data()[999], static_cast<uint8_t>(999));
@@ -17,7 +18,8 @@ TEST(kor_mem, append_grow_copy_and_release) {
     EXPECT_EQ(copy.size(), 1000u);
 
     m.setGrowthStep(1 << 20);
-    while (m.size() < m.capacity()) m.appendByte(1);
+    while (m.size() < m.capacity())
+        m.appendByte(1);
     m.appendByte(1); // full: grows by one large step
     EXPECT_GE(m.capacity(), (1u << 20));
     m.resize(2000);

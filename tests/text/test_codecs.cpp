@@ -78,9 +78,9 @@ TEST(codecs, unescape_ucs2_table) {
         {u"a\\", 0, 0, u"a\\"},
         {u"\\r\\n", 0, 0, u"\r\n"},
         {u"\\\"\\/\\t", 0, 0, u"\"/t"},
-        {u"\\uZZZZ", 0, 0, u"\u5553"},     // 35*4096 + 35*256 + 35*16 + 35 = 152915
+        {u"\\uZZZZ", 0, 0, u"\u5553"}, // 35*4096 + 35*256 + 35*16 + 35 = 152915
         {u"a\\uG000", 0, 0, u"a"},     // G counts 16: 65536, whose low 16 bits are 0: the text ends
-        {u"\\u 000", 0, 0, u"\x9000"},     // a space counts -23: -94208, low 16 bits 0x9000
+        {u"\\u 000", 0, 0, u"\x9000"}, // a space counts -23: -94208, low 16 bits 0x9000
         {u"ab\\u0000cd", 0, 0, u"ab"},
         {u"\\uD83D\\uDE00", 0, 0, u"\U0001F600"},
         {u"%%u0041", 0, 0, u"%A"},
@@ -110,7 +110,8 @@ TEST(codecs, escape_html_table) {
         {u"a\0b", 3, 2, u"a"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(escapeText(textOf(c), c.mode), CWString(c.expected)) << show(textOf(c)) << " mode " << c.mode;
+        EXPECT_EQ(escapeText(textOf(c), c.mode), CWString(c.expected))
+            << show(textOf(c)) << " mode " << c.mode;
     }
 }
 
@@ -133,7 +134,7 @@ TEST(codecs, unescape_html_table) {
         {u"&", 0, 1, u"&"},
         {u"a&", 0, 1, u"a&"},
         {u"&#99999999999;", 0, 1, u"\xFFFF"}, // beyond int32: 2147483647, low 16 bits
-        {u"&#65601;", 0, 1, u"A"},           // 65601 = 0x10041 -> 0x0041
+        {u"&#65601;", 0, 1, u"A"},            // 65601 = 0x10041 -> 0x0041
         {u"&amp;lt;", 0, 1, u"&lt;"},
         {u"&nbsp;", 0, 1, u" "},
         {u"&AMP;", 0, 1, u"&AMP;"},
@@ -197,7 +198,8 @@ TEST(codecs, unknown_modes_leave_the_text) {
 TEST(codecs, round_trips) {
     // Escaping then unescaping gives the text back for texts without U+0000.
     CWString all;
-    for (char32_t c = 1; c < 0x10000; c += 7) all.push_back(char16_t(c));
+    for (char32_t c = 1; c < 0x10000; c += 7)
+        all.push_back(char16_t(c));
     all += u"\"'/\\[]{}\r\n\t%&;#x";
     EXPECT_EQ(unescapeText(escapeText(all, 0), 0), all);
     // HTML escapes leave & alone, so only texts without "&" come back.
@@ -216,8 +218,10 @@ TEST(codecs, every_truncated_prefix_is_safe) {
             std::unique_ptr<char16_t[]> exact(new char16_t[len == 0 ? 1 : len]);
             std::copy(in.begin(), in.begin() + long(len), exact.get());
             CWStringView v(exact.get(), len);
-            for (int32_t m = 0; m < 2; ++m) (void)unescapeText(v, m);
-            for (int32_t m = 0; m < 3; ++m) (void)escapeText(v, m);
+            for (int32_t m = 0; m < 2; ++m)
+                (void)unescapeText(v, m);
+            for (int32_t m = 0; m < 3; ++m)
+                (void)escapeText(v, m);
         }
     }
 }

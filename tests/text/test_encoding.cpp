@@ -18,11 +18,14 @@ protected:
 
 std::string bytes(std::initializer_list<int> b) {
     std::string s;
-    for (int x : b) s.push_back(char(x));
+    for (int x : b)
+        s.push_back(char(x));
     return s;
 }
 
-std::string str(const CKorMem& m) { return std::string(bytesOf(m)); }
+std::string str(const CKorMem& m) {
+    return std::string(bytesOf(m));
+}
 
 std::string hex(std::string_view s) {
     std::string out;
@@ -34,7 +37,9 @@ std::string hex(std::string_view s) {
     return out;
 }
 
-std::string le(CWStringView t) { return str(utf16BytesFromText(t)); }
+std::string le(CWStringView t) {
+    return str(utf16BytesFromText(t));
+}
 
 } // namespace
 
@@ -53,7 +58,8 @@ TEST_F(encoding, code_page_table) {
     EXPECT_EQ(codePageName(-1), u"");
     const CWString& t = codePageTable();
     EXPECT_EQ(t.substr(0, 15), u"\r\n708,ASMO-708,");
-    for (const CodePageRow& r : codePageRows()) EXPECT_EQ(codePageName(r.codePage), CWString(r.name));
+    for (const CodePageRow& r : codePageRows())
+        EXPECT_EQ(codePageName(r.codePage), CWString(r.name));
 }
 
 TEST_F(encoding, ansi_code_page_of_locale) {
@@ -61,18 +67,49 @@ TEST_F(encoding, ansi_code_page_of_locale) {
         const char* locale;
         int32_t cp;
     } cases[] = {
-        {"", 936},           {"C", 936},          {"POSIX", 936},      {"C.UTF-8", 936},
-        {"zh_CN.UTF-8", 936}, {"zh_SG", 936},      {"zh_TW.UTF-8", 950}, {"zh_HK", 950},
-        {"zh_MO.utf8", 950}, {"zh", 936},          {"ja_JP.UTF-8", 932}, {"ko_KR.EUC-KR", 949},
-        {"ru_RU.UTF-8", 1251}, {"uk_UA", 1251},    {"bg_BG", 1251},     {"be_BY", 1251},
-        {"sr_RS", 1251},     {"sr_RS@latin", 1250}, {"el_GR", 1253},    {"tr_TR", 1254},
-        {"he_IL", 1255},     {"ar_EG.UTF-8", 1256}, {"lt_LT", 1257},    {"lv_LV", 1257},
-        {"et_EE", 1257},     {"vi_VN", 1258},     {"th_TH", 874},      {"pl_PL", 1250},
-        {"cs_CZ", 1250},     {"sk_SK", 1250},     {"hu_HU", 1250},     {"ro_RO", 1250},
-        {"hr_HR", 1250},     {"sl_SI", 1250},     {"en_US.UTF-8", 1252}, {"de_DE@euro", 1252},
-        {"fr_FR", 1252},     {"es_ES", 1252},     {"pt_BR", 1252},     {"EN_us", 1252},
+        {"", 936},
+        {"C", 936},
+        {"POSIX", 936},
+        {"C.UTF-8", 936},
+        {"zh_CN.UTF-8", 936},
+        {"zh_SG", 936},
+        {"zh_TW.UTF-8", 950},
+        {"zh_HK", 950},
+        {"zh_MO.utf8", 950},
+        {"zh", 936},
+        {"ja_JP.UTF-8", 932},
+        {"ko_KR.EUC-KR", 949},
+        {"ru_RU.UTF-8", 1251},
+        {"uk_UA", 1251},
+        {"bg_BG", 1251},
+        {"be_BY", 1251},
+        {"sr_RS", 1251},
+        {"sr_RS@latin", 1250},
+        {"el_GR", 1253},
+        {"tr_TR", 1254},
+        {"he_IL", 1255},
+        {"ar_EG.UTF-8", 1256},
+        {"lt_LT", 1257},
+        {"lv_LV", 1257},
+        {"et_EE", 1257},
+        {"vi_VN", 1258},
+        {"th_TH", 874},
+        {"pl_PL", 1250},
+        {"cs_CZ", 1250},
+        {"sk_SK", 1250},
+        {"hu_HU", 1250},
+        {"ro_RO", 1250},
+        {"hr_HR", 1250},
+        {"sl_SI", 1250},
+        {"en_US.UTF-8", 1252},
+        {"de_DE@euro", 1252},
+        {"fr_FR", 1252},
+        {"es_ES", 1252},
+        {"pt_BR", 1252},
+        {"EN_us", 1252},
     };
-    for (const auto& c : cases) EXPECT_EQ(ansiCodePageOfLocale(c.locale), c.cp) << c.locale;
+    for (const auto& c : cases)
+        EXPECT_EQ(ansiCodePageOfLocale(c.locale), c.cp) << c.locale;
 }
 
 TEST_F(encoding, system_ansi_from_the_environment) {
@@ -175,25 +212,34 @@ TEST_F(encoding, utf8_decoder_table) {
         {"\xE4\xB8\xAD\xE6\x96\x87", u"\u4E2D\u6587"},
         {"\xF0\x9F\x98\x80", u"\U0001F600"},
         {"\xC3\xA9", u"\u00E9"},
-        {bytes({'a', 0, 'b'}), u"a"},                     // stops at the first zero byte
-        {"a\x80" "b", u"a"},                              // stray continuation
-        {"a\xFE" "b", u"a"},
-        {"a\xFF" "b", u"a"},
-        {"a\xE4\xB8", u"a"},                              // cut off by the end
-        {"a\xE4" "b\xAD", u"a"},                          // cut short
-        {"\xC1\x81", u"A"},                               // overlong forms are accepted
+        {bytes({'a', 0, 'b'}), u"a"}, // stops at the first zero byte
+        {"a\x80"
+         "b",
+         u"a"}, // stray continuation
+        {"a\xFE"
+         "b",
+         u"a"},
+        {"a\xFF"
+         "b",
+         u"a"},
+        {"a\xE4\xB8", u"a"}, // cut off by the end
+        {"a\xE4"
+         "b\xAD",
+         u"a"},             // cut short
+        {"\xC1\x81", u"A"}, // overlong forms are accepted
         {"\xE0\x80\x81", u"\x0001"},
-        {"\xED\xA0\x80", CWString(1, char16_t(0xD800))},  // an encoded surrogate is kept as a unit
+        {"\xED\xA0\x80", CWString(1, char16_t(0xD800))}, // an encoded surrogate is kept as a unit
         {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
-        {"\xF7\xBF\xBF\xBF", CWString{char16_t(0xDFBF), char16_t(0xDFFF)}}, // 0x1FFFFF
+        {"\xF7\xBF\xBF\xBF", CWString{char16_t(0xDFBF), char16_t(0xDFFF)}},     // 0x1FFFFF
         {"\xF8\x88\x80\x80\x80", CWString{char16_t(0xDFC0), char16_t(0xDC00)}}, // 0x200000
-        {"\xFD\xBF\xBF\xBF\xBF\xBF", CWString{char16_t((0xD800u + ((0x7FFFFFFFu - 0x10000u) >> 10)) & 0xFFFF),
-                                               char16_t(0xDFFF)}},
+        {"\xFD\xBF\xBF\xBF\xBF\xBF",
+         CWString{char16_t((0xD800u + ((0x7FFFFFFFu - 0x10000u) >> 10)) & 0xFFFF), char16_t(0xDFFF)}},
         {std::string(40, 'x') + "\xE4\xB8\xAD" + std::string(20, 'y'),
          CWString(40, u'x') + u"\u4E2D" + CWString(20, u'y')},
         {std::string(20, 'x') + std::string(1, '\0') + std::string(20, 'y'), CWString(20, u'x')},
     };
-    for (const auto& c : cases) EXPECT_EQ(utf8ToUtf16(c.in), c.out) << hex(c.in);
+    for (const auto& c : cases)
+        EXPECT_EQ(utf8ToUtf16(c.in), c.out) << hex(c.in);
 }
 
 TEST_F(encoding, utf8_encoder_table) {
@@ -212,7 +258,8 @@ TEST_F(encoding, utf8_encoder_table) {
         {CWString{char16_t(0xDC00), char16_t(0xD800)}, ""},
         {CWString{char16_t(0xD83D)}, ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(utf16ToUtf8(c.in), c.out);
+    for (const auto& c : cases)
+        EXPECT_EQ(utf16ToUtf8(c.in), c.out);
 }
 
 TEST_F(encoding, ansi_conversions_use_the_windows_table) {
@@ -248,7 +295,7 @@ TEST_F(encoding, native_conversion_table) {
         {bytes({0x4E, 0x2D}), u"UTF-16BE", u"UTF-8", 0, "\xE4\xB8\xAD"},
         {bytes({0x4E, 0x2D}), u"UTF-16BE", u"ANSI", 0, bytes({0xD6, 0xD0})},
         {bytes({0xFE, 0xFF, 0x4E, 0x2D}), u"UTF-16BE", u"UTF-16", 2, le(u"\u4E2D")},
-        {bytes({0x2D, 0x4E, 'A'}), u"UTF-16", u"UTF-16BE", 0, bytes({0x4E, 0x2D, 0})}, // odd byte -> 0
+        {bytes({0x2D, 0x4E, 'A'}), u"UTF-16", u"UTF-16BE", 0, bytes({0x4E, 0x2D, 0})},   // odd byte -> 0
         {bytes({0x2D, 0x4E, 'A'}), u"UTF-16", u"UTF-16LE", 0, bytes({0x2D, 0x4E, 'A'})}, // no step
         {bytes({0x2D, 0x4E, 'A'}), u"UTF-16LE", u"UTF-16", 1, bytes({0x4E, 'A'})},
         {le(u"a\0b"), u"UTF-16", u"UTF-8", 0, "a"},
@@ -303,13 +350,15 @@ TEST_F(encoding, every_table_charset_converts) {
         int32_t cp;
         CWString sample;
     } samples[] = {
-        {708, u"\u0627\u0644"},   {720, u"\u0627\u0644"},   {28596, u"\u0627\u0644"}, {1256, u"\u0627\u0644"},
-        {1257, u"\u0101\u0161"},  {852, u"\u0141\u00F3"},   {28592, u"\u0141\u00F3"}, {1250, u"\u0141\u00F3"},
-        {936, u"\u4E2D\u6587"},   {950, u"\u4E2D\u6587"},   {862, u"\u05D0\u05D1"},   {866, u"\u0416\u044F"},
-        {874, u"\u0E01\u0E02"},   {932, u"\u65E5\u672C\u3042"}, {949, u"\uD55C\uAD6D"}, {1251, u"\u0416\u044F"},
-        {1252, u"\u00E9\u20AC"},  {1253, u"\u03A9\u03B1"},  {1254, u"\u011F\u0130"}, {1255, u"\u05D0\u05D1"},
-        {1258, u"\u0111\u01A1"},  {20866, u"\u0416\u044F"}, {21866, u"\u0404\u0457"}, {28595, u"\u0416\u044F"},
-        {28597, u"\u03A9\u03B1"}, {28598, u"\u05D0\u05D1"}, {38598, u"\u05D0\u05D1"},
+        {708, u"\u0627\u0644"},         {720, u"\u0627\u0644"},         {28596, u"\u0627\u0644"},
+        {1256, u"\u0627\u0644"},        {1257, u"\u0101\u0161"},        {852, u"\u0141\u00F3"},
+        {28592, u"\u0141\u00F3"},       {1250, u"\u0141\u00F3"},        {936, u"\u4E2D\u6587"},
+        {950, u"\u4E2D\u6587"},         {862, u"\u05D0\u05D1"},         {866, u"\u0416\u044F"},
+        {874, u"\u0E01\u0E02"},         {932, u"\u65E5\u672C\u3042"},   {949, u"\uD55C\uAD6D"},
+        {1251, u"\u0416\u044F"},        {1252, u"\u00E9\u20AC"},        {1253, u"\u03A9\u03B1"},
+        {1254, u"\u011F\u0130"},        {1255, u"\u05D0\u05D1"},        {1258, u"\u0111\u01A1"},
+        {20866, u"\u0416\u044F"},       {21866, u"\u0404\u0457"},       {28595, u"\u0416\u044F"},
+        {28597, u"\u03A9\u03B1"},       {28598, u"\u05D0\u05D1"},       {38598, u"\u05D0\u05D1"},
         {50932, u"\u65E5\u672C\u3042"}, {51932, u"\u65E5\u672C\u3042"}, {52936, u"\u4E2D\u6587"},
         {65001, u"\u4E2D\U0001F600"},
     };
@@ -342,14 +391,20 @@ TEST_F(encoding, autodetect_reads_the_japanese_encodings) {
 
 TEST_F(encoding, decode_text_bytes) {
     CWString name;
-    EXPECT_EQ(str(decodeTextBytes("\xEF\xBB\xBF" "a", {}, name)), le(u"a"));
+    EXPECT_EQ(str(decodeTextBytes("\xEF\xBB\xBF"
+                                  "a",
+                                  {}, name)),
+              le(u"a"));
     EXPECT_EQ(name, u"UTF-8");
     name.clear();
     EXPECT_EQ(str(decodeTextBytes(bytes({0xD6, 0xD0}), {}, name)), le(u"\u4E2D"));
     EXPECT_EQ(name, u"gbk");
     // A given name is used as is; its own mark is skipped, another one is not.
     name = u"UTF-8";
-    EXPECT_EQ(str(decodeTextBytes("\xEF\xBB\xBF" "a", {}, name)), le(u"a"));
+    EXPECT_EQ(str(decodeTextBytes("\xEF\xBB\xBF"
+                                  "a",
+                                  {}, name)),
+              le(u"a"));
     name = u"UTF-16BE";
     EXPECT_EQ(str(decodeTextBytes(bytes({0xFE, 0xFF, 0, 'a'}), {}, name)), le(u"a"));
     name = u"UTF-16";
@@ -382,10 +437,18 @@ CWString referenceUtf8(std::string_view in) {
             ++i;
             continue;
         }
-        size_t len = b >= 0xC0 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF7 ? 4
-                   : b >= 0xF8 && b <= 0xFB ? 5 : b >= 0xFC && b <= 0xFD ? 6 : 0;
+        size_t len = b >= 0xC0 && b <= 0xDF   ? 2
+                     : b >= 0xE0 && b <= 0xEF ? 3
+                     : b >= 0xF0 && b <= 0xF7 ? 4
+                     : b >= 0xF8 && b <= 0xFB ? 5
+                     : b >= 0xFC && b <= 0xFD ? 6
+                                              : 0;
         if (len == 0 || i + len > in.size()) break;
-        uint32_t v = len == 2 ? b & 0x1F : len == 3 ? b & 0x0F : len == 4 ? b & 0x07 : len == 5 ? b & 0x03 : b & 0x01;
+        uint32_t v = len == 2   ? b & 0x1F
+                     : len == 3 ? b & 0x0F
+                     : len == 4 ? b & 0x07
+                     : len == 5 ? b & 0x03
+                                : b & 0x01;
         bool bad = false;
         for (size_t k = 1; k < len; ++k) {
             uint8_t c = uint8_t(in[i + k]);
@@ -412,12 +475,21 @@ TEST_F(encoding, utf8_decoder_agrees_with_the_rules) {
         seed = seed * 1664525u + 1013904223u;
         return seed >> 8;
     };
-    const std::string pieces[] = {"a", "0123456789abcdef", "\xE4\xB8\xAD", "\xC3\xA9", "\xF0\x9F\x98\x80",
-                                  "\xF8\x88\x80\x80\x80", "\xFC\x84\x80\x80\x80\x80", " ", "\x80", "\xE4\xB8"};
+    const std::string pieces[] = {"a",
+                                  "0123456789abcdef",
+                                  "\xE4\xB8\xAD",
+                                  "\xC3\xA9",
+                                  "\xF0\x9F\x98\x80",
+                                  "\xF8\x88\x80\x80\x80",
+                                  "\xFC\x84\x80\x80\x80\x80",
+                                  " ",
+                                  "\x80",
+                                  "\xE4\xB8"};
     for (int round = 0; round < 3000; ++round) {
         std::string s;
         int parts = int(next() % 12);
-        for (int k = 0; k < parts; ++k) s += pieces[next() % (std::size(pieces) - (round % 3 == 0 ? 0 : 2))];
+        for (int k = 0; k < parts; ++k)
+            s += pieces[next() % (std::size(pieces) - (round % 3 == 0 ? 0 : 2))];
         if (round % 7 == 0 && !s.empty()) s[next() % s.size()] = char(next());
         EXPECT_EQ(utf8ToUtf16(s), referenceUtf8(s)) << hex(s);
         EXPECT_EQ(str(convertCharsetNames(s, u"UTF-8", u"UTF-16")), le(referenceUtf8(s))) << hex(s);

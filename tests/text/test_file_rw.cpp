@@ -37,7 +37,9 @@ struct Folder {
     }
 };
 
-std::string str(const CKorMem& m) { return std::string(reinterpret_cast<const char*>(m.data()), m.size()); }
+std::string str(const CKorMem& m) {
+    return std::string(reinterpret_cast<const char*>(m.data()), m.size());
+}
 
 int openDescriptors() {
     int n = 0;
@@ -131,7 +133,8 @@ TEST(file_rw, copies_share_the_handle) {
         EXPECT_FALSE(a.isOpen());
         EXPECT_EQ(openDescriptors(), before);
         // Reopening and dropping: no leak.
-        for (int i = 0; i < 50; ++i) ASSERT_TRUE(a.open(pathToText(p)));
+        for (int i = 0; i < 50; ++i)
+            ASSERT_TRUE(a.open(pathToText(p)));
         EXPECT_EQ(openDescriptors(), before + 1);
     }
     EXPECT_EQ(openDescriptors(), before);
@@ -140,9 +143,7 @@ TEST(file_rw, copies_share_the_handle) {
 TEST(file_rw, positions_beyond_4_gib) {
     Folder f;
     const auto p = f.dir / "sparse.bin";
-    {
-        std::ofstream(p, std::ios::binary).write("head", 4);
-    }
+    { std::ofstream(p, std::ios::binary).write("head", 4); }
     const int64_t far = (int64_t(5) << 30) + 7;
     fs::resize_file(p, static_cast<uintmax_t>(far));
     {

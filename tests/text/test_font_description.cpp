@@ -23,12 +23,14 @@ TEST(font_description, parse_table) {
         {u"F, 12pt", {u"F", 12, 0, 0, 0, 0, 0}},
         {u"F, 99999999999", {u"F", 2147483647, 0, 0, 0, 0, 0}},
         {u"F, 1, 0, 0, 0, 0, 0, extra, more", {u"F", 1, 0, 0, 0, 0, 0}},
-        {u"\tF\x01,\x20" u"2", {u"F", 2, 0, 0, 0, 0, 0}},
+        {u"\tF\x01,\x20"
+         u"2",
+         {u"F", 2, 0, 0, 0, 0, 0}},
     };
     for (const auto& c : cases) {
         rg_TolvarZiTiLei f;
         f.parseDescription(c.in);
-        EXPECT_EQ(f, c.expected) ;
+        EXPECT_EQ(f, c.expected);
     }
 }
 

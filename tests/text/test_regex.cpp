@@ -50,14 +50,14 @@ const MatchCase kMatchCases[] = {
     {u"\\u4E2D", false, u"\u4E2D\u6587", true},
     {u"\\u4e2d+", false, u"\u4E2D\u4E2D", true},
     {u"\\x41", false, u"A", true},
-    {u"\\x4", false, u"x4", true},     // not two hex digits: a plain "x"
-    {u"\\u12", false, u"u12", true},   // not four hex digits: a plain "u"
+    {u"\\x4", false, u"x4", true},   // not two hex digits: a plain "x"
+    {u"\\u12", false, u"u12", true}, // not four hex digits: a plain "u"
     {u"\\d+", false, u"abc123", true},
     {u"\\d", false, u"\u0663", false}, // ASCII digits only, as in ECMAScript
     {u"\\w+", false, u"\u4E2D\u6587", false},
     {u"\\bfoo\\b", false, u"a foo b", true},
     {u"\\bfoo\\b", false, u"afoob", false},
-    {u"\\s", false, u"\u3000", true},  // ECMAScript white space includes the ideographic space
+    {u"\\s", false, u"\u3000", true}, // ECMAScript white space includes the ideographic space
     {u"\\s", false, u"\u00A0", true},
     {u"\\s", false, u"\uFEFF", true},
     {u"\\S", false, u"\u3000", false},
@@ -67,7 +67,7 @@ const MatchCase kMatchCases[] = {
     {u"a.c", false, u"a\u4E2Dc", true},
     {u"\\v", false, u"\x0B", true},
     {u"\\v", false, u"\n", false},
-    {u"\\a", false, u"a", true},       // identity escapes of letters are the letters
+    {u"\\a", false, u"a", true}, // identity escapes of letters are the letters
     {u"\\e", false, u"e", true},
     {u"\\z", false, u"z", true},
     {u"\\Qa", false, u"Qa", true},
@@ -75,8 +75,8 @@ const MatchCase kMatchCases[] = {
     {u"\\k", false, u"k", true},
     {u"(?<y>a)\\k<y>", false, u"aa", true},
     {u"(a)\\1", false, u"aa", true},
-    {u"\\1(a)", false, u"a", true},    // a forward reference matches empty
-    {u"a\\2", false, u"a\x02", true},  // no group 2: legacy octal
+    {u"\\1(a)", false, u"a", true},   // a forward reference matches empty
+    {u"a\\2", false, u"a\x02", true}, // no group 2: legacy octal
     {u"\\8", false, u"8", true},
     {u"[[]", false, u"[", true},
     {u"[[:alpha:]]", false, u":", false}, // not a POSIX class: "[[:alph" then "]"
@@ -100,10 +100,10 @@ const MatchCase kMatchCases[] = {
     {u"\u00C9", true, u"\u00E9", false}, // case folding covers ASCII letters
     {u"JSON", true, u"json\u89E3\u6790", true},
     {u"\\uD83D", false, u"\U0001F600", true}, // code units, not code points
-    {u".", false, u"\xD800", true},            // lone surrogates are ordinary units
+    {u".", false, u"\xD800", true},           // lone surrogates are ordinary units
     {u"", false, u"abc", false},
     {u"", false, u"", false},
-    {u"(", false, u"abc", true},  // does not compile: the failed replace gives the empty text
+    {u"(", false, u"abc", true}, // does not compile: the failed replace gives the empty text
     {u"(", false, u"", false},
     {u"a)", false, u"xyz", true},
     {u"\\", false, u"x", true},
@@ -166,7 +166,7 @@ TEST(regex, replace_table) {
         {u"b", u"abc", u"[$&]", u"a[b]c"},
         {u"b", u"abc", u"[$`|$']", u"a[a|c]c"},
         {u"b", u"abc", u"$$", u"a$c"},
-        {u"b", u"abc", u"$1", u"a$1c"},   // no such group: literal
+        {u"b", u"abc", u"$1", u"a$1c"}, // no such group: literal
         {u"(b)", u"abc", u"$01", u"abc"},
         {u"(b)", u"abc", u"$10", u"ab0c"}, // "$1" then "0"
         {u"(b)", u"abc", u"$0", u"a$0c"},
@@ -204,17 +204,18 @@ TEST(regex, wildcard_table) {
         {u"", u""},
         {u"\u4E2D*", u"\u4E2D.*"},
     };
-    for (const auto& c : cases) EXPECT_EQ(Regex::wildcardToRegex(c.wildcard), CWString(c.regex)) << show(c.wildcard);
+    for (const auto& c : cases)
+        EXPECT_EQ(Regex::wildcardToRegex(c.wildcard), CWString(c.regex)) << show(c.wildcard);
 
     const struct {
         const char16_t* wildcard;
         const char16_t* text;
         bool matches;
     } matches[] = {
-        {u"a*c", u"xxabcxx", true}, {u"a*c", u"ac", true},     {u"a?c", u"ac", true},
-        {u"a?c", u"abc", true},     {u"a?c", u"abbc", false},  {u"1+1=2", u"1+1=2", true},
-        {u"1+1=2", u"11=2", false}, {u"a\\b", u"a\\b", true},   {u"a\\b", u"ab", false},
-        {u"[x]", u"[x]", true},     {u"[x]", u"x", false},      {u"a|z", u"z", true},
+        {u"a*c", u"xxabcxx", true}, {u"a*c", u"ac", true},          {u"a?c", u"ac", true},
+        {u"a?c", u"abc", true},     {u"a?c", u"abbc", false},       {u"1+1=2", u"1+1=2", true},
+        {u"1+1=2", u"11=2", false}, {u"a\\b", u"a\\b", true},       {u"a\\b", u"ab", false},
+        {u"[x]", u"[x]", true},     {u"[x]", u"x", false},          {u"a|z", u"z", true},
         {u"(a)", u"(a)", true},     {u"\"k\"", u"{\"k\":1}", true},
     };
     Regex r;
@@ -233,9 +234,11 @@ TEST(regex, copies_share_the_pattern_and_run_on_their_own_threads) {
     EXPECT_TRUE(copy.containsMatch(u"abbc"));
     EXPECT_TRUE(assigned.containsMatch(u"abbc"));
     std::thread t([copy]() mutable {
-        for (int i = 0; i < 1000; ++i) ASSERT_TRUE(copy.containsMatch(u"abbc"));
+        for (int i = 0; i < 1000; ++i)
+            ASSERT_TRUE(copy.containsMatch(u"abbc"));
     });
-    for (int i = 0; i < 1000; ++i) ASSERT_TRUE(r.containsMatch(u"abbc"));
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_TRUE(r.containsMatch(u"abbc"));
     t.join();
     r.compilePattern(u"z", false); // recompiling one leaves the copies alone
     EXPECT_TRUE(copy.containsMatch(u"abbc"));

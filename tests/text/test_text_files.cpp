@@ -1,7 +1,7 @@
 // Text files: whole-file reads and atomic writes, round trips in every encoding.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,9 +24,8 @@ class text_files : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("LC_ALL", "zh_CN.UTF-8", 1);
-        dir_ = fs::temp_directory_path() /
-               ("quelix_text_files_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() / ("quelix_text_files_" + std::to_string(::getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
@@ -48,7 +47,8 @@ protected:
 
 std::string bytes(std::initializer_list<int> b) {
     std::string s;
-    for (int x : b) s.push_back(char(x));
+    for (int x : b)
+        s.push_back(char(x));
     return s;
 }
 
@@ -68,12 +68,12 @@ TEST_F(text_files, read_edge_cases) {
         {bytes({0xD6, 0xD0}), u"\u4E2D", u"gbk"},
         {"", u"", u"gbk"},
         {"{\"a\":1}", u"{\"a\":1}", u"gbk"},
-        {bytes({0xFF, 0xFE, 0x41, 0x00, 0x42}), u"A", u"UTF-16"},         // odd byte count
+        {bytes({0xFF, 0xFE, 0x41, 0x00, 0x42}), u"A", u"UTF-16"},          // odd byte count
         {bytes({0xFF, 0xFE, 0x41, 0x00, 0, 0, 0x42, 0}), u"A", u"UTF-16"}, // ends at U+0000
-        {bytes({0xFE, 0xFF, 0x00, 0x41, 0x42}), u"A", u"UTF-16BE"},       // odd last byte
+        {bytes({0xFE, 0xFF, 0x00, 0x41, 0x42}), u"A", u"UTF-16BE"},        // odd last byte
         {bytes({0xEF, 0xBB, 0xBF, 'a', 0xF0, 0x9F, 0x98, 0x80}), u"a\U0001F600", u"UTF-8"},
-        {bytes({0xEF, 0xBB, 0xBF, 'a', 0xE4, 0xB8}), u"a", u"UTF-8"},       // truncated sequence
-        {bytes({0xFF, 0xFE, 0xE4, 0xB8, 0xAD}), u"\uB8E4", u"UTF-16"},     // a lying mark
+        {bytes({0xEF, 0xBB, 0xBF, 'a', 0xE4, 0xB8}), u"a", u"UTF-8"},  // truncated sequence
+        {bytes({0xFF, 0xFE, 0xE4, 0xB8, 0xAD}), u"\uB8E4", u"UTF-16"}, // a lying mark
     };
     int k = 0;
     for (const auto& c : cases) {
@@ -151,8 +151,8 @@ TEST_F(text_files, round_trip_in_every_named_encoding) {
         CWString enc;
         EXPECT_EQ(readTextFile(file(f), enc), text) << f;
         CWString expectedEnc = CWString(name) == u"UTF-16LE" ? CWString(u"UTF-16")
-                               : CWString(name) == u"ANSI" ? CWString(u"gbk")
-                                                            : CWString(name);
+                               : CWString(name) == u"ANSI"   ? CWString(u"gbk")
+                                                             : CWString(name);
         EXPECT_EQ(enc, expectedEnc);
         // Read back with the name given explicitly too.
         CWString given = name;
@@ -198,7 +198,8 @@ TEST_F(text_files, write_replaces_the_old_file) {
     EXPECT_EQ(contentOf("f.txt"), "");
     // No temporary files are left behind.
     int count = 0;
-    for (const auto& e : fs::directory_iterator(dir_)) count += e.is_regular_file() ? 1 : 0;
+    for (const auto& e : fs::directory_iterator(dir_))
+        count += e.is_regular_file() ? 1 : 0;
     EXPECT_EQ(count, 1);
 }
 
@@ -242,14 +243,16 @@ TEST_F(text_files, failed_write_leaves_the_old_file_intact) {
     EXPECT_FALSE(ok);
     EXPECT_EQ(contentOf("keep.txt"), "the old content");
     int count = 0;
-    for (const auto& e : fs::directory_iterator(dir_)) count += e.is_regular_file() ? 1 : 0;
+    for (const auto& e : fs::directory_iterator(dir_))
+        count += e.is_regular_file() ? 1 : 0;
     EXPECT_EQ(count, 1); // the temporary file is gone
 }
 
 TEST_F(text_files, unicode_file_names) {
     CWString name = pathToText(dir_) + u"/JSON\u6811" + u"1.txt";
     ASSERT_TRUE(writeTextFile(u"[1]", name, u"UTF-16"));
-    EXPECT_TRUE(fs::exists(dir_ / "JSON\xE6\xA0\x91" "1.txt"));
+    EXPECT_TRUE(fs::exists(dir_ / "JSON\xE6\xA0\x91"
+                                  "1.txt"));
     CWString enc;
     EXPECT_EQ(readTextFile(name, enc), u"[1]");
 }
@@ -282,7 +285,8 @@ TEST_F(text_files, direct_decode_equals_decode_text_bytes) {
         "\xE4\xB8\xAD\xE6\x96\x87\xE4\xB8\xAD cut off \xE4\xB8",
         "\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD zero\0after"s,
         bytes({0xEF, 0xBB, 0xBF}) + emoji,
-        bytes({0xEF, 0xBB, 0xBF, 0xF8, 0x88, 0x80, 0x80, 0x80, 'x', 0xFC, 0x84, 0x80, 0x80, 0x80, 0x80, 0xFE}),
+        bytes(
+            {0xEF, 0xBB, 0xBF, 0xF8, 0x88, 0x80, 0x80, 0x80, 'x', 0xFC, 0x84, 0x80, 0x80, 0x80, 0x80, 0xFE}),
         bytes({0xEF, 0xBB, 0xBF, 0xED, 0xA0, 0x80, 'x'}), // an encoded lone surrogate
     };
     for (const std::string& content : contents) {
@@ -328,7 +332,7 @@ TEST_F(text_files, direct_decode_tells_whether_the_text_gives_back_the_bytes) {
         {"\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD zero\0after"s, false},
         {"\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD stray \x80 byte", false},
         {bytes({0xEF, 0xBB, 0xBF, 0xC0, 0x80}), false}, // an overlong form
-        {bytes({0xD6, 0xD0, 0xCE, 0xC4}), true},         // GBK, detected as the ANSI code page
+        {bytes({0xD6, 0xD0, 0xCE, 0xC4}), true},        // GBK, detected as the ANSI code page
         {bytes({0xD6, 0xD0, 0xCE, 0xC4, 0x00, 0x41}), false},
     };
     for (const auto& c : cases) {
@@ -340,7 +344,8 @@ TEST_F(text_files, direct_decode_tells_whether_the_text_gives_back_the_bytes) {
     }
     // Long texts are compared piece by piece; a surrogate pair across a piece's end is no change.
     std::string longUtf8 = "\xEF\xBB\xBF";
-    for (int i = 0; i < 70000; ++i) longUtf8 += i % 3 ? "a" : "\xF0\x9F\x98\x80";
+    for (int i = 0; i < 70000; ++i)
+        longUtf8 += i % 3 ? "a" : "\xF0\x9F\x98\x80";
     CWString name, text;
     bool exact = false;
     ASSERT_TRUE(decodeTextFileBytes(longUtf8, name, text, &exact));
@@ -373,7 +378,8 @@ TEST_F(text_files, utf16_slot_writes_keep_every_unit) {
     text += u"y\"}";
     ASSERT_TRUE(writeUtf16TextFile(text, file("slot.txt")));
     std::string expected = bytes({0xFF, 0xFE});
-    for (char16_t c : text) expected += bytes({c & 0xFF, c >> 8});
+    for (char16_t c : text)
+        expected += bytes({c & 0xFF, c >> 8});
     EXPECT_EQ(contentOf("slot.txt"), expected);
     CKorMem back;
     ASSERT_EQ(readFileBytes(file("slot.txt"), back), int64_t(expected.size()));

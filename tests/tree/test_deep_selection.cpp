@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "json/document.h"
 #include "tree/item_store.h"
+#include "json/document.h"
 
 using namespace rg_TolvarMingLingJi_ChuangKouZuJian;
 
@@ -10,9 +10,11 @@ using namespace rg_TolvarMingLingJi_ChuangKouZuJian;
 TEST(tree_selection, deep_chain_opens_every_ancestor) {
     const int depth = 200000;
     CWString text;
-    for (int i = 0; i < depth; ++i) text += u"[";
+    for (int i = 0; i < depth; ++i)
+        text += u"[";
     text += u"1";
-    for (int i = 0; i < depth; ++i) text += u"]";
+    for (int i = 0; i < depth; ++i)
+        text += u"]";
     rg_Tolvar_JSON::rg_TolvarJSONLei doc;
     doc.parseText(text);
 
@@ -24,5 +26,6 @@ TEST(tree_selection, deep_chain_opens_every_ancestor) {
     EXPECT_EQ(store.getSelection(), last);
     store.ensureRowList();
     EXPECT_EQ(store.rowOfItem(last), last); // every item above it is an open ancestor
-    for (int32_t i : {0, 1, depth / 2, last - 1}) EXPECT_GE(store.getExpandState(i), 2) << i;
+    for (int32_t i : {0, 1, depth / 2, last - 1})
+        EXPECT_GE(store.getExpandState(i), 2) << i;
 }

@@ -1,8 +1,8 @@
 // A document nested a million levels deep goes through the tree store without recursion.
 #include <gtest/gtest.h>
 
-#include "json/document.h"
 #include "tree_test_util.h"
+#include "json/document.h"
 
 using namespace tree_test;
 

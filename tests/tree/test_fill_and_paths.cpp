@@ -5,10 +5,10 @@
 #include <random>
 #include <string>
 
-#include "json/document.h"
-#include "json/node.h"
 #include "tree/item_record.h"
 #include "tree_test_util.h"
+#include "json/document.h"
+#include "json/node.h"
 
 using namespace tree_test;
 using rg_Tolvar_JSON::rg_TolvarJSONJieDian;
@@ -33,7 +33,8 @@ struct Item {
 
 std::ostream& operator<<(std::ostream& os, const Item& i) {
     std::string t;
-    for (char16_t c : i.text) t += c < 128 ? static_cast<char>(c) : '?';
+    for (char16_t c : i.text)
+        t += c < 128 ? static_cast<char>(c) : '?';
     return os << "{" << t << ", " << i.level << ", " << i.image << "}";
 }
 
@@ -95,7 +96,8 @@ TEST(tree_fill, labels) {
         {u"{}", {}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << std::string(c.json, c.json + std::char_traits<char16_t>::length(c.json)).size());
+        SCOPED_TRACE(testing::Message()
+                     << std::string(c.json, c.json + std::char_traits<char16_t>::length(c.json)).size());
         Store s;
         rg_TolvarJSONLei doc;
         load(s, doc, c.json);
@@ -120,7 +122,8 @@ TEST(tree_fill, separator_units_in_keys_and_values_are_replaced) {
     const Case cases[] = {
         {u"{\"" + sepEven + u"\":1}", CWString{0xFFFD, 0x0403} + u":1"},
         {u"[\"" + sepEven + u"\"]", u"[0]:\"" + CWString{0xFFFD, 0x0403} + u"\""},
-        {u"{k" + CWString{0x0201} + u":" + CWString{0x0403} + u"}", u"k" + CWString{0x0201} + u":" + CWString{0x0403}},
+        {u"{k" + CWString{0x0201} + u":" + CWString{0x0403} + u"}",
+         u"k" + CWString{0x0201} + u":" + CWString{0x0403}},
         {u"{\"a\":x" + CWString{0x0101, 0x0302, 0x0404} + u"}", u"a:x" + CWString{0x0101, 0xFFFD, 0x0404}},
         {u"{\"plain\":\"text\"}", u"plain:\"text\""},
     };
@@ -234,7 +237,8 @@ rg_TolvarJSONJieDian* resolve(rg_TolvarJSONLei& doc, CWStringView path) {
 
 std::string narrow(CWStringView s) {
     std::string t;
-    for (char16_t c : s) t += c < 128 ? static_cast<char>(c) : '?';
+    for (char16_t c : s)
+        t += c < 128 ? static_cast<char>(c) : '?';
     return t;
 }
 
@@ -319,13 +323,13 @@ TEST(tree_paths, finding_items) {
         {u"{\"a\":{\"b\":1}}", u"a.b.c", -1},
         {u"{\"a\":{\"b\":1}}", u"//a.b", 2},
         {u"[5,6]", u"[1]", 2},
-        {u"[5,6]", u"[ 1]", 2},     // an index is read as the engine reads it
+        {u"[5,6]", u"[ 1]", 2}, // an index is read as the engine reads it
         {u"[5,6]", u"[-1]", -1},
         {u"[5,6]", u"[2]", -1},
         {u"{\"a\":1,\"b\":2}", u"[1]", 2}, // an index names a member by its position, as in the engine
         {u"{\"a:b\":1,\"a\":2}", u"a", 2},
         {u"{\"a:b\":1,\"a\":2}", u"a:b", 1},
-        {u"{\"a\":[5,6]}", u"a.", 2},    // an empty key names the first array element, as in the engine
+        {u"{\"a\":[5,6]}", u"a.", 2}, // an empty key names the first array element, as in the engine
         {u"{\"a\":[5,6]}", u"a.->1", 3},
         {u"{\"a\":[5,6]}", u"a.[1]->0", -1},
     };
@@ -357,9 +361,9 @@ public:
 private:
     CWString key() {
         static const std::vector<CWString> pool = {
-            u"a",   u"b",     u"a.b", u"x y", u"k",  u"中文", u"é", u"a:b", u"#", u"-",   u">",
-            u"1",   u"a..b",  u".",   u"//r", u"",   u"#46#", u"a->b", u"[x", u"q\\", u"#46.", u"k",
-            u"[1]", u" s",    u"s ", u"a[1]", u"c:d:e", u"\\[z", u"/",
+            u"a",    u"b", u"a.b",  u"x y", u"k",   u"中文", u"é",     u"a:b",  u"#",  u"-",
+            u">",    u"1", u"a..b", u".",   u"//r", u"",     u"#46#",  u"a->b", u"[x", u"q\\",
+            u"#46.", u"k", u"[1]",  u" s",  u"s ",  u"a[1]", u"c:d:e", u"\\[z", u"/",
         };
         return pool[rng_() % pool.size()];
     }
@@ -381,7 +385,8 @@ private:
             }
             out.push_back(object ? u'}' : u']');
         } else {
-            static const std::vector<CWString> scalars = {u"1", u"true", u"null", u"\"s\"", u"\"a.b:c\"", u"-2.5"};
+            static const std::vector<CWString> scalars = {u"1",     u"true",      u"null",
+                                                          u"\"s\"", u"\"a.b:c\"", u"-2.5"};
             out.append(scalars[rng_() % scalars.size()]);
         }
     }
@@ -389,13 +394,17 @@ private:
     std::mt19937 rng_;
 };
 
-CWString keyFormOf(const CWString& text) { return text.substr(0, text.find(u':')); }
+CWString keyFormOf(const CWString& text) {
+    return text.substr(0, text.find(u':'));
+}
 
 CWString encodeDots(const CWString& s) {
     CWString out;
     for (char16_t c : s) {
-        if (c == u'.') out.append(u"#46#");
-        else out.push_back(c);
+        if (c == u'.')
+            out.append(u"#46#");
+        else
+            out.push_back(c);
     }
     return out;
 }
@@ -418,7 +427,8 @@ TEST(tree_paths, random_documents_round_trip) {
                 const CWString path = s.pathOfItem(i, mode);
                 ++checked;
                 ASSERT_EQ(s.findItemByPath(path), i) << "seed " << seed << " item " << i << " mode " << mode;
-                ASSERT_EQ(resolve(doc, path), nodes[i - 1]) << "seed " << seed << " item " << i << " mode " << mode;
+                ASSERT_EQ(resolve(doc, path), nodes[i - 1])
+                    << "seed " << seed << " item " << i << " mode " << mode;
             }
         }
     }
@@ -442,7 +452,8 @@ TEST(tree_paths, listing_all_paths_matches_item_by_item) {
                 ItemCursor fresh;
                 s.locateItem(item, fresh, -1);
                 EXPECT_EQ(cursor, fresh);
-                EXPECT_EQ(path, s.pathOfItem(item, mode)) << "seed " << seed << " item " << item << " mode " << mode;
+                EXPECT_EQ(path, s.pathOfItem(item, mode))
+                    << "seed " << seed << " item " << item << " mode " << mode;
             });
             EXPECT_EQ(expectedItem, s.itemCount());
         }

@@ -13,7 +13,9 @@ namespace rec = rg_TolvarMingLingJi_ChuangKouZuJian::item_record;
 
 namespace {
 
-std::vector<uint8_t> bytesOf(const CKorMem& m) { return std::vector<uint8_t>(m.data(), m.data() + m.size()); }
+std::vector<uint8_t> bytesOf(const CKorMem& m) {
+    return std::vector<uint8_t>(m.data(), m.data() + m.size());
+}
 
 TEST(records, byte_layout) {
     CKorMem buf;
@@ -54,7 +56,7 @@ TEST(records, separator_bytes_in_text_are_replaced) {
         CWString stored;
     };
     const Case cases[] = {
-        {CWString{0x0201, 0x0403}, CWString{0xFFFD, 0x0403}},                         // even alignment
+        {CWString{0x0201, 0x0403}, CWString{0xFFFD, 0x0403}},                             // even alignment
         {CWString{u'x', 0x0101, 0x0302, 0x0404}, CWString{u'x', 0x0101, 0xFFFD, 0x0404}}, // odd alignment
         {CWString{0x0201, 0x0403, 0x0201, 0x0403}, CWString{0xFFFD, 0x0403, 0xFFFD, 0x0403}},
         {CWString{0x0201}, CWString{0x0201}}, // half a separator is harmless
@@ -95,7 +97,8 @@ TEST(records, header_values_are_kept_in_safe_ranges) {
     EXPECT_EQ(rec::readInt32(buf.data() + 64 + 6 + rec::kLevelField), rec::kMaxLevel);
     // Exactly three separators: none formed by header bytes.
     int found = 0;
-    for (int64_t p = 0; (p = rec::findSeparator(buf.data(), buf.size(), p)) >= 0; ++p) ++found;
+    for (int64_t p = 0; (p = rec::findSeparator(buf.data(), buf.size(), p)) >= 0; ++p)
+        ++found;
     EXPECT_EQ(found, 3);
 }
 
@@ -150,8 +153,8 @@ TEST(store, bad_cursors_never_read_outside_the_buffer) {
     const std::vector<ItemCursor> bad = {
         {1000, 2000, 0},
         {-40, 10, 0},
-        {3, 40, 0},                                    // not on record boundaries
-        {0, static_cast<int32_t>(len), 0},             // one past the end
+        {3, 40, 0},                        // not on record boundaries
+        {0, static_cast<int32_t>(len), 0}, // one past the end
         {static_cast<int32_t>(len - 1), static_cast<int32_t>(len - 1), 0},
         {10, 5, 0},
         {INT32_MAX - 3, INT32_MAX, 1},
@@ -208,7 +211,9 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(tree_store, Lookups, ::testing::Values(Indexes::Stale, Indexes::Current),
-                         [](const auto& param) { return param.param == Indexes::Stale ? "stale" : "current"; });
+                         [](const auto& param) {
+                             return param.param == Indexes::Stale ? "stale" : "current";
+                         });
 
 TEST_P(Lookups, levels_0_1_2_1_2_0) {
     Store s;
@@ -324,7 +329,8 @@ TEST_P(Lookups, enumerate_children) {
         ItemIndexList out;
         ItemCursor pc;
         std::vector<ItemCursor> cursors;
-        EXPECT_EQ(s.enumerateChildren(c.parent, out, pc, cursors, c.stopAt), static_cast<int32_t>(c.expected.size()));
+        EXPECT_EQ(s.enumerateChildren(c.parent, out, pc, cursors, c.stopAt),
+                  static_cast<int32_t>(c.expected.size()));
         EXPECT_EQ(out, c.expected);
         ASSERT_EQ(cursors.size(), c.expected.size());
         for (size_t k = 0; k < out.size(); ++k) {

@@ -14,19 +14,22 @@ namespace {
 
 std::vector<int32_t> levelsOf(const Store& s) {
     std::vector<int32_t> out;
-    for (int32_t i = 0; i < s.itemCount(); ++i) out.push_back(s.getLevel(i));
+    for (int32_t i = 0; i < s.itemCount(); ++i)
+        out.push_back(s.getLevel(i));
     return out;
 }
 
 std::vector<CWString> textsOf(const Store& s) {
     std::vector<CWString> out;
-    for (int32_t i = 0; i < s.itemCount(); ++i) out.push_back(s.getText(i));
+    for (int32_t i = 0; i < s.itemCount(); ++i)
+        out.push_back(s.getText(i));
     return out;
 }
 
 CKorMem recordsOf(const std::vector<std::pair<CWString, int32_t>>& items) {
     CKorMem m;
-    for (const auto& [text, level] : items) Store::appendRecord(m, text, 2, level);
+    for (const auto& [text, level] : items)
+        Store::appendRecord(m, text, 2, level);
     return m;
 }
 
@@ -35,10 +38,11 @@ struct SelectionLog {
 };
 
 void bindSelection(Store& s, SelectionLog& log) {
-    s.selectionChanged.bind(&log, 42, [](SelectionLog& l, Store&, int64_t user, int32_t item, int32_t reason) {
-        EXPECT_EQ(user, 42);
-        l.calls.push_back({item, reason});
-    });
+    s.selectionChanged.bind(&log, 42,
+                            [](SelectionLog& l, Store&, int64_t user, int32_t item, int32_t reason) {
+                                EXPECT_EQ(user, 42);
+                                l.calls.push_back({item, reason});
+                            });
 }
 
 TEST(tree_store_insert, placements) {
@@ -112,16 +116,70 @@ TEST(tree_store_replace, modes) {
         bool selectionEvent;
     };
     const Case cases[] = {
-        {"mode 0 replaces item and subtree", 1, 0, {{u"x", 1}, {u"x1", 2}}, 3, {0, 1, 2, 1}, {u"item0", u"x", u"x1", u"item4"}, 2, true},
+        {"mode 0 replaces item and subtree",
+         1,
+         0,
+         {{u"x", 1}, {u"x1", 2}},
+         3,
+         {0, 1, 2, 1},
+         {u"item0", u"x", u"x1", u"item4"},
+         2,
+         true},
         {"mode 0 empty deletes item and subtree", 1, 0, {}, 3, {0, 1}, {u"item0", u"item4"}, -1, true},
-        {"mode 0 on a leaf", 4, 0, {{u"y", 1}}, 1, {0, 1, 2, 2, 1}, {u"item0", u"item1", u"item2", u"item3", u"y"}, 0, true},
-        {"mode 2 replaces descendants only", 1, 2, {{u"z", 2}}, 2, {0, 1, 2, 1}, {u"item0", u"item1", u"z", u"item4"}, 0, true},
-        {"mode 1 carries the expand state", 1, 1, {{u"z", 2}}, 2, {0, 1, 2, 1}, {u"item0", u"item1", u"z", u"item4"}, 2, true},
-        {"mode 2 empty removes descendants", 1, 2, {}, 2, {0, 1, 1}, {u"item0", u"item1", u"item4"}, -1, true},
-        {"mode 2 on a leaf inserts after it", 4, 2, {{u"c", 2}, {u"d", 2}}, 0, {0, 1, 2, 2, 1, 2, 2},
-         {u"item0", u"item1", u"item2", u"item3", u"item4", u"c", u"d"}, 0, false},
-        {"mode 2 empty on a leaf changes nothing", 4, 2, {}, 0, {0, 1, 2, 2, 1},
-         {u"item0", u"item1", u"item2", u"item3", u"item4"}, -1, false},
+        {"mode 0 on a leaf",
+         4,
+         0,
+         {{u"y", 1}},
+         1,
+         {0, 1, 2, 2, 1},
+         {u"item0", u"item1", u"item2", u"item3", u"y"},
+         0,
+         true},
+        {"mode 2 replaces descendants only",
+         1,
+         2,
+         {{u"z", 2}},
+         2,
+         {0, 1, 2, 1},
+         {u"item0", u"item1", u"z", u"item4"},
+         0,
+         true},
+        {"mode 1 carries the expand state",
+         1,
+         1,
+         {{u"z", 2}},
+         2,
+         {0, 1, 2, 1},
+         {u"item0", u"item1", u"z", u"item4"},
+         2,
+         true},
+        {"mode 2 empty removes descendants",
+         1,
+         2,
+         {},
+         2,
+         {0, 1, 1},
+         {u"item0", u"item1", u"item4"},
+         -1,
+         true},
+        {"mode 2 on a leaf inserts after it",
+         4,
+         2,
+         {{u"c", 2}, {u"d", 2}},
+         0,
+         {0, 1, 2, 2, 1, 2, 2},
+         {u"item0", u"item1", u"item2", u"item3", u"item4", u"c", u"d"},
+         0,
+         false},
+        {"mode 2 empty on a leaf changes nothing",
+         4,
+         2,
+         {},
+         0,
+         {0, 1, 2, 2, 1},
+         {u"item0", u"item1", u"item2", u"item3", u"item4"},
+         -1,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -133,7 +191,8 @@ TEST(tree_store_replace, modes) {
             bindSelection(s, log);
             const CKorMem records = recordsOf(c.records);
             ItemCursor cur;
-            EXPECT_EQ(s.replaceSubtree(c.index, c.mode, records, static_cast<int32_t>(c.records.size()), cur), c.result);
+            EXPECT_EQ(s.replaceSubtree(c.index, c.mode, records, static_cast<int32_t>(c.records.size()), cur),
+                      c.result);
             EXPECT_EQ(levelsOf(s), c.levels);
             EXPECT_EQ(textsOf(s), c.texts);
             if (c.expandOfFirstNew >= 0) {
@@ -209,9 +268,9 @@ TEST(tree_store_states, expand_state_bits) {
         int32_t expected;
     };
     const Case cases[] = {
-        {0, true, false, 2},  {1, true, false, 3}, {2, true, false, 2}, {3, true, false, 3},
+        {0, true, false, 2},  {1, true, false, 3},  {2, true, false, 2},  {3, true, false, 3},
         {0, false, false, 0}, {1, false, false, 1}, {2, false, false, 0}, {3, false, false, 1},
-        {0, false, true, 2},  {1, false, true, 3}, {2, false, true, 0}, {3, false, true, 1},
+        {0, false, true, 2},  {1, false, true, 3},  {2, false, true, 0},  {3, false, true, 1},
     };
     for (const Case& c : cases) {
         Store s;
@@ -237,7 +296,8 @@ TEST(tree_store_states, check_state_cycling) {
         std::vector<int32_t> sequence;
     };
     const Case cases[] = {
-        {2, 0, {1, 0, 1}}, {0, 0, {1, 2, 0, 1}}, {1, 0, {1, 2, 0}}, {2, 3, {3, 3}}, {7, 3, {3}}, {2, 2, {0, 1}},
+        {2, 0, {1, 0, 1}}, {0, 0, {1, 2, 0, 1}}, {1, 0, {1, 2, 0}},
+        {2, 3, {3, 3}},    {7, 3, {3}},          {2, 2, {0, 1}},
     };
     for (const Case& c : cases) {
         Store s;
@@ -290,7 +350,7 @@ TEST(tree_store_states, in_place_changes_keep_indexes_current) {
     s.rebuildRowList();
     c.clear();
     s.setItem(1, std::nullopt, Store::kKeepImage, -1, 1, c, true); // check byte
-    s.setItem(1, u"ITEM1", 5, -1, -1, c, true);                   // same-length text, image
+    s.setItem(1, u"ITEM1", 5, -1, -1, c, true);                    // same-length text, image
     s.setExpanded(c, 1, true, false);                              // expand byte
     for (int k = 0; k < rg_TolvarMingLingJi_ChuangKouZuJian::kTreeIndexKinds; ++k)
         EXPECT_TRUE(s.isIndexCurrent(static_cast<TreeIndexKind>(k)));
@@ -305,7 +365,8 @@ TEST(tree_store_states, in_place_changes_keep_indexes_current) {
 
 std::vector<int32_t> rowsOf(const Store& s) {
     std::vector<int32_t> out;
-    for (int32_t r = 0; r < s.rowCount(); ++r) out.push_back(s.itemAtRow(r));
+    for (int32_t r = 0; r < s.rowCount(); ++r)
+        out.push_back(s.itemAtRow(r));
     return out;
 }
 
@@ -502,40 +563,41 @@ TEST(tree_store_labels, shift_element_labels) {
         {"later siblings only",
          {0, 1, 1, 1, 1},
          {"top", "[0]:a", "[2]:b", "[3]:c", "[4]:d"},
-         2, -1, 3,
+         2,
+         -1,
+         3,
          {"top", "[0]:a", "[1]:b", "[2]:c", "[3]:d"}},
         {"digit boundaries",
          {0, 1, 1, 1},
          {"top", "[10]:x", "[100]", "[1000]:\"[7]\""},
-         1, -1, 3,
+         1,
+         -1,
+         3,
          {"top", "[9]:x", "[99]", "[999]:\"[7]\""}},
-        {"growing",
-         {0, 1, 1},
-         {"top", "[9]:x", "[99]:y"},
-         1, 1, 2,
-         {"top", "[10]:x", "[100]:y"}},
+        {"growing", {0, 1, 1}, {"top", "[9]:x", "[99]:y"}, 1, 1, 2, {"top", "[10]:x", "[100]:y"}},
         {"children and the next family are kept",
          {0, 1, 2, 2, 1, 2, 0, 1},
          {"top", "[1]", "[0]:c", "[1]:d", "[2]", "[0]:e", "next", "[5]:f"},
-         1, -1, 2,
+         1,
+         -1,
+         2,
          {"top", "[0]", "[0]:c", "[1]:d", "[1]", "[0]:e", "next", "[5]:f"}},
         {"texts without a label, zero and odd labels are kept",
          {0, 1, 1, 1, 1, 1, 1},
          {"top", "[0]:a", "key:1", "[]:b", "[1x]:c", "[12345678901]:d", "[3]:e"},
-         1, -1, 1,
+         1,
+         -1,
+         1,
          {"top", "[0]:a", "key:1", "[]:b", "[1x]:c", "[12345678901]:d", "[2]:e"}},
-        {"nothing to change",
-         {0, 1},
-         {"top", "plain"},
-         1, -1, 0,
-         {"top", "plain"}},
+        {"nothing to change", {0, 1}, {"top", "plain"}, 1, -1, 0, {"top", "plain"}},
     };
     for (const Case& k : cases) {
         for (const bool indexed : {false, true}) {
             SCOPED_TRACE(std::string(k.name) + (indexed ? ", indexed" : ", scanned"));
             Store s;
             std::vector<CWString> texts;
-            for (const std::string& t : k.texts) texts.push_back(u16(t));
+            for (const std::string& t : k.texts)
+                texts.push_back(u16(t));
             appendLevels(s, k.levels, &texts);
             if (indexed) s.buildIndexesNow();
             const uint64_t textVersion = s.textVersion();

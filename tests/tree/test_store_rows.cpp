@@ -18,12 +18,14 @@ namespace {
 void buildTree(Store& s, const std::vector<int32_t>& levels, uint32_t seed) {
     std::mt19937 rng(seed);
     std::vector<CWString> texts;
-    for (size_t k = 0; k < levels.size(); ++k) texts.push_back(u16("n" + std::string(rng() % 12, 'x') + std::to_string(k)));
+    for (size_t k = 0; k < levels.size(); ++k)
+        texts.push_back(u16("n" + std::string(rng() % 12, 'x') + std::to_string(k)));
     appendLevels(s, levels, &texts);
     for (int32_t k = 0; k < s.itemCount(); ++k) {
         ItemCursor c;
         const int32_t expand = (rng() % 3 == 0 ? 0 : 2) | static_cast<int32_t>(rng() % 2);
-        s.setItem(k, std::nullopt, static_cast<int32_t>(rng() % 4) - 1, expand, static_cast<int32_t>(rng() % 4), c, true);
+        s.setItem(k, std::nullopt, static_cast<int32_t>(rng() % 4) - 1, expand,
+                  static_cast<int32_t>(rng() % 4), c, true);
     }
 }
 
@@ -104,7 +106,8 @@ TEST(tree_store_rows, positions_step_record_by_record) {
         buildTree(s, randomLevels(rng, 500, 8), 5);
         if (indexed) s.buildIndexesNow();
         std::vector<ItemPosition> all(static_cast<size_t>(s.itemCount()));
-        for (int32_t k = 0; k < s.itemCount(); ++k) ASSERT_TRUE(s.locatePosition(k, all[size_t(k)], -1));
+        for (int32_t k = 0; k < s.itemCount(); ++k)
+            ASSERT_TRUE(s.locatePosition(k, all[size_t(k)], -1));
         for (int32_t k = 0; k < s.itemCount(); ++k) {
             ItemPosition next, before;
             const bool hasNext = s.positionAfter(all[size_t(k)], next);

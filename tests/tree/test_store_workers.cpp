@@ -42,7 +42,8 @@ LevelModel fillRandom(Store& s, std::mt19937& rng, int32_t n, int32_t maxDepth) 
     s.clearItems();
     s.appendTopItem(u"n0", 0);
     CKorMem records;
-    for (int32_t k = 1; k < n; ++k) Store::appendRecord(records, u16("n" + std::to_string(k)), 2, m.lv[k]);
+    for (int32_t k = 1; k < n; ++k)
+        Store::appendRecord(records, u16("n" + std::to_string(k)), 2, m.lv[k]);
     ItemCursor c;
     EXPECT_EQ(s.replaceSubtree(0, 2, records, n - 1, c), 0);
     // Item 0's children are whatever the random levels made of them; the list is still valid.

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "json/document.h"
 #include "text/encoding.h"
 #include "text/regex.h"
 #include "tree/tree_find.h"
 #include "tree_test_util.h"
+#include "json/document.h"
 
 namespace {
 
@@ -102,24 +102,17 @@ TEST(tree_find, find_item_start_and_bound) {
         int32_t expected;
     };
     const Case cases[] = {
-        {-1, kNoBound, false, 0}, // forward from none begins at item 0
-        {0, kNoBound, false, 2},  // the start item itself is not tested
-        {4, kNoBound, false, -1}, // nothing after the start; no wrap here
-        {5, kNoBound, false, -1},
-        {-1, kNoBound, true, 4},  // backward from none begins at the last item
-        {4, kNoBound, true, 2},
-        {0, kNoBound, true, -1},
-        {0, 2, false, 2},         // the bound is inclusive
-        {0, 1, false, -1},
-        {-1, 0, false, 0},
-        {-1, 4, true, 4},
-        {-1, 5, true, -1},
-        {5, 3, true, 4},
-        {5, 4, true, 4},
-        {3, 3, true, -1},         // bound beyond the first index tested
-        {0, 99, false, 2},        // bounds outside the items are clamped
-        {5, -7, true, 4},
-        {99, kNoBound, true, 4},  // a start past the end searches backward from the last item
+        {-1, kNoBound, false, 0},                          // forward from none begins at item 0
+        {0, kNoBound, false, 2},                           // the start item itself is not tested
+        {4, kNoBound, false, -1},                          // nothing after the start; no wrap here
+        {5, kNoBound, false, -1}, {-1, kNoBound, true, 4}, // backward from none begins at the last item
+        {4, kNoBound, true, 2},   {0, kNoBound, true, -1}, {0, 2, false, 2}, // the bound is inclusive
+        {0, 1, false, -1},        {-1, 0, false, 0},       {-1, 4, true, 4}, {-1, 5, true, -1},
+        {5, 3, true, 4},          {5, 4, true, 4},         {3, 3, true, -1}, // bound beyond the first index
+                                                                             // tested
+        {0, 99, false, 2},                                 // bounds outside the items are clamped
+        {5, -7, true, 4},         {99, kNoBound, true, 4}, // a start past the end searches backward from the
+                                                           // last item
         {-5, kNoBound, false, 0},
     };
     for (const Case& c : cases)
@@ -141,7 +134,7 @@ TEST(tree_find, search_from_selection) {
         int32_t expected;
     };
     const std::vector<CWString> three = {u"a", u"xx", u"b", u"xx", u"c", u"xx"}; // matches at 1, 3, 5
-    const std::vector<CWString> ends = {u"xx0", u"xx1", u"m", u"n", u"xx4"};    // matches at 0, 1, 4
+    const std::vector<CWString> ends = {u"xx0", u"xx1", u"m", u"n", u"xx4"};     // matches at 0, 1, 4
     const Case cases[] = {
         {"next match", three, 1, false, u"xx", 3},
         {"pressed again", three, 3, false, u"xx", 5},
@@ -264,7 +257,8 @@ TEST(tree_find, idle_hook_editing_the_tree) {
         int calls = 0;
         for (int32_t elements = 120000; calls == 0 && elements <= 4000000; elements *= 2) {
             CWString json = u"[";
-            for (int32_t i = 0; i < elements; ++i) json.append(i ? u",100" : u"100");
+            for (int32_t i = 0; i < elements; ++i)
+                json.append(i ? u",100" : u"100");
             json.push_back(u']');
             rg_Tolvar_JSON::rg_TolvarJSONLei doc;
             Store store;

@@ -16,7 +16,9 @@ using rg_TolvarMingLingJi_ChuangKouZuJian::ItemCursor;
 using rg_TolvarMingLingJi_ChuangKouZuJian::ItemIndexList;
 using rg_TolvarMingLingJi_ChuangKouZuJian::TreeIndexKind;
 
-inline CWString u16(const std::string& s) { return CWString(s.begin(), s.end()); }
+inline CWString u16(const std::string& s) {
+    return CWString(s.begin(), s.end());
+}
 
 // Appends items with the given levels (a well-formed pre-order list) through insertItem; item k
 // gets the text "item<k>" unless texts are given.
@@ -45,7 +47,9 @@ inline std::vector<int32_t> randomLevels(std::mt19937& rng, size_t n, int32_t ma
     std::vector<int32_t> levels;
     int32_t prev = -1;
     for (size_t k = 0; k < n; ++k) {
-        int32_t L = k == 0 ? 0 : static_cast<int32_t>(rng() % static_cast<uint32_t>(std::min(prev + 1, maxDepth) + 1));
+        int32_t L =
+            k == 0 ? 0
+                   : static_cast<int32_t>(rng() % static_cast<uint32_t>(std::min(prev + 1, maxDepth) + 1));
         levels.push_back(L);
         prev = L;
     }
@@ -74,7 +78,8 @@ struct LevelModel {
     }
     int32_t descendants(int32_t k) const {
         int32_t d = 0;
-        for (int32_t j = k + 1; j < n() && lv[j] > lv[k]; ++j) ++d;
+        for (int32_t j = k + 1; j < n() && lv[j] > lv[k]; ++j)
+            ++d;
         return d;
     }
     std::vector<int32_t> children(int32_t p) const {

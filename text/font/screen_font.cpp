@@ -32,8 +32,7 @@ void setCellHeight(QFont& font, int cellHeight) {
 double screenDpiY() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const double dpi = screen->logicalDotsPerInchY();
-        if (dpi > 0)
-            return dpi;
+        if (dpi > 0) return dpi;
     }
     return 96.0;
 }
@@ -50,21 +49,15 @@ rg_Korrin_ChuangKou::ScreenFont fontFromDescription(CWStringView description) {
     if (fields.points) {
         const double points = std::abs(static_cast<double>(*fields.points));
         const double h = std::floor(screenDpiY() * points / 72.0 + 0.5);
-        if (h > 0 && h <= kMaxCellHeight)
-            setCellHeight(out.font, static_cast<int>(h));
+        if (h > 0 && h <= kMaxCellHeight) setCellHeight(out.font, static_cast<int>(h));
     }
-    if (fields.bold)
-        out.font.setWeight(*fields.bold ? QFont::Bold : QFont::Normal);
-    if (fields.italic)
-        out.font.setItalic(*fields.italic);
-    if (fields.underline)
-        out.font.setUnderline(*fields.underline);
-    if (fields.strikeout)
-        out.font.setStrikeOut(*fields.strikeout);
+    if (fields.bold) out.font.setWeight(*fields.bold ? QFont::Bold : QFont::Normal);
+    if (fields.italic) out.font.setItalic(*fields.italic);
+    if (fields.underline) out.font.setUnderline(*fields.underline);
+    if (fields.strikeout) out.font.setStrikeOut(*fields.strikeout);
     if (fields.angle) {
         int32_t a = *fields.angle % 3600;
-        if (a < 0)
-            a += 3600;
+        if (a < 0) a += 3600;
         out.angle = a;
     }
     return out;

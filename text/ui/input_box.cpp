@@ -16,8 +16,8 @@
 #include "runtime/ui/container.h"
 #include "runtime/ui/platform.h"
 #include "runtime/ui/qt_text.h"
-#include "text/ui/rich_edit.h"
 #include "text/font/screen_font.h"
+#include "text/ui/rich_edit.h"
 
 namespace rg_TolvarMingLingJi_ChuangKouZuJian {
 
@@ -36,7 +36,9 @@ QPointer<rg_TolvarShuRuKuangLei>& sharedDialog() {
     return dialog;
 }
 
-void destroySharedDialog() { delete sharedDialog().data(); }
+void destroySharedDialog() {
+    delete sharedDialog().data();
+}
 
 // The prompt shows CR LF pairs as one line break.
 QString promptDisplayText(const QString& text) {
@@ -109,8 +111,7 @@ rg_TolvarShuRuKuangLei::rg_TolvarShuRuKuangLei(QWidget* parent)
 }
 
 rg_TolvarShuRuKuangLei::~rg_TolvarShuRuKuangLei() {
-    if (loop_)
-        loop_->quit();
+    if (loop_) loop_->quit();
 }
 
 rg_TolvarShuRuKuangLei& rg_TolvarShuRuKuangLei::instance() {
@@ -129,8 +130,7 @@ rg_TolvarShuRuKuangLei& rg_TolvarShuRuKuangLei::instance() {
 
 int rg_TolvarShuRuKuangLei::promptHeightFor(int width) const {
     const QString text = promptDisplayText(prompt_->toPlainText());
-    if (text.isEmpty())
-        return 0;
+    if (text.isEmpty()) return 0;
     // Lay the text out the way the prompt box wraps it, paragraph by paragraph.
     const QFont font = prompt_->font();
     QTextOption option;
@@ -160,15 +160,17 @@ rg_TolvarShuRuKuangLei::Layout rg_TolvarShuRuKuangLei::layoutFor(int width, int 
     const int cancelLeft = width - cancel_->width() - 5;
     l.cancel = QRect(cancelLeft, l.row.y() + (l.row.height() - cancel_->height()) / 2, cancel_->width(),
                      cancel_->height());
-    l.ok = QRect(cancelLeft - 5 - ok_->width(), l.row.y() + (l.row.height() - ok_->height()) / 2, ok_->width(),
-                 ok_->height());
+    l.ok = QRect(cancelLeft - 5 - ok_->width(), l.row.y() + (l.row.height() - ok_->height()) / 2,
+                 ok_->width(), ok_->height());
     return l;
 }
 
 void rg_TolvarShuRuKuangLei::relayout() {
     const Layout l = layoutFor(width(), height());
     // Negative sizes (a dialog smaller than its margins) count as 0.
-    auto place = [](QWidget* w, const QRect& r) { rg_ZuJianBuJuQi::place(w, r.x(), r.y(), r.width(), r.height()); };
+    auto place = [](QWidget* w, const QRect& r) {
+        rg_ZuJianBuJuQi::place(w, r.x(), r.y(), r.width(), r.height());
+    };
     place(prompt_, l.prompt);
     place(input_, l.input);
     place(row_, l.row);
@@ -184,8 +186,7 @@ void rg_TolvarShuRuKuangLei::resizeEvent(QResizeEvent* event) {
 bool rg_TolvarShuRuKuangLei::showInputBox(const CWString& initialText, const CWString& prompt,
                                           const CWString& caption, InputResult& result, int32_t height,
                                           bool selectAll) {
-    if (loop_)
-        return false;
+    if (loop_) return false;
     viewMode_ = result.readOnly;
 
     prompt_->setPlainText(promptDisplayText(toQString(prompt)));
@@ -193,15 +194,16 @@ bool rg_TolvarShuRuKuangLei::showInputBox(const CWString& initialText, const CWS
     resultText_.clear();
     input_->setText(initialText);
     startingText_ = viewMode_ ? CWString() : initialText;
-    setWindowTitle(toQString(!caption.empty() ? caption : viewMode_ ? CWString(u"信息：") : CWString(u"输入：")));
+    setWindowTitle(toQString(!caption.empty() ? caption
+                             : viewMode_      ? CWString(u"信息：")
+                                              : CWString(u"输入：")));
 
     ok_->setVisible(!viewMode_);
     row_->setVisible(!viewMode_);
     input_->setReadOnly(viewMode_);
     input_->setBackColour(viewMode_ ? kViewBackground : kInputBackground);
     cancel_->setCaption(viewMode_ ? u"关闭" : u"取消");
-    if (selectAll)
-        input_->selectAll();
+    if (selectAll) input_->selectAll();
 
     // Each call opens at the design size, centred on the screen but with its top-left corner on it,
     // so the title bar can be reached even on a screen smaller than the dialog.
@@ -226,13 +228,11 @@ bool rg_TolvarShuRuKuangLei::showInputBox(const CWString& initialText, const CWS
     loop_ = &loop;
     QPointer<rg_TolvarShuRuKuangLei> alive(this);
     loop.exec();
-    if (!alive)
-        return false; // the dialog went away with the application
+    if (!alive) return false; // the dialog went away with the application
     loop_ = nullptr;
 
     const bool accepted = accepted_ && !viewMode_;
-    if (accepted)
-        result.text = resultText_;
+    if (accepted) result.text = resultText_;
     // The next call starts without a selection unless it asks for one.
     input_->setSelection(0, 0);
     return accepted;
@@ -246,8 +246,7 @@ void rg_TolvarShuRuKuangLei::accept() {
 
 void rg_TolvarShuRuKuangLei::finish() {
     hide();
-    if (loop_)
-        loop_->quit();
+    if (loop_) loop_->quit();
 }
 
 void rg_TolvarShuRuKuangLei::closeEvent(QCloseEvent* event) {
@@ -266,7 +265,8 @@ void rg_TolvarShuRuKuangLei::closeEvent(QCloseEvent* event) {
 
 bool showInputBox(const CWString& initialText, const CWString& prompt, const CWString& caption,
                   InputResult& result, int32_t height, bool selectAll) {
-    return rg_TolvarShuRuKuangLei::instance().showInputBox(initialText, prompt, caption, result, height, selectAll);
+    return rg_TolvarShuRuKuangLei::instance().showInputBox(initialText, prompt, caption, result, height,
+                                                           selectAll);
 }
 
 } // namespace rg_TolvarMingLingJi_ChuangKouZuJian

@@ -108,15 +108,15 @@ private:
     void finish(); // hides the dialog and ends the running call's wait
     void accept();
 
-    QPlainTextEdit* prompt_;                  // owned (Qt child)
-    rg_TolvarChaoJiBianJiKuang1* input_;      // owned (Qt child)
+    QPlainTextEdit* prompt_;                    // owned (Qt child)
+    rg_TolvarChaoJiBianJiKuang1* input_;        // owned (Qt child)
     rg_Korrin_ChuangKou::rg_ZuJianBuJuQi* row_; // owned (Qt child)
-    rg_TolvarAnNiu1* restore_;                // owned by row_
-    rg_TolvarAnNiu1* clear_;                  // owned by row_
-    rg_TolvarAnNiu1* paste_;                  // owned by row_
-    rg_TolvarAnNiu1* ok_;                     // owned (Qt child)
-    rg_TolvarAnNiu1* cancel_;                 // owned (Qt child)
-    QEventLoop* loop_ = nullptr;              // the running call's loop; not owned
+    rg_TolvarAnNiu1* restore_;                  // owned by row_
+    rg_TolvarAnNiu1* clear_;                    // owned by row_
+    rg_TolvarAnNiu1* paste_;                    // owned by row_
+    rg_TolvarAnNiu1* ok_;                       // owned (Qt child)
+    rg_TolvarAnNiu1* cancel_;                   // owned (Qt child)
+    QEventLoop* loop_ = nullptr;                // the running call's loop; not owned
     CWString startingText_;
     CWString resultText_;
     bool accepted_ = false;

@@ -18,7 +18,9 @@ PopupHook& popupHook() {
 
 } // namespace
 
-void setPopupHook(PopupHook hook) { popupHook() = std::move(hook); }
+void setPopupHook(PopupHook hook) {
+    popupHook() = std::move(hook);
+}
 
 void rg_CaiChanLei::ensureItems() const {
     if (!built_) {
@@ -35,8 +37,7 @@ const std::vector<MenuItem>& rg_CaiChanLei::items() const {
 MenuItem* rg_CaiChanLei::findItem(int32_t id) {
     ensureItems();
     for (MenuItem& item : items_)
-        if (!item.separator && item.id == id)
-            return &item;
+        if (!item.separator && item.id == id) return &item;
     return nullptr;
 }
 
@@ -50,8 +51,7 @@ bool rg_CaiChanLei::isChecked(int32_t id) const {
 }
 
 void rg_CaiChanLei::setChecked(int32_t id, bool checked) {
-    if (MenuItem* item = findItem(id))
-        item->checked = checked;
+    if (MenuItem* item = findItem(id)) item->checked = checked;
 }
 
 bool rg_CaiChanLei::isEnabled(int32_t id) const {
@@ -60,13 +60,11 @@ bool rg_CaiChanLei::isEnabled(int32_t id) const {
 }
 
 void rg_CaiChanLei::setEnabled(int32_t id, bool enabled) {
-    if (MenuItem* item = findItem(id))
-        item->disabled = !enabled;
+    if (MenuItem* item = findItem(id)) item->disabled = !enabled;
 }
 
 void rg_CaiChanLei::setTip(int32_t id, CWString tip) {
-    if (MenuItem* item = findItem(id))
-        item->tip = std::move(tip);
+    if (MenuItem* item = findItem(id)) item->tip = std::move(tip);
 }
 
 std::unique_ptr<QMenu> buildMenuFromItems(const std::vector<MenuItem>& items, size_t first, size_t last,
@@ -131,8 +129,7 @@ int32_t rg_CaiChanLei::trackPopup(QWidget* owner, QPoint screenPos) const {
         chosen = hook(*menu, screenPos);
     } else {
         QAction* action = menu->exec(screenPos);
-        if (menu && action)
-            chosen = action->data().toInt();
+        if (menu && action) chosen = action->data().toInt();
     }
     delete menu.data();
     return chosen;

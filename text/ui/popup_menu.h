@@ -34,8 +34,8 @@ namespace rg_Korrin_MFCJieMian_KuoZhanZuJian {
 // One entry of a menu's item list.
 struct MenuItem {
     int32_t id = 0;
-    CWString text;      // as displayed; "&" marks the access key, "&&" is a literal "&"
-    int32_t level = 0;  // 0: top-level entry; deeper entries after it form its submenu
+    CWString text;     // as displayed; "&" marks the access key, "&&" is a literal "&"
+    int32_t level = 0; // 0: top-level entry; deeper entries after it form its submenu
     bool separator = false;
     bool checked = false;
     bool disabled = false;

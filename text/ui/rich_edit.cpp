@@ -54,22 +54,33 @@ void rg_TolvarChaoJiBianJiKuang1::showEditMenu() {
     setFocus(Qt::PopupFocusReason);
     const QPoint at = rg_Korrin_ChuangKou::platform().cursorScreenPos() + QPoint(3, 3);
     const int32_t id = editMenu_.trackPopup(this, at);
-    if (id != 0)
-        sendMenuCommand(id);
+    if (id != 0) sendMenuCommand(id);
 }
 
 bool rg_TolvarChaoJiBianJiKuang1::runEditCommand(int32_t message, int32_t commandId) {
     using M = rg_ChaoJiBianJiKuangYouJianCaiChanLei;
-    if (message != kCommandMessage)
-        return false;
+    if (message != kCommandMessage) return false;
     switch (commandId) {
-    case M::kUndoId: undo(); return true;
-    case M::kCutId: cut(); return true;
-    case M::kCopyId: copy(); return true;
-    case M::kPasteId: paste(); return true;
-    case M::kDeleteId: deleteSelection(); return true;
-    case M::kSelectAllId: selectAll(); return true;
-    default: return false;
+    case M::kUndoId:
+        undo();
+        return true;
+    case M::kCutId:
+        cut();
+        return true;
+    case M::kCopyId:
+        copy();
+        return true;
+    case M::kPasteId:
+        paste();
+        return true;
+    case M::kDeleteId:
+        deleteSelection();
+        return true;
+    case M::kSelectAllId:
+        selectAll();
+        return true;
+    default:
+        return false;
     }
 }
 

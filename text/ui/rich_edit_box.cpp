@@ -34,8 +34,12 @@ namespace {
 constexpr size_t kLayoutCacheLimit = 2048;
 constexpr int kDragScrollInterval = 50;
 
-bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool isHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 } // namespace
 
@@ -103,14 +107,18 @@ void rg_ChaoJiBianJiKuang::setHideSelection(bool hide) {
     viewport()->update();
 }
 
-void rg_ChaoJiBianJiKuang::setMaxLength(int32_t maxLength) { maxLength_ = std::max(maxLength, 0); }
+void rg_ChaoJiBianJiKuang::setMaxLength(int32_t maxLength) {
+    maxLength_ = std::max(maxLength, 0);
+}
 
 void rg_ChaoJiBianJiKuang::setBackColour(int32_t colourRef) {
     backColour_ = colourRef;
     viewport()->update();
 }
 
-void rg_ChaoJiBianJiKuang::setScreenFont(const rg_Korrin_ChuangKou::ScreenFont& font) { setFont(font.font); }
+void rg_ChaoJiBianJiKuang::setScreenFont(const rg_Korrin_ChuangKou::ScreenFont& font) {
+    setFont(font.font);
+}
 
 QColor rg_ChaoJiBianJiKuang::backgroundColour() const {
     if (backColour_ == kSystemWindowColour || backColour_ == rg_Korrin_ChuangKou::kDefaultColour)
@@ -142,21 +150,18 @@ void rg_ChaoJiBianJiKuang::changeEvent(QEvent* event) {
 void rg_ChaoJiBianJiKuang::setCaret(int32_t caret, int32_t anchor, bool keepPreferredX) {
     caret = store_.validPosition(caret);
     anchor = store_.validPosition(anchor);
-    if (!keepPreferredX)
-        preferredX_ = -1;
+    if (!keepPreferredX) preferredX_ = -1;
     const bool changed = caret != caret_ || anchor != anchor_;
     caret_ = caret;
     anchor_ = anchor;
     restartCaretBlink();
     viewport()->update();
-    if (changed)
-        selectionChanged.raise();
+    if (changed) selectionChanged.raise();
 }
 
 void rg_ChaoJiBianJiKuang::setSelection(int32_t start, int32_t end) {
     const int32_t n = store_.length();
-    if (end < 0)
-        end = n;
+    if (end < 0) end = n;
     history_.closeStep();
     setCaret(std::clamp(end, 0, n), std::clamp(start, 0, n));
     ensureCaretVisible();
@@ -169,19 +174,18 @@ void rg_ChaoJiBianJiKuang::selectAll() {
 }
 
 CWString rg_ChaoJiBianJiKuang::selectedText() const {
-    return store_.text().substr(static_cast<size_t>(selectionStart()), static_cast<size_t>(selectionLength()));
+    return store_.text().substr(static_cast<size_t>(selectionStart()),
+                                static_cast<size_t>(selectionLength()));
 }
 
 CWString rg_ChaoJiBianJiKuang::fitInsertion(CWStringView text, int32_t replacing) const {
     if (!multiLine_) {
         const size_t cut = text.find_first_of(u"\r\n");
-        if (cut != CWStringView::npos)
-            text = text.substr(0, cut);
+        if (cut != CWStringView::npos) text = text.substr(0, cut);
     }
     const int64_t limit = maxLength_ > 0 ? maxLength_ : INT32_MAX;
     const int64_t room = limit - (static_cast<int64_t>(store_.length()) - replacing);
-    if (room <= 0)
-        return {};
+    if (room <= 0) return {};
     if (static_cast<int64_t>(text.size()) > room) {
         size_t cut = static_cast<size_t>(room);
         if (cut > 0 && cut < text.size() &&
@@ -221,32 +225,27 @@ void rg_ChaoJiBianJiKuang::afterTextChange() {
 
 void rg_ChaoJiBianJiKuang::replaceSelection(CWStringView text) {
     CWString insert = fitInsertion(text, selectionLength());
-    if (insert.empty() && selectionLength() == 0)
-        return;
+    if (insert.empty() && selectionLength() == 0) return;
     history_.closeStep();
     edit(selectionStart(), selectionLength(), std::move(insert), TextEdit::Other);
     history_.closeStep();
 }
 
 void rg_ChaoJiBianJiKuang::insertTyped(CWStringView text) {
-    if (readOnly_ || text.empty())
-        return;
+    if (readOnly_ || text.empty()) return;
     CWString insert = fitInsertion(text, selectionLength());
-    if (insert.empty())
-        return; // no room left: the keystroke is dropped, the selection stays
+    if (insert.empty()) return; // no room left: the keystroke is dropped, the selection stays
     edit(selectionStart(), selectionLength(), std::move(insert), TextEdit::Typing);
 }
 
 void rg_ChaoJiBianJiKuang::deleteBackward(bool word) {
-    if (readOnly_)
-        return;
+    if (readOnly_) return;
     if (selectionLength() > 0) {
         history_.closeStep();
         edit(selectionStart(), selectionLength(), {}, TextEdit::Other);
         return;
     }
-    if (caret_ == 0)
-        return;
+    if (caret_ == 0) return;
     int32_t from;
     if (word) {
         from = moved(caret_, Move::WordLeft);
@@ -255,23 +254,21 @@ void rg_ChaoJiBianJiKuang::deleteBackward(bool word) {
         const CWString& t = store_.text();
         const auto c = static_cast<size_t>(caret_);
         from = caret_ - 1;
-        if (c >= 2 && ((t[c - 1] == u'\n' && t[c - 2] == u'\r') || (isLowSurrogate(t[c - 1]) && isHighSurrogate(t[c - 2]))))
+        if (c >= 2 && ((t[c - 1] == u'\n' && t[c - 2] == u'\r') ||
+                       (isLowSurrogate(t[c - 1]) && isHighSurrogate(t[c - 2]))))
             from = caret_ - 2;
     }
-    if (from < caret_)
-        edit(from, caret_ - from, {}, TextEdit::DeleteBackward);
+    if (from < caret_) edit(from, caret_ - from, {}, TextEdit::DeleteBackward);
 }
 
 void rg_ChaoJiBianJiKuang::deleteForward(bool word) {
-    if (readOnly_)
-        return;
+    if (readOnly_) return;
     if (selectionLength() > 0) {
         history_.closeStep();
         edit(selectionStart(), selectionLength(), {}, TextEdit::Other);
         return;
     }
-    if (caret_ >= store_.length())
-        return;
+    if (caret_ >= store_.length()) return;
     int32_t to;
     if (word) {
         to = moved(caret_, Move::WordRight);
@@ -279,8 +276,7 @@ void rg_ChaoJiBianJiKuang::deleteForward(bool word) {
         const int32_t brk = store_.breakLengthAt(caret_);
         to = brk ? caret_ + brk : moved(caret_, Move::Right);
     }
-    if (to > caret_)
-        edit(caret_, to - caret_, {}, TextEdit::DeleteForward);
+    if (to > caret_) edit(caret_, to - caret_, {}, TextEdit::DeleteForward);
 }
 
 bool rg_ChaoJiBianJiKuang::canPaste() const {
@@ -288,8 +284,7 @@ bool rg_ChaoJiBianJiKuang::canPaste() const {
 }
 
 void rg_ChaoJiBianJiKuang::undo() {
-    if (!history_.canUndo())
-        return;
+    if (!history_.canUndo()) return;
     const TextEdit e = history_.takeUndo();
     applyRaw(e.pos, static_cast<int32_t>(e.inserted.size()), e.removed);
     modified_ = true;
@@ -298,8 +293,7 @@ void rg_ChaoJiBianJiKuang::undo() {
 }
 
 void rg_ChaoJiBianJiKuang::redo() {
-    if (!history_.canRedo())
-        return;
+    if (!history_.canRedo()) return;
     const TextEdit e = history_.takeRedo();
     applyRaw(e.pos, static_cast<int32_t>(e.removed.size()), e.inserted);
     modified_ = true;
@@ -309,37 +303,34 @@ void rg_ChaoJiBianJiKuang::redo() {
 }
 
 void rg_ChaoJiBianJiKuang::copy() {
-    if (selectionLength() > 0)
-        rg_Korrin_ChuangKou::platform().setClipboardText(selectedText());
+    if (selectionLength() > 0) rg_Korrin_ChuangKou::platform().setClipboardText(selectedText());
 }
 
 void rg_ChaoJiBianJiKuang::cut() {
-    if (readOnly_ || selectionLength() == 0)
-        return;
+    if (readOnly_ || selectionLength() == 0) return;
     copy();
     history_.closeStep();
     edit(selectionStart(), selectionLength(), {}, TextEdit::Other);
 }
 
 void rg_ChaoJiBianJiKuang::paste() {
-    if (readOnly_)
-        return;
+    if (readOnly_) return;
     CWString insert = fitInsertion(rg_Korrin_ChuangKou::platform().clipboardText(), selectionLength());
-    if (insert.empty())
-        return;
+    if (insert.empty()) return;
     history_.closeStep();
     edit(selectionStart(), selectionLength(), std::move(insert), TextEdit::Other);
     history_.closeStep();
 }
 
 void rg_ChaoJiBianJiKuang::deleteSelection() {
-    if (readOnly_ || selectionLength() == 0)
-        return;
+    if (readOnly_ || selectionLength() == 0) return;
     history_.closeStep();
     edit(selectionStart(), selectionLength(), {}, TextEdit::Other);
 }
 
-void rg_ChaoJiBianJiKuang::sendMenuCommand(int32_t id) { menuCommand.raise(kCommandMessage, id); }
+void rg_ChaoJiBianJiKuang::sendMenuCommand(int32_t id) {
+    menuCommand.raise(kCommandMessage, id);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Layout
@@ -348,16 +339,18 @@ int rg_ChaoJiBianJiKuang::wrapWidth() const {
     return std::max(1, viewport()->width() - kMarginLeft - kMarginRight);
 }
 
-int rg_ChaoJiBianJiKuang::visibleRows() const { return std::max(1, viewport()->height() / lineSpacing_); }
+int rg_ChaoJiBianJiKuang::visibleRows() const {
+    return std::max(1, viewport()->height() / lineSpacing_);
+}
 
 rg_ChaoJiBianJiKuang::UnitLayout& rg_ChaoJiBianJiKuang::layoutFor(int32_t u) {
     auto it = layouts_.find(u);
-    if (it != layouts_.end())
-        return it->second;
+    if (it != layouts_.end()) return it->second;
     UnitLayout unit;
     unit.layout = std::make_unique<QTextLayout>(toQString(store_.unitContent(u)), font());
     QTextOption option;
-    option.setWrapMode(wordWrap_ && multiLine_ ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    option.setWrapMode(wordWrap_ && multiLine_ ? QTextOption::WrapAtWordBoundaryOrAnywhere
+                                               : QTextOption::NoWrap);
     option.setTabStopDistance(8 * QFontMetricsF(font()).horizontalAdvance(QLatin1Char(' ')));
     unit.layout->setTextOption(option);
     unit.layout->setCacheEnabled(true);
@@ -366,8 +359,7 @@ rg_ChaoJiBianJiKuang::UnitLayout& rg_ChaoJiBianJiKuang::layoutFor(int32_t u) {
     unit.layout->beginLayout();
     for (;;) {
         QTextLine line = unit.layout->createLine();
-        if (!line.isValid())
-            break;
+        if (!line.isValid()) break;
         line.setLineWidth(width);
         line.setPosition(QPointF(0, y));
         y += line.height();
@@ -388,8 +380,7 @@ void rg_ChaoJiBianJiKuang::dropLayouts() {
 }
 
 void rg_ChaoJiBianJiKuang::trimLayouts() {
-    if (layouts_.size() <= kLayoutCacheLimit)
-        return;
+    if (layouts_.size() <= kLayoutCacheLimit) return;
     const int32_t low = topUnit_ - 64, high = topUnit_ + 512;
     for (auto it = layouts_.begin(); it != layouts_.end();) {
         if (it->first < low || it->first > high)
@@ -400,11 +391,9 @@ void rg_ChaoJiBianJiKuang::trimLayouts() {
 }
 
 int32_t rg_ChaoJiBianJiKuang::estimateRows(int32_t u) const {
-    if (!(wordWrap_ && multiLine_))
-        return 1;
+    if (!(wordWrap_ && multiLine_)) return 1;
     const int32_t length = store_.unitContentLength(u);
-    if (length <= 1)
-        return 1;
+    if (length <= 1) return 1;
     const double rows = std::ceil(length * averageCharWidth_ / wrapWidth());
     return static_cast<int32_t>(std::clamp<double>(rows, 1, length));
 }
@@ -441,18 +430,15 @@ void rg_ChaoJiBianJiKuang::applySplice(const TextStore::UnitSplice& splice) {
     else if (topUnit_ >= splice.first)
         topUnit_ = std::max(splice.first, std::min(topUnit_, splice.first + splice.inserted - 1));
     topUnit_ = std::clamp(topUnit_, 0, store_.unitCount() - 1);
-    if (preedit_.size())
-        preedit_.clear();
+    if (preedit_.size()) preedit_.clear();
     scheduleScrollBarSync();
 }
 
 void rg_ChaoJiBianJiKuang::scheduleScrollBarSync() {
-    if (syncPending_)
-        return;
+    if (syncPending_) return;
     syncPending_ = true;
     QTimer::singleShot(0, this, [this] {
-        if (syncPending_)
-            syncScrollBars();
+        if (syncPending_) syncScrollBars();
     });
 }
 
@@ -465,8 +451,7 @@ void rg_ChaoJiBianJiKuang::syncScrollBars() {
     vertical->setRange(0, static_cast<int>(std::min<int64_t>(maximum, INT_MAX)));
     vertical->setPageStep(visibleRows());
     vertical->setSingleStep(1);
-    if (!vertical->isSliderDown())
-        vertical->setValue(static_cast<int>(std::min<int64_t>(value, INT_MAX)));
+    if (!vertical->isSliderDown()) vertical->setValue(static_cast<int>(std::min<int64_t>(value, INT_MAX)));
     QScrollBar* horizontal = horizontalScrollBar();
     const int viewWidth = std::max(1, viewport()->width());
     const int hMax = multiLine_ && !wordWrap_
@@ -482,8 +467,7 @@ void rg_ChaoJiBianJiKuang::syncScrollBars() {
 void rg_ChaoJiBianJiKuang::setTop(int32_t unit, int32_t row) {
     unit = std::clamp(unit, 0, store_.unitCount() - 1);
     row = std::clamp(row, 0, std::max(0, layoutFor(unit).layout->lineCount() - 1));
-    if (unit == topUnit_ && row == topRow_)
-        return;
+    if (unit == topUnit_ && row == topRow_) return;
     topUnit_ = unit;
     topRow_ = row;
     viewport()->update();
@@ -491,8 +475,7 @@ void rg_ChaoJiBianJiKuang::setTop(int32_t unit, int32_t row) {
 }
 
 void rg_ChaoJiBianJiKuang::scrollContentsBy(int dx, int dy) {
-    if (syncing_)
-        return;
+    if (syncing_) return;
     if (dy != 0) {
         const auto [unit, row] = rows_.find(verticalScrollBar()->value());
         setTop(unit, row);
@@ -562,8 +545,7 @@ void rg_ChaoJiBianJiKuang::ensureCaretVisible() {
                 break;
             }
             y += layoutFor(u).height - off;
-            if (y > limit)
-                break;
+            if (y > limit) break;
         }
         if (!within) {
             // Put the caret's row at the bottom: add rows above it while they fit.
@@ -572,14 +554,12 @@ void rg_ChaoJiBianJiKuang::ensureCaretVisible() {
             for (;;) {
                 int32_t pu = u, prow = row - 1;
                 if (prow < 0) {
-                    if (u == 0)
-                        break;
+                    if (u == 0) break;
                     pu = u - 1;
                     prow = std::max(0, layoutFor(pu).layout->lineCount() - 1);
                 }
                 const qreal h = layoutFor(pu).layout->lineAt(prow).height();
-                if (height + h > limit)
-                    break;
+                if (height + h > limit) break;
                 height += h;
                 u = pu;
                 row = prow;
@@ -604,8 +584,7 @@ void rg_ChaoJiBianJiKuang::ensureCaretVisible() {
 
 QRect rg_ChaoJiBianJiKuang::caretRect() {
     const auto [cu, crow] = unitRowOf(caret_);
-    if (cu < topUnit_ || (cu == topUnit_ && crow < topRow_))
-        return {};
+    if (cu < topUnit_ || (cu == topUnit_ && crow < topRow_)) return {};
     const int height = viewport()->height();
     qreal y = kMarginTop;
     for (int32_t u = topUnit_, row = topRow_; u <= cu && y < height; ++u, row = 0) {
@@ -614,8 +593,8 @@ QRect rg_ChaoJiBianJiKuang::caretRect() {
         if (u == cu) {
             const QTextLine line = unit.layout->lineAt(crow);
             const qreal x = line.cursorToX(caret_ - store_.unitStart(u));
-            const QRect r(static_cast<int>(kMarginLeft - hOffset_ + x), static_cast<int>(y - off + line.y()), 1,
-                          static_cast<int>(std::ceil(line.height())));
+            const QRect r(static_cast<int>(kMarginLeft - hOffset_ + x), static_cast<int>(y - off + line.y()),
+                          1, static_cast<int>(std::ceil(line.height())));
             return r.top() < height ? r : QRect();
         }
         y += unit.height - off;
@@ -653,17 +632,17 @@ int32_t rg_ChaoJiBianJiKuang::positionAt(QPoint point) {
 int32_t rg_ChaoJiBianJiKuang::moved(int32_t pos, Move how) {
     const int32_t n = store_.length();
     switch (how) {
-    case Move::TextStart: return 0;
-    case Move::TextEnd: return n;
+    case Move::TextStart:
+        return 0;
+    case Move::TextEnd:
+        return n;
     case Move::Left:
     case Move::WordLeft: {
         const auto mode = how == Move::Left ? QTextLayout::SkipCharacters : QTextLayout::SkipWords;
         const int32_t u = store_.unitAt(pos);
         const int32_t local = pos - store_.unitStart(u);
-        if (local > 0)
-            return store_.unitStart(u) + layoutFor(u).layout->previousCursorPosition(local, mode);
-        if (u == 0)
-            return 0;
+        if (local > 0) return store_.unitStart(u) + layoutFor(u).layout->previousCursorPosition(local, mode);
+        if (u == 0) return 0;
         if (store_.unitContentEnd(u - 1) < store_.unitEnd(u - 1)) // the previous unit ends a line
             return store_.unitContentEnd(u - 1);
         return store_.unitStart(u - 1) +
@@ -704,8 +683,7 @@ int32_t rg_ChaoJiBianJiKuang::moved(int32_t pos, Move how) {
         const auto [u, row] = unitRowOf(pos);
         QTextLayout& layout = *layoutFor(u).layout;
         const QTextLine line = layout.lineAt(row);
-        if (how == Move::RowStart)
-            return store_.unitStart(u) + line.textStart();
+        if (how == Move::RowStart) return store_.unitStart(u) + line.textStart();
         int32_t end = line.textStart() + line.textLength();
         if (row + 1 < layout.lineCount()) // a wrapped row: stay before the break so the caret stays on it
             end = layout.previousCursorPosition(end);
@@ -731,9 +709,9 @@ void rg_ChaoJiBianJiKuang::moveCaret(Move how, bool select) {
         ensureCaretVisible();
         return;
     }
-    const bool vertical = how == Move::Up || how == Move::Down || how == Move::PageUp || how == Move::PageDown;
-    if (vertical && preferredX_ < 0)
-        preferredX_ = xOf(caret_);
+    const bool vertical =
+        how == Move::Up || how == Move::Down || how == Move::PageUp || how == Move::PageDown;
+    if (vertical && preferredX_ < 0) preferredX_ = xOf(caret_);
     const int32_t p = moved(caret_, how);
     if (how == Move::PageUp || how == Move::PageDown)
         scrollRows(how == Move::PageUp ? -visibleRows() : visibleRows());
@@ -745,8 +723,7 @@ std::pair<int32_t, int32_t> rg_ChaoJiBianJiKuang::wordAt(int32_t pos) const {
     const int32_t u = store_.unitAt(pos);
     const int32_t start = store_.unitStart(u);
     const QString content = toQString(store_.unitContent(u));
-    if (content.isEmpty())
-        return {pos, pos};
+    if (content.isEmpty()) return {pos, pos};
     const int local = std::clamp(pos - start, 0, static_cast<int>(content.size()));
     QTextBoundaryFinder finder(QTextBoundaryFinder::Word, content);
     finder.setPosition(local);
@@ -757,15 +734,13 @@ std::pair<int32_t, int32_t> rg_ChaoJiBianJiKuang::wordAt(int32_t pos) const {
         finder.setPosition(local);
         begin = finder.toPreviousBoundary();
     }
-    if (begin < 0 || end < 0 || begin == end)
-        return {pos, pos};
+    if (begin < 0 || end < 0 || begin == end) return {pos, pos};
     return {start + static_cast<int32_t>(begin), start + static_cast<int32_t>(end)};
 }
 
 void rg_ChaoJiBianJiKuang::selectWordAt(int32_t pos) {
     const auto [begin, end] = wordAt(pos);
-    if (begin != end)
-        setCaret(end, begin);
+    if (begin != end) setCaret(end, begin);
 }
 
 void rg_ChaoJiBianJiKuang::dragTo(int32_t pos) {
@@ -799,11 +774,11 @@ bool rg_ChaoJiBianJiKuang::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
         // Edit keys belong to the box even when a window action uses the same shortcut.
         auto* key = static_cast<QKeyEvent*>(event);
-        const bool editKey = key == QKeySequence::Copy || key == QKeySequence::Cut || key == QKeySequence::Paste ||
-                             key == QKeySequence::Undo || key == QKeySequence::Redo ||
-                             key == QKeySequence::SelectAll || key == QKeySequence::Delete ||
-                             key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Home ||
-                             key->key() == Qt::Key_End;
+        const bool editKey = key == QKeySequence::Copy || key == QKeySequence::Cut ||
+                             key == QKeySequence::Paste || key == QKeySequence::Undo ||
+                             key == QKeySequence::Redo || key == QKeySequence::SelectAll ||
+                             key == QKeySequence::Delete || key->key() == Qt::Key_Backspace ||
+                             key->key() == Qt::Key_Home || key->key() == Qt::Key_End;
         const bool typed = !key->text().isEmpty() && key->text().at(0).isPrint() &&
                            !(key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
         if (editKey || typed) {
@@ -817,13 +792,11 @@ bool rg_ChaoJiBianJiKuang::event(QEvent* event) {
 void rg_ChaoJiBianJiKuang::keyPressEvent(QKeyEvent* e) {
     const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
     if (e == QKeySequence::Undo) {
-        if (!readOnly_)
-            undo();
+        if (!readOnly_) undo();
         return;
     }
     if (e == QKeySequence::Redo) {
-        if (!readOnly_)
-            redo();
+        if (!readOnly_) redo();
         return;
     }
     if (e == QKeySequence::Copy || (e->key() == Qt::Key_Insert && mods == Qt::ControlModifier)) {
@@ -940,8 +913,7 @@ void rg_ChaoJiBianJiKuang::inputMethodEvent(QInputMethodEvent* e) {
         e->ignore();
         return;
     }
-    if (!e->commitString().isEmpty())
-        insertTyped(fromQString(e->commitString()));
+    if (!e->commitString().isEmpty()) insertTyped(fromQString(e->commitString()));
     preedit_ = e->preeditString();
     viewport()->update();
     e->accept();
@@ -952,18 +924,26 @@ QVariant rg_ChaoJiBianJiKuang::inputMethodQuery(Qt::InputMethodQuery query) cons
     const int32_t u = store_.unitAt(caret_);
     const int32_t start = store_.unitStart(u);
     switch (query) {
-    case Qt::ImEnabled: return !readOnly_;
-    case Qt::ImCursorRectangle: return QRectF(self->caretRect().translated(viewport()->pos()));
-    case Qt::ImFont: return font();
-    case Qt::ImCursorPosition: return caret_ - start;
+    case Qt::ImEnabled:
+        return !readOnly_;
+    case Qt::ImCursorRectangle:
+        return QRectF(self->caretRect().translated(viewport()->pos()));
+    case Qt::ImFont:
+        return font();
+    case Qt::ImCursorPosition:
+        return caret_ - start;
     case Qt::ImAnchorPosition:
         return store_.unitAt(anchor_) == u ? anchor_ - start : caret_ - start;
-    case Qt::ImSurroundingText: return toQString(store_.unitContent(u));
+    case Qt::ImSurroundingText:
+        return toQString(store_.unitContent(u));
     case Qt::ImCurrentSelection:
         return selectionLength() <= TextStore::kUnitLimit ? toQString(selectedText()) : QString();
-    case Qt::ImMaximumTextLength: return maxLength_ > 0 ? QVariant(maxLength_) : QVariant();
-    case Qt::ImHints: return static_cast<int>(multiLine_ ? Qt::ImhMultiLine : Qt::ImhNone);
-    default: return QAbstractScrollArea::inputMethodQuery(query);
+    case Qt::ImMaximumTextLength:
+        return maxLength_ > 0 ? QVariant(maxLength_) : QVariant();
+    case Qt::ImHints:
+        return static_cast<int>(multiLine_ ? Qt::ImhMultiLine : Qt::ImhNone);
+    default:
+        return QAbstractScrollArea::inputMethodQuery(query);
     }
 }
 
@@ -990,8 +970,7 @@ void rg_ChaoJiBianJiKuang::mousePressEvent(QMouseEvent* e) {
 
 void rg_ChaoJiBianJiKuang::mouseMoveEvent(QMouseEvent* e) {
     rg_Korrin_ChuangKou::noteMouseScreenPos(e->globalPosition().toPoint());
-    if (!dragging_ || !(e->buttons() & Qt::LeftButton))
-        return;
+    if (!dragging_ || !(e->buttons() & Qt::LeftButton)) return;
     dragPoint_ = e->position().toPoint();
     dragTo(positionAt(dragPoint_));
     const bool outside = dragPoint_.y() < 0 || dragPoint_.y() >= viewport()->height();
@@ -1015,8 +994,7 @@ void rg_ChaoJiBianJiKuang::mouseDoubleClickEvent(QMouseEvent* e) {
         mousePressEvent(e); // a quick second right click still asks for the menu
         return;
     }
-    if (e->button() != Qt::LeftButton)
-        return;
+    if (e->button() != Qt::LeftButton) return;
     history_.closeStep();
     selectWordAt(positionAt(e->position().toPoint()));
     dragging_ = false;
@@ -1042,8 +1020,7 @@ void rg_ChaoJiBianJiKuang::focusOutEvent(QFocusEvent* e) {
 
 bool rg_ChaoJiBianJiKuang::focusNextPrevChild(bool next) {
     // An editable multi-line box takes Tab as text; Ctrl+Tab and Shift+Tab still move the focus.
-    if (multiLine_ && !readOnly_)
-        return false;
+    if (multiLine_ && !readOnly_) return false;
     return QAbstractScrollArea::focusNextPrevChild(next);
 }
 
@@ -1060,8 +1037,7 @@ void rg_ChaoJiBianJiKuang::timerEvent(QTimerEvent* e) {
     if (e->timerId() == caretTimer_.timerId()) {
         caretOn_ = !caretOn_;
         const QRect r = caretRect();
-        if (!r.isEmpty())
-            viewport()->update(r.adjusted(-1, 0, 1, 0));
+        if (!r.isEmpty()) viewport()->update(r.adjusted(-1, 0, 1, 0));
         return;
     }
     if (e->timerId() == dragTimer_.timerId()) {
@@ -1113,25 +1089,24 @@ void rg_ChaoJiBianJiKuang::paintEvent(QPaintEvent* e) {
         row = std::min(row, layout.lineCount() - 1);
         const qreal off = layout.lineAt(row).y();
         const QPointF origin(kMarginLeft - hOffset_, y - off);
-        const int32_t start = store_.unitStart(u), contentEnd = store_.unitContentEnd(u), end = store_.unitEnd(u);
+        const int32_t start = store_.unitStart(u), contentEnd = store_.unitContentEnd(u),
+                      end = store_.unitEnd(u);
         QList<QTextLayout::FormatRange> selections;
         if (showSelection) {
             const int32_t a = std::max(selStart, start), b = std::min(selEnd, contentEnd);
-            if (a < b)
-                selections.append({a - start, b - a, selectionFormat});
+            if (a < b) selections.append({a - start, b - a, selectionFormat});
         }
         layout.draw(&painter, origin, selections, QRectF(clip));
         if (showSelection && contentEnd < end && selStart <= contentEnd && selEnd >= end) {
             // A selected line break shows as a space-wide mark after the row.
             const QTextLine last = layout.lineAt(layout.lineCount() - 1);
-            painter.fillRect(QRectF(origin.x() + last.naturalTextWidth(), origin.y() + last.y(), breakMarkWidth,
-                                    last.height()),
+            painter.fillRect(QRectF(origin.x() + last.naturalTextWidth(), origin.y() + last.y(),
+                                    breakMarkWidth, last.height()),
                              selectionFormat.background());
         }
         for (int i = row; i < layout.lineCount(); ++i)
             widest = std::max(widest, layout.lineAt(i).naturalTextWidth());
-        if (u == caretUnit && focused && caretOn_)
-            layout.drawCursor(&painter, origin, caret_ - start, 1);
+        if (u == caretUnit && focused && caretOn_) layout.drawCursor(&painter, origin, caret_ - start, 1);
         y += unit.height - off;
     }
 
@@ -1142,7 +1117,8 @@ void rg_ChaoJiBianJiKuang::paintEvent(QPaintEvent* e) {
             QFont underlined = font();
             underlined.setUnderline(true);
             const QFontMetrics metrics(underlined);
-            const QRect box(caret.left(), caret.top(), metrics.horizontalAdvance(preedit_) + 2, caret.height());
+            const QRect box(caret.left(), caret.top(), metrics.horizontalAdvance(preedit_) + 2,
+                            caret.height());
             painter.fillRect(box, backgroundColour());
             painter.setFont(underlined);
             painter.setPen(palette().color(QPalette::Text));

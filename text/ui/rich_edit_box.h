@@ -19,9 +19,9 @@
 // Clipboard: copy, cut, paste and canPaste() go through the platform interface
 // (runtime/ui/platform.h), so a test platform can stand in for the clipboard.
 //
-// Events (rg_Korrin_JiBen::Event, runtime/event.h): rightDown (x, y, modifier bits, in the box's coordinates) on the right
-// button press - the box has no menu of its own; menuCommand (message, id) for commands sent with
-// sendMenuCommand; textChanged, selectionChanged and scrolled after the fact.
+// Events (rg_Korrin_JiBen::Event, runtime/event.h): rightDown (x, y, modifier bits, in the box's coordinates)
+// on the right button press - the box has no menu of its own; menuCommand (message, id) for commands sent
+// with sendMenuCommand; textChanged, selectionChanged and scrolled after the fact.
 //
 // UI thread only. Handlers must not delete the box synchronously.
 #pragma once
@@ -37,8 +37,8 @@
 #include <QPoint>
 #include <QRect>
 
-#include "runtime/types.h"
 #include "runtime/event.h"
+#include "runtime/types.h"
 #include "runtime/ui/font.h"
 #include "text/ui/text_store.h"
 
@@ -156,8 +156,20 @@ private:
         std::unique_ptr<QTextLayout> layout;
         qreal height = 0;
     };
-    enum class Move { Left, Right, WordLeft, WordRight, Up, Down, RowStart, RowEnd, TextStart, TextEnd,
-                      PageUp, PageDown };
+    enum class Move {
+        Left,
+        Right,
+        WordLeft,
+        WordRight,
+        Up,
+        Down,
+        RowStart,
+        RowEnd,
+        TextStart,
+        TextEnd,
+        PageUp,
+        PageDown
+    };
 
     // Layout.
     UnitLayout& layoutFor(int32_t u);

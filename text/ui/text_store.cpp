@@ -6,13 +6,21 @@
 namespace rg_Korrin_MFCJieMian_KuoZhanZuJian {
 namespace {
 
-bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-bool isBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
+bool isHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+bool isBreak(char16_t c) {
+    return c == u'\r' || c == u'\n';
+}
 
 } // namespace
 
-TextStore::TextStore() { starts_.push_back(0); }
+TextStore::TextStore() {
+    starts_.push_back(0);
+}
 
 void TextStore::setText(CWString text) {
     text_ = std::move(text);
@@ -25,8 +33,7 @@ int64_t TextStore::scanUnits(int32_t lineStart, int64_t stopAt, std::vector<int3
     const int32_t n = length();
     int32_t s = lineStart;
     for (;;) {
-        if (s >= stopAt)
-            return s;
+        if (s >= stopAt) return s;
         // The line's content runs to the first CR or LF.
         const char16_t* found = std::find_if(p + s, p + n, [](char16_t c) { return isBreak(c); });
         const int32_t e = static_cast<int32_t>(found - p);
@@ -48,8 +55,7 @@ int64_t TextStore::scanUnits(int32_t lineStart, int64_t stopAt, std::vector<int3
             c = b;
             out.push_back(c);
         }
-        if (e >= n)
-            return static_cast<int64_t>(n) + 1;
+        if (e >= n) return static_cast<int64_t>(n) + 1;
         s = e + breakLengthAt(e);
     }
 }
@@ -76,7 +82,8 @@ TextStore::UnitSplice TextStore::replace(int32_t pos, int32_t count, CWStringVie
     size_t b = starts_.size();
     if (stop <= length()) {
         const int32_t oldStart = static_cast<int32_t>(stop - delta);
-        b = static_cast<size_t>(std::lower_bound(starts_.begin() + a, starts_.end(), oldStart) - starts_.begin());
+        b = static_cast<size_t>(std::lower_bound(starts_.begin() + a, starts_.end(), oldStart) -
+                                starts_.begin());
     }
     for (size_t i = b; i < starts_.size(); ++i)
         starts_[i] = static_cast<int32_t>(starts_[i] + delta);
@@ -115,8 +122,7 @@ CWStringView TextStore::unitContent(int32_t u) const {
 }
 
 bool TextStore::unitStartsLine(int32_t u) const {
-    if (u <= 0)
-        return true;
+    if (u <= 0) return true;
     return isBreak(text_[static_cast<size_t>(starts_[static_cast<size_t>(u)]) - 1]);
 }
 
@@ -131,20 +137,16 @@ int32_t TextStore::validPosition(int32_t pos) const {
     pos = std::clamp(pos, 0, n);
     if (pos > 0 && pos < n) {
         const char16_t before = text_[static_cast<size_t>(pos) - 1], at = text_[static_cast<size_t>(pos)];
-        if ((before == u'\r' && at == u'\n') || (isHighSurrogate(before) && isLowSurrogate(at)))
-            --pos;
+        if ((before == u'\r' && at == u'\n') || (isHighSurrogate(before) && isLowSurrogate(at))) --pos;
     }
     return pos;
 }
 
 int32_t TextStore::breakLengthAt(int32_t pos) const {
-    if (pos < 0 || pos >= length())
-        return 0;
+    if (pos < 0 || pos >= length()) return 0;
     const char16_t c = text_[static_cast<size_t>(pos)];
-    if (c == u'\n')
-        return 1;
-    if (c != u'\r')
-        return 0;
+    if (c == u'\n') return 1;
+    if (c != u'\r') return 0;
     return pos + 1 < length() && text_[static_cast<size_t>(pos) + 1] == u'\n' ? 2 : 1;
 }
 
@@ -161,16 +163,14 @@ void RowIndex::rebuild() {
         tree_[i] += rows_[i - 1];
         total_ += rows_[i - 1];
         const size_t parent = i + (i & (~i + 1));
-        if (parent <= n)
-            tree_[parent] += tree_[i];
+        if (parent <= n) tree_[parent] += tree_[i];
     }
 }
 
 void RowIndex::set(int32_t u, int32_t rows) {
     rows = std::max(rows, 1);
     const int64_t delta = static_cast<int64_t>(rows) - rows_[static_cast<size_t>(u)];
-    if (delta == 0)
-        return;
+    if (delta == 0) return;
     rows_[static_cast<size_t>(u)] = rows;
     total_ += delta;
     for (size_t i = static_cast<size_t>(u) + 1; i < tree_.size(); i += i & (~i + 1))
@@ -192,8 +192,7 @@ int64_t RowIndex::prefix(int32_t u) const {
 }
 
 std::pair<int32_t, int32_t> RowIndex::find(int64_t row) const {
-    if (rows_.empty())
-        return {0, 0};
+    if (rows_.empty()) return {0, 0};
     row = std::clamp<int64_t>(row, 0, total_ - 1);
     // Descend the tree for the largest prefix not above `row`.
     size_t pos = 0;

@@ -25,15 +25,21 @@ constexpr int64_t kCoordLimit = int64_t{1} << 30;
 // Drawing coordinates are kept where the raster engine is exact.
 constexpr int64_t kDrawLimit = int64_t{1} << 24;
 
-int32_t cacheCoord(int64_t v) { return static_cast<int32_t>(std::clamp(v, -kCoordLimit, kCoordLimit)); }
-int drawCoord(int64_t v) { return static_cast<int>(std::clamp(v, -kDrawLimit, kDrawLimit)); }
+int32_t cacheCoord(int64_t v) {
+    return static_cast<int32_t>(std::clamp(v, -kCoordLimit, kCoordLimit));
+}
+int drawCoord(int64_t v) {
+    return static_cast<int>(std::clamp(v, -kDrawLimit, kDrawLimit));
+}
 
 CWString decimal(int32_t v) {
     const std::string s = std::to_string(v);
     return CWString(s.begin(), s.end());
 }
 
-int32_t clampPosition(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+int32_t clampPosition(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
 
 } // namespace
 
@@ -103,8 +109,7 @@ rg_TolvarShuXingKuang::rg_TolvarShuXingKuang(QWidget* parent) : rg_ZuJianBuJuQi(
         endEdit(true);
     });
     editBox_->keyDown.bind([this](int32_t key, int32_t) {
-        if (key == vk::Escape)
-            endEdit(false);
+        if (key == vk::Escape) endEdit(false);
     });
 
     indexPoll_.setSingleShot(true);
@@ -127,8 +132,12 @@ rg_TolvarShuXingKuang::~rg_TolvarShuXingKuang() {
     client_ = nullptr;
 }
 
-int32_t rg_TolvarShuXingKuang::clientWidth() const { return std::max(0, width() - 2); }
-int32_t rg_TolvarShuXingKuang::clientHeight() const { return std::max(0, height() - 2); }
+int32_t rg_TolvarShuXingKuang::clientWidth() const {
+    return std::max(0, width() - 2);
+}
+int32_t rg_TolvarShuXingKuang::clientHeight() const {
+    return std::max(0, height() - 2);
+}
 
 int32_t rg_TolvarShuXingKuang::rowAtCanvasY(int32_t y) const {
     const int32_t row = layout_.rowAt(y);
@@ -153,8 +162,7 @@ void rg_TolvarShuXingKuang::onShown() {
 void rg_TolvarShuXingKuang::onHidden() {
     // Only shown boxes keep a drawing: twenty slots' canvases at 2x would hold tens of MB, and a
     // hidden box is redrawn from its items when it is shown again anyway.
-    if (canvas_)
-        canvas_->releaseImage();
+    if (canvas_) canvas_->releaseImage();
     rg_ZuJianBuJuQi::onHidden();
 }
 
@@ -162,8 +170,7 @@ void rg_TolvarShuXingKuang::paintEvent(QPaintEvent*) {
     // The one-pixel sunken edge around the client area.
     QPainter p(this);
     const int w = width(), h = height();
-    if (w <= 0 || h <= 0)
-        return;
+    if (w <= 0 || h <= 0) return;
     p.setPen(QColor(0xA0, 0xA0, 0xA0));
     p.drawLine(0, 0, w - 1, 0);
     p.drawLine(0, 0, 0, h - 1);
@@ -198,8 +205,7 @@ bool rg_TolvarShuXingKuang::setImageStrip(int32_t resourceId) {
         iconSize_ = h;
         loaded = true;
     }
-    if (store_.properties().autoRedraw)
-        redraw(-1);
+    if (store_.properties().autoRedraw) redraw(-1);
     return loaded;
 }
 
@@ -209,8 +215,7 @@ void rg_TolvarShuXingKuang::ensureFonts() {
     key += u", ";
     key += decimal(p.fontSize);
     key += u", 0, 0, 0, 0, 0";
-    if (fontsBuilt_ && key == fontKey_)
-        return;
+    if (fontsBuilt_ && key == fontKey_) return;
     fontKey_ = std::move(key);
     itemFont_.parseDescription(fontKey_);
     const rg_Korrin_ChuangKou::ScreenFont plain = rg_Tolvar_MingLingJi::fontFromDescription(fontKey_);
@@ -225,8 +230,7 @@ void rg_TolvarShuXingKuang::ensureFonts() {
 
 void rg_TolvarShuXingKuang::useFont(FontVariant v) {
     const int i = static_cast<int>(v);
-    if (currentFont_ == i)
-        return;
+    if (currentFont_ == i) return;
     canvas_->setScreenFont(fonts_[i]);
     currentFont_ = i;
 }
@@ -234,13 +238,14 @@ void rg_TolvarShuXingKuang::useFont(FontVariant v) {
 // ---------------------------------------------------------------------------------------------
 // Painting
 
-void rg_TolvarShuXingKuang::setTopItem(int32_t item) { store_.properties().topItem = item; }
+void rg_TolvarShuXingKuang::setTopItem(int32_t item) {
+    store_.properties().topItem = item;
+}
 
 void rg_TolvarShuXingKuang::redraw(int32_t top) {
     if (!store_.properties().autoRedraw || !isVisible())
         return; // the top item too stays as it is: nothing shows it
-    if (top >= 0)
-        setTopItem(top);
+    if (top >= 0) setTopItem(top);
     if (inRedraw_) {
         repaintPending_ = true;
         return;
@@ -251,8 +256,7 @@ void rg_TolvarShuXingKuang::redraw(int32_t top) {
     for (int pass = 0; pass < 4; ++pass) {
         repaintPending_ = false;
         const bool again = paintOnce();
-        if (!again && !repaintPending_)
-            break;
+        if (!again && !repaintPending_) break;
     }
     inRedraw_ = false;
 }
@@ -283,20 +287,16 @@ bool rg_TolvarShuXingKuang::locateTop(int32_t item, ItemPosition& out) {
             abovePos = c;
         }
     };
-    if (anchorVersion_ == version && anchorItem_ >= 0)
-        consider(anchorItem_, anchor_);
+    if (anchorVersion_ == version && anchorItem_ >= 0) consider(anchorItem_, anchor_);
     if (paintedVersion_ == version) {
         for (const PaintedRow& r : painted_)
             consider(r.item, r.position);
     }
-    if (below == item)
-        return remember(belowPos);
-    if (above == item)
-        return remember(abovePos);
+    if (below == item) return remember(belowPos);
+    if (above == item) return remember(abovePos);
     if (store_.isIndexCurrent(TreeIndexKind::Offset)) {
         ItemPosition c;
-        if (!store_.locatePosition(item, c, -1))
-            return false;
+        if (!store_.locatePosition(item, c, -1)) return false;
         return remember(c);
     }
     // Without offsets: walk from the nearest known record, backward if that is shorter.
@@ -305,15 +305,13 @@ bool rg_TolvarShuXingKuang::locateTop(int32_t item, ItemPosition& out) {
         ItemPosition c = abovePos;
         for (int32_t k = above; k > item; --k) {
             ItemPosition before;
-            if (!store_.positionBefore(c, before))
-                return false;
+            if (!store_.positionBefore(c, before)) return false;
             c = before;
         }
         return remember(c);
     }
     ItemPosition c = below >= 0 ? belowPos : ItemPosition{};
-    if (!store_.locatePosition(item, c, below))
-        return false;
+    if (!store_.locatePosition(item, c, below)) return false;
     return remember(c);
 }
 
@@ -329,15 +327,12 @@ bool rg_TolvarShuXingKuang::paintOnce() {
     store_.startIndexWorkers();
 
     canvas_->setBackColour(p.boxBackColour);
-    if (p.defaultItemBackColour == -1)
-        p.defaultItemBackColour = p.boxBackColour;
-    if (client_->backColour() != p.boxBackColour)
-        client_->setBackColour(p.boxBackColour);
+    if (p.defaultItemBackColour == -1) p.defaultItemBackColour = p.boxBackColour;
+    if (client_->backColour() != p.boxBackColour) client_->setBackColour(p.boxBackColour);
     refreshLayout();
 
     const int32_t ch = clientHeight();
-    if (ch > 0 && canvas_->height() != ch)
-        canvas_->resize(canvas_->width(), ch);
+    if (ch > 0 && canvas_->height() != ch) canvas_->resize(canvas_->width(), ch);
 
     canvas_->beginRedrawSuspension();
     canvas_->clear();
@@ -349,18 +344,15 @@ bool rg_TolvarShuXingKuang::paintOnce() {
     // or inside a collapsed subtree, where nothing (or hidden items) would be painted and the bar
     // could not show it.
     const int32_t top = store_.visibleItemAtOrBefore(store_.properties().topItem);
-    if (top != store_.properties().topItem)
-        setTopItem(std::max(top, 0));
+    if (top != store_.properties().topItem) setTopItem(std::max(top, 0));
     paintRows(layout_.rowsThatFit(ch));
     paintedVersion_ = store_.bufferVersion();
-    if (p.treeLines)
-        paintConnectors();
+    if (p.treeLines) paintConnectors();
     bool again = false;
     layoutBars(again);
     canvas_->endRedrawSuspension();
     placeCanvasX();
-    if (stepFourSkipped_)
-        scheduleIndexPoll();
+    if (stepFourSkipped_) scheduleIndexPoll();
     return again;
 }
 
@@ -368,12 +360,10 @@ void rg_TolvarShuXingKuang::paintRows(int32_t fit) {
     const TreeBoxProperties& p = properties();
     const int32_t count = store_.itemCount();
     int32_t item = store_.properties().topItem;
-    if (fit <= 0 || item < 0 || item >= count)
-        return;
+    if (fit <= 0 || item < 0 || item >= count) return;
     ItemPosition top;
     ItemRow rec;
-    if (!locateTop(item, top) || !store_.readRow(item, top, rec))
-        return;
+    if (!locateTop(item, top) || !store_.readRow(item, top, rec)) return;
     const int32_t current = store_.getSelection();
     const int32_t canvasW = canvas_->width();
     const TreeLayout& L = layout_;
@@ -382,8 +372,7 @@ void rg_TolvarShuXingKuang::paintRows(int32_t fit) {
     painted_.reserve(static_cast<size_t>(std::min(fit, 4096)));
 
     for (int32_t r = 0; r < fit; ++r) {
-        if (r > 0 && !store_.nextVisibleRow(rec))
-            break;
+        if (r > 0 && !store_.nextVisibleRow(rec)) break;
         item = rec.item;
         const int32_t level = rec.level;
         const uint8_t expand = rec.expandState;
@@ -431,15 +420,16 @@ void rg_TolvarShuXingKuang::paintRows(int32_t fit) {
             if (rec.checkState <= 2) {
                 row.checkX = cacheCoord(cx);
                 if (drawn)
-                    paintCheckBox(*canvas_, drawCoord(cx), drawCoord(L.centredIn(y, kTreeGlyphSize)), kTreeGlyphSize,
-                                  rec.checkState);
+                    paintCheckBox(*canvas_, drawCoord(cx), drawCoord(L.centredIn(y, kTreeGlyphSize)),
+                                  kTreeGlyphSize, rec.checkState);
             }
         }
         if (L.iconSize != 0) {
             const int32_t icon = isCurrent && rec.selectedImage >= 0 ? rec.selectedImage : rec.image;
             if (drawn && icon >= 0 && icon < static_cast<int32_t>(images_.size()))
-                canvas_->drawBitmap(drawCoord(L.iconX(indent)), drawCoord(L.centredIn(y, L.iconSize)), L.iconSize,
-                                    L.iconSize, images_[static_cast<size_t>(icon)], kTreeIconKeyColour);
+                canvas_->drawBitmap(drawCoord(L.iconX(indent)), drawCoord(L.centredIn(y, L.iconSize)),
+                                    L.iconSize, L.iconSize, images_[static_cast<size_t>(icon)],
+                                    kTreeIconKeyColour);
         }
         if (fullRow) {
             row.textLeft = 0;
@@ -474,8 +464,7 @@ void rg_TolvarShuXingKuang::paintRows(int32_t fit) {
 
 void rg_TolvarShuXingKuang::paintConnectors() {
     const size_t rows = painted_.size();
-    if (rows == 0)
-        return;
+    if (rows == 0) return;
     const TreeLayout& L = layout_;
     const int32_t m = L.margin, halfH = L.rowHeight / 2;
     const int32_t canvasW = canvas_->width(), canvasH = canvas_->height();
@@ -489,18 +478,15 @@ void rg_TolvarShuXingKuang::paintConnectors() {
     prevAbove_.assign(rows, kNo);
     for (size_t r = 0; r < rows; ++r) {
         const int32_t lv = painted_[r].level;
-        if (lv <= 0)
-            continue;
+        if (lv <= 0) continue;
         bool decided = false;
         for (size_t q = r + 1; q < rows && !decided; ++q)
             decided = painted_[q].level <= lv;
-        if (!decided)
-            nextBelow_[r] = kAsk;
+        if (!decided) nextBelow_[r] = kAsk;
         decided = false;
         for (size_t q = r; q-- > 0 && !decided;)
             decided = painted_[q].level <= lv;
-        if (!decided)
-            prevAbove_[r] = kAsk;
+        if (!decided) prevAbove_[r] = kAsk;
     }
     const auto siblings = store_.sharedIndex(TreeIndexKind::Sibling);
     if (siblings) {
@@ -520,8 +506,7 @@ void rg_TolvarShuXingKuang::paintConnectors() {
         ItemPosition pos = painted_.back().position;
         while (open > 0) {
             ItemPosition next;
-            if (!store_.positionAfter(pos, next))
-                break;
+            if (!store_.positionAfter(pos, next)) break;
             const int32_t lv = next.level;
             for (size_t r = 0; r < rows; ++r) {
                 if (nextBelow_[r] == kAsk && painted_[r].level >= lv) {
@@ -538,8 +523,7 @@ void rg_TolvarShuXingKuang::paintConnectors() {
         ItemPosition back = painted_.front().position;
         while (open > 0) {
             ItemPosition before;
-            if (!store_.positionBefore(back, before))
-                break;
+            if (!store_.positionBefore(back, before)) break;
             const int32_t lv = before.level;
             for (size_t r = 0; r < rows; ++r) {
                 if (prevAbove_[r] == kAsk && painted_[r].level >= lv) {
@@ -551,10 +535,8 @@ void rg_TolvarShuXingKuang::paintConnectors() {
         }
     }
     for (size_t r = 0; r < rows; ++r) {
-        if (nextBelow_[r] == kAsk)
-            nextBelow_[r] = kNo;
-        if (prevAbove_[r] == kAsk)
-            prevAbove_[r] = kNo;
+        if (nextBelow_[r] == kAsk) nextBelow_[r] = kNo;
+        if (prevAbove_[r] == kAsk) prevAbove_[r] = kNo;
     }
 
     canvas_->setPenColour(kTreeLineColour);
@@ -562,13 +544,11 @@ void rg_TolvarShuXingKuang::paintConnectors() {
     auto mid = [&](const PaintedRow& row) { return row.top + halfH; };
     auto visible = [&](int64_t x) { return x >= -1 && x <= canvasW; };
     auto vline = [&](int64_t x, int64_t y1, int64_t y2) {
-        if (visible(x))
-            canvas_->line(drawCoord(x), drawCoord(y1), drawCoord(x), drawCoord(y2));
+        if (visible(x)) canvas_->line(drawCoord(x), drawCoord(y1), drawCoord(x), drawCoord(y2));
     };
     auto stub = [&](const PaintedRow& row) {
         const int64_t x = column(row);
-        if (x > canvasW)
-            return;
+        if (x > canvasW) return;
         const int64_t to = row.glyphX != kTreeNoCell ? row.indent : row.indent + kTreeGlyphSize;
         canvas_->line(drawCoord(x), drawCoord(mid(row)), drawCoord(to), drawCoord(mid(row)));
     };
@@ -607,8 +587,7 @@ void rg_TolvarShuXingKuang::paintConnectors() {
     // height. Needs the parent and sibling indexes; a later paint adds these lines once they are
     // built.
     const PaintedRow& first = painted_.front();
-    if (first.level < 2)
-        return;
+    if (first.level < 2) return;
     const auto parents = store_.sharedIndex(TreeIndexKind::Parent);
     if (!parents || !siblings) {
         stepFourSkipped_ = true;
@@ -616,14 +595,13 @@ void rg_TolvarShuXingKuang::paintConnectors() {
     }
     const int32_t last = painted_.back().item;
     const size_t items = parents->values.size();
-    int32_t a = static_cast<size_t>(first.item) < items ? parents->values[static_cast<size_t>(first.item)] : -1;
+    int32_t a =
+        static_cast<size_t>(first.item) < items ? parents->values[static_cast<size_t>(first.item)] : -1;
     for (int32_t lv = first.level - 1; a >= 0 && lv >= 1; --lv) {
         const size_t ai = static_cast<size_t>(a);
-        if (ai >= items || ai >= siblings->next.size())
-            break;
+        if (ai >= items || ai >= siblings->next.size()) break;
         const int32_t next = siblings->next[ai];
-        if (next > last)
-            vline(L.indentX(lv) - m, 0, canvasH);
+        if (next > last) vline(L.indentX(lv) - m, 0, canvasH);
         a = parents->values[ai];
     }
 }
@@ -650,8 +628,10 @@ bool rg_TolvarShuXingKuang::layoutBars(bool& again) {
     const bool hNeeded = canvasW > cw - vw && !vBar_->dragging();
 
     suppressBarReports_ = true;
-    rg_ZuJianBuJuQi::place(hBar_, 1, ch - kBarThickness - 1, cw - (vNeeded ? kBarThickness : 0) - 2, kBarThickness);
-    rg_ZuJianBuJuQi::place(vBar_, cw - kBarThickness - 1, 1, kBarThickness, ch - (hNeeded ? kBarThickness : 0) - 2);
+    rg_ZuJianBuJuQi::place(hBar_, 1, ch - kBarThickness - 1, cw - (vNeeded ? kBarThickness : 0) - 2,
+                           kBarThickness);
+    rg_ZuJianBuJuQi::place(vBar_, cw - kBarThickness - 1, 1, kBarThickness,
+                           ch - (hNeeded ? kBarThickness : 0) - 2);
 
     const int32_t textH = std::max(layout_.textHeight, 1);
     if (hNeeded) {
@@ -710,33 +690,28 @@ void rg_TolvarShuXingKuang::placeCanvasX() {
     // The last position puts the canvas's right edge at the client's (less the vertical bar).
     x = std::max<int64_t>(x, int64_t{cw} - vw - canvas_->width());
     x = std::min<int64_t>(x, 0);
-    if (canvas_->x() != x || canvas_->y() != 0)
-        canvas_->move(static_cast<int>(x), 0);
+    if (canvas_->x() != x || canvas_->y() != 0) canvas_->move(static_cast<int>(x), 0);
 }
 
 void rg_TolvarShuXingKuang::scheduleIndexPoll() {
-    if (indexPoll_.isActive())
-        return;
+    if (indexPoll_.isActive()) return;
     indexPolls_ = 0;
     indexPoll_.start(50);
 }
 
 void rg_TolvarShuXingKuang::onIndexPoll() {
-    if (!isVisible())
-        return;
+    if (!isVisible()) return;
     if (store_.isIndexCurrent(TreeIndexKind::Parent) && store_.isIndexCurrent(TreeIndexKind::Sibling)) {
         redraw(-1);
         return;
     }
     // Give up after a while: a build that never finishes (superseded and not restarted) must not
     // keep a timer running; the next change starts a new one anyway.
-    if (store_.liveIndexRuns() > 0 && ++indexPolls_ < 400)
-        indexPoll_.start(50);
+    if (store_.liveIndexRuns() > 0 && ++indexPolls_ < 400) indexPoll_.start(50);
 }
 
 void rg_TolvarShuXingKuang::scrollIntoView(int32_t item, int32_t row) {
-    if (item < 0 || item >= store_.itemCount())
-        return;
+    if (item < 0 || item >= store_.itemCount()) return;
     // A hidden box may have had no paint since the last change: its row was asked of a stale list.
     if (!store_.isRowListCurrent()) {
         store_.ensureRowList();
@@ -749,13 +724,11 @@ void rg_TolvarShuXingKuang::scrollIntoView(int32_t item, int32_t row) {
     if (row >= 0) {
         const int32_t topRow = store_.rowOfItem(store_.properties().topItem);
         if (topRow >= 0) {
-            if (row >= topRow && row < topRow + v)
-                return;
+            if (row >= topRow && row < topRow + v) return;
         } else {
             const size_t first = std::min(painted_.size(), static_cast<size_t>(v));
             for (size_t r = 0; r < first; ++r)
-                if (painted_[r].item == item)
-                    return;
+                if (painted_[r].item == item) return;
         }
     }
     // Put the item's row last among the fully visible ones.
@@ -765,8 +738,7 @@ void rg_TolvarShuXingKuang::scrollIntoView(int32_t item, int32_t row) {
         const int64_t last = std::max<int64_t>(int64_t{store_.rowCount()} - fit + 2, 1);
         const int64_t position = row >= 0 ? std::clamp<int64_t>(int64_t{row} - v + 2, 1, last) : last;
         const int32_t top = store_.itemAtRow(static_cast<int32_t>(position - 1));
-        if (top >= 0)
-            setTopItem(top);
+        if (top >= 0) setTopItem(top);
         return;
     }
     const int64_t position = row >= 0 ? int64_t{row} - v + 2 : vBar_->maximum();
@@ -781,15 +753,12 @@ void rg_TolvarShuXingKuang::scrollIntoView(int32_t item, int32_t row) {
 // Scroll bar reports
 
 void rg_TolvarShuXingKuang::endEditBeforeScroll() {
-    if (editing_)
-        canvas_->setFocus(Qt::OtherFocusReason); // ends the edit through the edit box's focus loss
-    if (editing_)
-        endEdit(true); // focus could not move (window not active): end it directly
+    if (editing_) canvas_->setFocus(Qt::OtherFocusReason); // ends the edit through the edit box's focus loss
+    if (editing_) endEdit(true); // focus could not move (window not active): end it directly
 }
 
 void rg_TolvarShuXingKuang::onVerticalPosition(int32_t position) {
-    if (suppressBarReports_)
-        return;
+    if (suppressBarReports_) return;
     endEditBeforeScroll();
     store_.ensureRowList();
     const int32_t item = store_.itemAtRow(position - 1);
@@ -802,8 +771,7 @@ void rg_TolvarShuXingKuang::onVerticalDragEnded() {
 }
 
 void rg_TolvarShuXingKuang::onHorizontalPosition(int32_t) {
-    if (suppressBarReports_)
-        return;
+    if (suppressBarReports_) return;
     endEditBeforeScroll();
     placeCanvasX();
 }
@@ -819,33 +787,29 @@ bool rg_TolvarShuXingKuang::onCheck(const PaintedRow& r, int32_t x) {
     return r.checkX != kTreeNoCell && r.checkX < x && int64_t{x} < int64_t{r.checkX} + kTreeGlyphSize;
 }
 
-bool rg_TolvarShuXingKuang::onText(const PaintedRow& r, int32_t x) { return r.textLeft < x && x < r.textRight; }
+bool rg_TolvarShuXingKuang::onText(const PaintedRow& r, int32_t x) {
+    return r.textLeft < x && x < r.textRight;
+}
 
 void rg_TolvarShuXingKuang::onCanvasMouseMove(int32_t x, int32_t y) {
     const bool left = x == INT32_MIN && y == INT32_MIN; // the mouse left the canvas
     const int32_t row = left ? -1 : layout_.rowAt(y);
-    if (!left)
-        lastMouseRow_ = row;
+    if (!left) lastMouseRow_ = row;
     if (validRow(row) && onText(painted_[static_cast<size_t>(row)], x)) {
         const int32_t item = painted_[static_cast<size_t>(row)].item;
-        if (item == hotItem_)
-            return;
+        if (item == hotItem_) return;
         hotItem_ = item;
-        if (properties().hotTracking)
-            redraw(-1);
+        if (properties().hotTracking) redraw(-1);
         hotItemChanged.raise(item);
         return;
     }
-    if (hotItem_ == -1)
-        return;
+    if (hotItem_ == -1) return;
     hotItem_ = -1;
-    if (properties().hotTracking)
-        redraw(-1);
+    if (properties().hotTracking) redraw(-1);
 }
 
 void rg_TolvarShuXingKuang::emptyClick() {
-    if (!properties().clearOnEmptyClick)
-        return;
+    if (!properties().clearOnEmptyClick) return;
     store_.properties().currentItem = -1;
     redraw(-1);
     store_.selectionChanged.raise(-1, ByLeftClick);
@@ -887,27 +851,22 @@ void rg_TolvarShuXingKuang::onCanvasButton(int32_t x, int32_t y, bool left) {
     } else if (left && properties().clickToEdit && x > hit.textX) {
         beginEdit(item, row);
     }
-    if (!left)
-        rightClicked.raise();
+    if (!left) rightClicked.raise();
 }
 
 void rg_TolvarShuXingKuang::onCanvasDoubleClick(int32_t x) {
     const int32_t row = lastMouseRow_;
-    if (!validRow(row))
-        return;
+    if (!validRow(row)) return;
     const PaintedRow& hit = painted_[static_cast<size_t>(row)];
-    if (onGlyph(hit, x) || onCheck(hit, x) || !onText(hit, x))
-        return;
+    if (onGlyph(hit, x) || onCheck(hit, x) || !onText(hit, x)) return;
     const int32_t item = hit.item;
-    if (expandToggling.raise(item) != 0)
-        return;
+    if (expandToggling.raise(item) != 0) return;
     ItemCursor c;
     store_.setItem(item, std::nullopt, rg_TolvarShuXingKuangCunChu::kKeepImage, -2, -1, c, false);
 }
 
 void rg_TolvarShuXingKuang::onWheelNotches(int32_t notches) {
-    if (!vBarShown_ || notches == 0)
-        return;
+    if (!vBarShown_ || notches == 0) return;
     vBar_->setPosition(clampPosition(int64_t{vBar_->position()} - notches));
     vBar_->refresh(0, 0);
 }
@@ -917,8 +876,7 @@ void rg_TolvarShuXingKuang::onWheelNotches(int32_t notches) {
 
 void rg_TolvarShuXingKuang::changeCurrentExpansion(bool expand) {
     const int32_t current = store_.getSelection();
-    if (current < 0)
-        return;
+    if (current < 0) return;
     ItemCursor c;
     store_.setExpanded(c, current, expand, false);
 }
@@ -929,8 +887,7 @@ void rg_TolvarShuXingKuang::moveSelection(int32_t delta) {
     const int32_t row = current >= 0 ? store_.rowOfItem(current) : -1;
     const int64_t r = row >= 0 ? int64_t{row} + 1 : 1; // 1-based; 1 without a row
     const int64_t target = r + delta;
-    if (target < 1 || target > store_.rowCount())
-        return;
+    if (target < 1 || target > store_.rowCount()) return;
     store_.setPendingSelectionReason(ByArrowKey);
     store_.setSelection(store_.itemAtRow(static_cast<int32_t>(target - 1)));
 }
@@ -957,8 +914,7 @@ void rg_TolvarShuXingKuang::onKey(int32_t key, int32_t mods) {
         break;
     case vk::F2: {
         const int32_t current = store_.getSelection();
-        if (current >= 0)
-            beginEdit(current, -1);
+        if (current >= 0) beginEdit(current, -1);
         break;
     }
     default:
@@ -971,12 +927,9 @@ void rg_TolvarShuXingKuang::onKey(int32_t key, int32_t mods) {
 // In-place editing
 
 int32_t rg_TolvarShuXingKuang::beginEdit(int32_t item, int32_t row) {
-    if (item < 0 || item >= store_.itemCount())
-        return 0;
-    if (editing_)
-        endEdit(true);
-    if (editStarting.raise(item) != 0)
-        return 0;
+    if (item < 0 || item >= store_.itemCount()) return 0;
+    if (editing_) endEdit(true);
+    if (editStarting.raise(item) != 0) return 0;
     if (row == -1) {
         if (item == store_.getSelection())
             store_.ensureVisible(item);
@@ -992,8 +945,7 @@ int32_t rg_TolvarShuXingKuang::beginEdit(int32_t item, int32_t row) {
         }
     }
     if (at < 0) {
-        if (row == -1 || !validRow(row))
-            return 0;
+        if (row == -1 || !validRow(row)) return 0;
         at = row;
     }
     const PaintedRow& pr = painted_[static_cast<size_t>(at)];
@@ -1005,8 +957,7 @@ int32_t rg_TolvarShuXingKuang::beginEdit(int32_t item, int32_t row) {
     const int64_t top = layout_.rowTop(at);
     int64_t width = std::max<int64_t>(int64_t{pr.textWidth} + 6, 3 * int64_t{layout_.textHeight});
     const int64_t room = int64_t{clientWidth()} - left;
-    if (left + width > clientWidth())
-        width = room;
+    if (left + width > clientWidth()) width = room;
     rg_ZuJianBuJuQi::place(editBox_, drawCoord(left), drawCoord(top), drawCoord(std::max<int64_t>(width, 0)),
                            layout_.rowHeight);
 
@@ -1023,26 +974,21 @@ int32_t rg_TolvarShuXingKuang::beginEdit(int32_t item, int32_t row) {
 }
 
 void rg_TolvarShuXingKuang::endEdit(bool commit) {
-    if (!editing_ || endingEdit_)
-        return;
+    if (!editing_ || endingEdit_) return;
     endingEdit_ = true;
     editing_ = false;
     // Move the focus first so that hiding the edit box does not send it elsewhere.
-    if (editBox_->hasFocus() && isVisible())
-        canvas_->setFocus(Qt::OtherFocusReason);
+    if (editBox_->hasFocus() && isVisible()) canvas_->setFocus(Qt::OtherFocusReason);
     editBox_->hide();
     const CWString text = editBox_->content();
     const int32_t item = editItem_;
     const CWString before = editBefore_;
     endingEdit_ = false;
-    if (!commit)
-        return;
-    if (editCommitted.raise(item, before, text) != 0)
-        return;
+    if (!commit) return;
+    if (editCommitted.raise(item, before, text) != 0) return;
     // Write only into the item that was edited: if the tree changed meanwhile the index may now
     // name another item.
-    if (store_.bufferVersion() != editVersion_ && store_.getText(item) != before)
-        return;
+    if (store_.bufferVersion() != editVersion_ && store_.getText(item) != before) return;
     ItemCursor c;
     store_.setText(item, text, c);
 }

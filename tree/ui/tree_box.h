@@ -30,7 +30,6 @@
 
 #include <QTimer>
 
-#include "json/document.h"
 #include "runtime/ui/bitmap.h"
 #include "runtime/ui/canvas.h"
 #include "runtime/ui/container.h"
@@ -40,6 +39,7 @@
 #include "tree/item_store.h"
 #include "tree/tree_view.h"
 #include "tree/ui/tree_box_layout.h"
+#include "json/document.h"
 
 namespace rg_TolvarMingLingJi_ChuangKouZuJian {
 
@@ -59,16 +59,16 @@ public:
     // One painted row as hit-testing sees it (canvas coordinates).
     struct PaintedRow {
         int32_t item = -1;
-        int32_t glyphX = kTreeNoCell;  // x of the expand glyph, kTreeNoCell when none was drawn
-        int32_t checkX = kTreeNoCell;  // x of the check box, kTreeNoCell when none was drawn
-        int32_t textLeft = 0;          // the clickable text cell
+        int32_t glyphX = kTreeNoCell; // x of the expand glyph, kTreeNoCell when none was drawn
+        int32_t checkX = kTreeNoCell; // x of the check box, kTreeNoCell when none was drawn
+        int32_t textLeft = 0;         // the clickable text cell
         int32_t textRight = 0;
-        int32_t textX = 0;             // where the text itself starts
+        int32_t textX = 0; // where the text itself starts
         int32_t textWidth = 0;
-        int32_t top = 0;               // y of the row
+        int32_t top = 0; // y of the row
         int32_t level = 0;
-        int64_t indent = 0;            // x of the glyph column
-        ItemPosition position;         // where the item's record lay when it was painted
+        int64_t indent = 0;    // x of the glyph column
+        ItemPosition position; // where the item's record lay when it was painted
     };
 
     explicit rg_TolvarShuXingKuang(QWidget* parent = nullptr);
@@ -99,13 +99,14 @@ public:
     // ---- Events raised by input (vetoable ones cancel with a nonzero result) --------------------
     using Self = rg_TolvarShuXingKuang;
     rg_Korrin_JiBen::Event<Self> rightClicked{this};
-    rg_Korrin_JiBen::Event<Self, int32_t, const CWString&, const CWString&> editCommitted{this}; // item, before, edited; vetoable
-    rg_Korrin_JiBen::Event<Self, int32_t> editStarting{this};   // item; vetoable
-    rg_Korrin_JiBen::Event<Self, int32_t> hotItemChanged{this}; // item under the mouse
+    rg_Korrin_JiBen::Event<Self, int32_t, const CWString&, const CWString&> editCommitted{
+        this};                                                       // item, before, edited; vetoable
+    rg_Korrin_JiBen::Event<Self, int32_t> editStarting{this};        // item; vetoable
+    rg_Korrin_JiBen::Event<Self, int32_t> hotItemChanged{this};      // item under the mouse
     rg_Korrin_JiBen::Event<Self, int32_t, int32_t> keyPressed{this}; // key code, modifier bits
-    rg_Korrin_JiBen::Event<Self, int32_t> expandToggling{this}; // item; vetoable
-    rg_Korrin_JiBen::Event<Self, int32_t> checkToggling{this};  // item; vetoable
-    rg_Korrin_JiBen::Event<Self, int32_t> checkToggled{this};   // item
+    rg_Korrin_JiBen::Event<Self, int32_t> expandToggling{this};      // item; vetoable
+    rg_Korrin_JiBen::Event<Self, int32_t> checkToggling{this};       // item; vetoable
+    rg_Korrin_JiBen::Event<Self, int32_t> checkToggled{this};        // item
 
     // Shortcuts to the store.
     int32_t getSelection() { return store_.getSelection(); }
@@ -152,8 +153,8 @@ private:
     enum class FontVariant { Plain = 0, Bold = 1, Underline = 2, BoldUnderline = 3 };
 
     // Painting.
-    bool paintOnce();                     // one pass; true when another pass is needed
-    void refreshLayout();                 // fonts and layout for the current properties
+    bool paintOnce();     // one pass; true when another pass is needed
+    void refreshLayout(); // fonts and layout for the current properties
     void ensureFonts();
     void useFont(FontVariant v);
     bool locateTop(int32_t item, ItemPosition& out);
@@ -190,8 +191,8 @@ private:
     rg_TolvarShuXingKuangCunChu store_;
     TreeBoxProperties props_;
 
-    rg_Korrin_ChuangKou::rg_ZuJianBuJuQi* client_ = nullptr;   // owned (Qt child)
-    rg_TolvarGunDongTiao* vBar_ = nullptr;                     // owned (Qt child of client_)
+    rg_Korrin_ChuangKou::rg_ZuJianBuJuQi* client_ = nullptr; // owned (Qt child)
+    rg_TolvarGunDongTiao* vBar_ = nullptr;                   // owned (Qt child of client_)
     rg_TolvarGunDongTiao* hBar_ = nullptr;
     rg_Korrin_ChuangKou::rg_HuaBan* bottomStrip_ = nullptr;
     rg_Korrin_ChuangKou::rg_HuaBan* sideStrip_ = nullptr;
@@ -212,11 +213,11 @@ private:
     // Last paint.
     TreeLayout layout_;
     std::vector<PaintedRow> painted_;
-    uint64_t paintedVersion_ = 0;   // store buffer version the row cache was painted from
+    uint64_t paintedVersion_ = 0; // store buffer version the row cache was painted from
     int32_t contentWidth_ = 0;
     bool stepFourSkipped_ = false;
     uint64_t paintCount_ = 0;
-    CWString rowText_;              // reused for every row's text
+    CWString rowText_;                                  // reused for every row's text
     std::vector<std::pair<int32_t, size_t>> levelSeen_; // connector walk: level, row
     std::vector<uint8_t> nextBelow_;
     std::vector<uint8_t> prevAbove_;

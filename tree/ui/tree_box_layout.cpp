@@ -14,14 +14,15 @@ namespace {
 // Far beyond any screen, small enough that sums of a few of them stay inside int32.
 constexpr int32_t kSaneLimit = 1 << 20;
 
-int32_t sane(int32_t v) { return std::clamp(v, -kSaneLimit, kSaneLimit); }
+int32_t sane(int32_t v) {
+    return std::clamp(v, -kSaneLimit, kSaneLimit);
+}
 
 } // namespace
 
 int64_t halfRoundedAway(int64_t v) {
     // v * 0.5 rounded with halves away from zero: for odd v that is (v + sign) / 2.
-    if (v % 2 == 0)
-        return v / 2;
+    if (v % 2 == 0) return v / 2;
     return v > 0 ? (v + 1) / 2 : (v - 1) / 2;
 }
 
@@ -35,8 +36,7 @@ int32_t TreeLayout::rowAt(int32_t y) const {
 }
 
 int32_t TreeLayout::rowsThatFit(int32_t clientHeight) const {
-    if (clientHeight <= 0)
-        return 0;
+    if (clientHeight <= 0) return 0;
     return static_cast<int32_t>((int64_t{clientHeight} + rowPitch - 1) / rowPitch);
 }
 
@@ -55,8 +55,7 @@ TreeLayout makeTreeLayout(const TreeBoxProperties& p, int32_t textHeight, int32_
 }
 
 void cutShownText(CWString& text, size_t fullUnits) {
-    if (fullUnits <= static_cast<size_t>(kTreeTextCut))
-        return;
+    if (fullUnits <= static_cast<size_t>(kTreeTextCut)) return;
     size_t n = std::min(text.size(), static_cast<size_t>(kTreeTextCut));
     if (n != 0 && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF)
         --n; // 999 units then: a lone high surrogate before ".." would draw as a broken glyph
@@ -67,8 +66,7 @@ void cutShownText(CWString& text, size_t fullUnits) {
 void shownItemText(const uint8_t* units, size_t count, CWString& out) {
     const size_t n = std::min(count, static_cast<size_t>(kTreeTextCut));
     out.resize(n);
-    if (n != 0)
-        std::memcpy(out.data(), units, n * 2);
+    if (n != 0) std::memcpy(out.data(), units, n * 2);
     cutShownText(out, count);
 }
 
@@ -79,13 +77,11 @@ void paintExpandGlyph(rg_Korrin_ChuangKou::rg_HuaBan& canvas, int x, int y, int 
     canvas.setPenColour(0x000000);
     const int c = (s - 4) / 2 + 2;
     canvas.line(x + 4, y + c, x + s - 4, y + c);
-    if (expandState < 2)
-        canvas.line(x + c, y + 4, x + c, y + s - 4);
+    if (expandState < 2) canvas.line(x + c, y + 4, x + c, y + s - 4);
 }
 
 void paintCheckBox(rg_Korrin_ChuangKou::rg_HuaBan& canvas, int x, int y, int s, int checkState) {
-    if (checkState < 0 || checkState > 2)
-        return;
+    if (checkState < 0 || checkState > 2) return;
     canvas.setPenColour(kTreeCheckFrameColour);
     canvas.setBrushColour(0xFFFFFF);
     canvas.rectangle(x, y, x + s, y + s);
@@ -96,7 +92,8 @@ void paintCheckBox(rg_Korrin_ChuangKou::rg_HuaBan& canvas, int x, int y, int s, 
     } else if (checkState == 2) {
         canvas.setDefaultPen();
         canvas.setBrushColour(kTreeCheckMarkColour);
-        const QPoint points[3] = {QPoint(x + 2, y + 1), QPoint(x + 2, y + s - 3), QPoint(x + s - 2, y + s - 3)};
+        const QPoint points[3] = {QPoint(x + 2, y + 1), QPoint(x + 2, y + s - 3),
+                                  QPoint(x + s - 2, y + s - 3)};
         canvas.polygon(points, 3);
     }
 }

@@ -19,10 +19,10 @@ class rg_HuaBan;
 
 namespace rg_TolvarMingLingJi_ChuangKouZuJian {
 
-inline constexpr int32_t kTreeGlyphSize = 15;          // expand glyph and check box, both ways
-inline constexpr int32_t kTreeNoCell = 0x7FFFFFFF;     // cached x of a cell that was not drawn
-inline constexpr int32_t kTreeTextCut = 1000;          // code units painted before ".."
-inline constexpr int32_t kTreeMaxCanvasWidth = 65535;  // widest canvas in pixels
+inline constexpr int32_t kTreeGlyphSize = 15;             // expand glyph and check box, both ways
+inline constexpr int32_t kTreeNoCell = 0x7FFFFFFF;        // cached x of a cell that was not drawn
+inline constexpr int32_t kTreeTextCut = 1000;             // code units painted before ".."
+inline constexpr int32_t kTreeMaxCanvasWidth = 65535;     // widest canvas in pixels
 inline constexpr int32_t kTreeSelectionColour = 0xC06000; // COLORREF, RGB(0, 96, 192)
 inline constexpr int32_t kTreeSelectionTextColour = 0xFFFFFF;
 inline constexpr int32_t kTreeGlyphFrameColour = 0xFF8080;
@@ -33,15 +33,15 @@ inline constexpr int32_t kTreeIconKeyColour = 0xFFFFFF; // transparent colour of
 
 // Geometry of one paint. Built by makeTreeLayout; every field is in pixels.
 struct TreeLayout {
-    int32_t margin = 6;          // left and top margin, indent gap
+    int32_t margin = 6; // left and top margin, indent gap
     int32_t indentOffset = 0;
     int32_t rowGap = 3;
-    int32_t textHeight = 0;      // height of "A"
+    int32_t textHeight = 0; // height of "A"
     int32_t glyphColumn = kTreeGlyphSize;
-    int32_t checkColumn = 0;     // kTreeGlyphSize with check boxes, else 0
-    int32_t iconSize = 0;        // 0 without icons
+    int32_t checkColumn = 0; // kTreeGlyphSize with check boxes, else 0
+    int32_t iconSize = 0;    // 0 without icons
     int32_t rowHeight = 0;
-    int32_t rowPitch = 1;        // rowHeight + rowGap, at least 1
+    int32_t rowPitch = 1; // rowHeight + rowGap, at least 1
 
     // x of a row's expand glyph (its indent).
     int64_t indentX(int32_t level) const {
@@ -50,7 +50,9 @@ struct TreeLayout {
     // Gap between the glyph column and the next column: 0.8 x margin, truncated.
     int32_t glyphGap() const { return margin * 4 / 5; }
     int64_t checkX(int64_t indent) const { return indent + glyphColumn + glyphGap(); }
-    int64_t iconX(int64_t indent) const { return checkX(indent) + checkColumn + (checkColumn != 0 ? margin : 0); }
+    int64_t iconX(int64_t indent) const {
+        return checkX(indent) + checkColumn + (checkColumn != 0 ? margin : 0);
+    }
     int64_t textX(int64_t indent) const { return iconX(indent) + iconSize + (iconSize != 0 ? margin : 0); }
     // Top of painted row `row`.
     int64_t rowTop(int32_t row) const { return int64_t{margin} + int64_t{row} * rowPitch; }
@@ -66,21 +68,21 @@ struct TreeLayout {
 // reads them on every paint and click. (The selection, top item, redraw switch and check mode
 // are the store's: TreeStoreProperties.)
 struct TreeBoxProperties {
-    CWString fontName;                    // face name of the item font
-    int32_t fontSize = 11;                // point size
-    int32_t clickToEdit = 0;              // second click on the current item's text edits it
-    int32_t clearOnEmptyClick = 0;        // a click on no item clears the selection
-    int32_t fullRowSelect = 0;            // highlight and hit-test the whole row
-    int32_t fixedRowHeight = -1;          // row height in pixels; < 1 = from the font
-    int32_t margin = 6;                   // left/top margin and indent gap in pixels
-    int32_t rowGap = 3;                   // pixels between rows
-    int32_t hotTracking = 0;              // underline the item under the mouse
-    int32_t treeLines = 1;                // draw connector lines
-    int32_t checkBoxes = 0;               // show the check-box column
-    int32_t indentOffset = 0;             // pixels added to every row's indent
-    int32_t defaultTextColour = 0;        // COLORREF of item text
-    int32_t defaultItemBackColour = -1;   // COLORREF behind item text; -1 = boxBackColour
-    int32_t boxBackColour = 0xFFFFFF;     // canvas background
+    CWString fontName;                  // face name of the item font
+    int32_t fontSize = 11;              // point size
+    int32_t clickToEdit = 0;            // second click on the current item's text edits it
+    int32_t clearOnEmptyClick = 0;      // a click on no item clears the selection
+    int32_t fullRowSelect = 0;          // highlight and hit-test the whole row
+    int32_t fixedRowHeight = -1;        // row height in pixels; < 1 = from the font
+    int32_t margin = 6;                 // left/top margin and indent gap in pixels
+    int32_t rowGap = 3;                 // pixels between rows
+    int32_t hotTracking = 0;            // underline the item under the mouse
+    int32_t treeLines = 1;              // draw connector lines
+    int32_t checkBoxes = 0;             // show the check-box column
+    int32_t indentOffset = 0;           // pixels added to every row's indent
+    int32_t defaultTextColour = 0;      // COLORREF of item text
+    int32_t defaultItemBackColour = -1; // COLORREF behind item text; -1 = boxBackColour
+    int32_t boxBackColour = 0xFFFFFF;   // canvas background
 };
 
 // Layout for the box's properties, the height of "A" in the item font and the icon size.
