@@ -9,7 +9,7 @@ pkgs=(
   libgtest-dev libgmock-dev libbenchmark-dev
   rapidjson-dev libsimdjson-dev jq
   fonts-wqy-microhei fonts-noto-color-emoji fontconfig
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev clang-format-14
   ccache desktop-file-utils appstream man-db
 )
 missing=()

@@ -5,11 +5,16 @@
 #  2. the Qt-free libraries under AddressSanitizer + UndefinedBehaviorSanitizer;
 #  3. the journey test of the whole window under the same sanitizers (fewer steps);
 #  4. the tree index workers under ThreadSanitizer.
+# First of all, every C++ source must be as clang-format leaves it, and the test build treats
+# compiler warnings as errors.
 # Exits non-zero on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/deps.sh
 jobs=$(nproc)
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-14 --dry-run --Werror
+fi
 export QT_QPA_PLATFORM=offscreen
 # A compiler cache keyed on paths relative to the checkout: a rerun on the same machine (another
 # clone included) recompiles only what changed. The build is from scratch either way.
