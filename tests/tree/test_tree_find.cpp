@@ -102,17 +102,25 @@ TEST(tree_find, find_item_start_and_bound) {
         int32_t expected;
     };
     const Case cases[] = {
-        {-1, kNoBound, false, 0},                          // forward from none begins at item 0
-        {0, kNoBound, false, 2},                           // the start item itself is not tested
-        {4, kNoBound, false, -1},                          // nothing after the start; no wrap here
-        {5, kNoBound, false, -1}, {-1, kNoBound, true, 4}, // backward from none begins at the last item
-        {4, kNoBound, true, 2},   {0, kNoBound, true, -1}, {0, 2, false, 2}, // the bound is inclusive
-        {0, 1, false, -1},        {-1, 0, false, 0},       {-1, 4, true, 4}, {-1, 5, true, -1},
-        {5, 3, true, 4},          {5, 4, true, 4},         {3, 3, true, -1}, // bound beyond the first index
-                                                                             // tested
-        {0, 99, false, 2},                                 // bounds outside the items are clamped
-        {5, -7, true, 4},         {99, kNoBound, true, 4}, // a start past the end searches backward from the
-                                                           // last item
+        {-1, kNoBound, false, 0}, // forward from none begins at item 0
+        {0, kNoBound, false, 2},  // the start item itself is not tested
+        {4, kNoBound, false, -1}, // nothing after the start; no wrap here
+        {5, kNoBound, false, -1},
+        {-1, kNoBound, true, 4}, // backward from none begins at the last item
+        {4, kNoBound, true, 2},
+        {0, kNoBound, true, -1},
+        {0, 2, false, 2}, // the bound is inclusive
+        {0, 1, false, -1},
+        {-1, 0, false, 0},
+        {-1, 4, true, 4},
+        {-1, 5, true, -1},
+        {5, 3, true, 4},
+        {5, 4, true, 4},
+        {3, 3, true, -1},  // bound beyond the first index tested
+        {0, 99, false, 2}, // bounds outside the items are clamped
+        {5, -7, true, 4},
+        // A start past the end searches backward from the last item.
+        {99, kNoBound, true, 4},
         {-5, kNoBound, false, 0},
     };
     for (const Case& c : cases)
