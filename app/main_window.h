@@ -305,7 +305,11 @@ private:
     void refreshUndoRows();
     void stepHistory(bool back);
     int32_t applyEntry(UndoEntry& entry);
+    // Rebuilds item `item` and its descendants from `node` (the top item keeps its label), as
+    // "修改键值" does; the expand state stays.
     void refillItem(int32_t item, const rg_Tolvar_JSON::rg_TolvarJSONJieDian& node);
+    // Item `item` shows the key of `node` again (its text and key length), after a rename.
+    void relabelKeyItem(int32_t item, const rg_Tolvar_JSON::rg_TolvarJSONJieDian& node);
     int32_t insertChildItems(int32_t parentItem, const rg_Tolvar_JSON::rg_TolvarJSONJieDian& container,
                              int32_t index);
     // A message box with the caption "信息:" and the information icon, no owner window.

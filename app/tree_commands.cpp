@@ -481,17 +481,21 @@ void rg_ZhuChuangKou1::applyKeyRename(int32_t item, rg_TolvarJSONJieDian& node, 
         // the text would read back as other members. Written in double quotes instead.
         rg_Tolvar_JSON::setKeyText(node, doubleQuoted(rg_Tolvar_JSON::unquote(entered)), true);
     }
+    relabelKeyItem(item, node);
+    s->slotDirty = true;
+    commitPendingEntry();
+    pathBox->setContent(s->tree->store().pathOfItem(item, pathMode()));
+}
+
+void rg_ZhuChuangKou1::relabelKeyItem(int32_t item, const rg_TolvarJSONJieDian& node) {
     const CWString key = rg_Tolvar_JSON::unquote(node.keyText());
     CWString label = key;
     if (!node.isContainer()) label += u":" + CWString(node.valueText());
-    Store& store = s->tree->store();
+    Store& store = current()->tree->store();
     ItemCursor cursor;
     store.setText(item, label, cursor);
     ItemCursor c;
     store.setKeyLength(item, int32_t(key.size()), c);
-    s->slotDirty = true;
-    commitPendingEntry();
-    pathBox->setContent(store.pathOfItem(item, pathMode()));
 }
 
 // A committed in-place edit of an item: for an object member, a rename of its key, as 10005 does;
@@ -600,26 +604,10 @@ void rg_ZhuChuangKou1::setNodeValue() {
     s->slotDirty = true;
     commitPendingEntry();
 
-    // The node's records, labelled by its place (key or [i]), at the item's level.
+    // The node's items rebuilt in place; the selection stays where it was.
     Store& store = s->tree->store();
-    const int32_t level = store.getLevel(item);
-    const uint8_t expand = store.getExpandState(item);
-    CKorMem records;
-    const int32_t n = Store::fillFromNode(*node, records, level - 1, true);
-    ItemCursor cursor;
     const int32_t selected = store.getSelection();
-    store.replaceSubtree(item, 0, records, n, cursor);
-    if (item == 0) {
-        // The top item keeps its label and its object or array image.
-        const CWString& remark = remarkNames_[size_t(currentSlot_)];
-        const CWString label = remark.empty() ? CWString(kTopItemText) : remark;
-        ItemCursor c;
-        store.setItem(0, CWStringView(label),
-                      node->nodeType() == rg_Tolvar_JSON::Object ? Store::kImageObject : Store::kImageArray,
-                      -1, -1, c, true);
-    }
-    ItemCursor c;
-    store.setItem(item, std::nullopt, Store::kKeepImage, expand, -1, c, false);
+    refillItem(item, *node);
     store.properties().currentItem = selected;
     store.redraw(-1);
     s->tree->setFocus();

@@ -30,16 +30,20 @@ namespace {
 constexpr char16_t kNothingToUndo[] = u"没有可撤销的操作";
 constexpr char16_t kNothingToRedo[] = u"没有可重做的操作";
 
+// Where `node` stands among its parent's children (it has a parent).
+int32_t indexInParent(const Node& node) {
+    const Node* p = node.parent();
+    int32_t i = 0;
+    while (i < p->childCount() && p->child(i) != &node)
+        ++i;
+    return i;
+}
+
 // Positions of `node` among its siblings, from the root's child down (empty for the root).
 std::vector<int32_t> positionsOf(const Node& node) {
     std::vector<int32_t> out;
-    for (const Node* n = &node; n->parent() != nullptr; n = n->parent()) {
-        const Node* p = n->parent();
-        int32_t i = 0;
-        while (i < p->childCount() && p->child(i) != n)
-            ++i;
-        out.push_back(i);
-    }
+    for (const Node* n = &node; n->parent() != nullptr; n = n->parent())
+        out.push_back(indexInParent(*n));
     std::reverse(out.begin(), out.end());
     return out;
 }
@@ -127,11 +131,7 @@ void rg_ZhuChuangKou1::recordChild(const Node& container, int32_t index, bool pr
 }
 
 void rg_ZhuChuangKou1::recordRemoval(const Node& child) {
-    const Node* p = child.parent();
-    int32_t i = 0;
-    while (i < p->childCount() && p->child(i) != &child)
-        ++i;
-    recordChild(*p, i, false);
+    recordChild(*child.parent(), indexInParent(child), false);
 }
 
 void rg_ZhuChuangKou1::dropPendingEntry() {
@@ -270,13 +270,7 @@ int32_t rg_ZhuChuangKou1::applyEntry(UndoEntry& e) {
         n->setKeyRaw(e.key);
         e.key = std::move(other);
         e.size = sizeof(UndoEntry) + e.key.size() * sizeof(char16_t) + e.at.size() * sizeof(int32_t);
-        const CWString key = rg_Tolvar_JSON::unquote(n->keyText());
-        CWString label = key;
-        if (!n->isContainer()) label += u":" + CWString(n->valueText());
-        ItemCursor cursor;
-        store.setText(item, label, cursor);
-        ItemCursor c;
-        store.setKeyLength(item, int32_t(key.size()), c);
+        relabelKeyItem(item, *n);
         return item;
     }
     case UndoEntry::Child: {
